@@ -13,20 +13,23 @@ if(WIN32)
     # Everything linked statically: the program needs no DLL beyond the system's.
     add_link_options(-static -static-libgcc -static-libstdc++)
   endif()
-else()
-  set(PELMORA_SANITIZE "-fsanitize=address,undefined" "-fno-sanitize-recover=all" "-fno-omit-frame-pointer")
-  add_compile_options(${PELMORA_SANITIZE})
-  add_link_options(${PELMORA_SANITIZE})
+elseif(PELMORA_SANITIZE)
+  set(PELMORA_SANITIZE_FLAGS "-fsanitize=address,undefined" "-fno-sanitize-recover=all" "-fno-omit-frame-pointer")
+  add_compile_options(${PELMORA_SANITIZE_FLAGS})
+  add_link_options(${PELMORA_SANITIZE_FLAGS})
 endif()
 
-# pelmora_module(<name> [PORTABLE src...] [WIN32 src...] [DEPS target...] [SYSLIBS lib...])
+# pelmora_module(<name> [PORTABLE src...] [WIN32 src...] [HOST src...] [DEPS module...] [SYSLIBS lib...])
 # Declares the static library pelmora_<name>. PORTABLE sources build everywhere; WIN32 sources
-# only for Windows. On the host a module without portable sources has no library.
+# only for Windows; HOST sources only for the host build (stand-ins for the Win32 layer that the
+# platform-free code needs). On the host a module without portable sources has no library.
 function(pelmora_module name)
-  cmake_parse_arguments(M "" "" "PORTABLE;WIN32;DEPS;SYSLIBS" ${ARGN})
+  cmake_parse_arguments(M "" "" "PORTABLE;WIN32;HOST;DEPS;SYSLIBS" ${ARGN})
   set(srcs ${M_PORTABLE})
   if(WIN32)
     list(APPEND srcs ${M_WIN32})
+  elseif(M_PORTABLE)
+    list(APPEND srcs ${M_HOST})
   endif()
   if(NOT srcs)
     return()

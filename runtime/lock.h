@@ -15,6 +15,7 @@ class Lock {
   void lock() { EnterCriticalSection(&cs_); }
   void unlock() { LeaveCriticalSection(&cs_); }
 #else
+  Lock() = default;
   void lock() { m_.lock(); }
   void unlock() { m_.unlock(); }
 #endif

@@ -47,6 +47,9 @@ struct LibrarySteps {
   void (*requester_init)();
   void (*prefs_shutdown)();
   void (*windows_end)();
+  // Told the name of every step just before it runs ("main heap", "events_init", ...); for
+  // tests and diagnostics, null in the program.
+  void (*trace)(const char* step);
 };
 
 // Start-up steps 1 to 13: globals, instance handle, main heap, string runtime, arrays, image

@@ -1,0 +1,5 @@
+// The Pelmora application.
+#pragma once
+
+// Runs the whole program: runtime start-up, the application, the end sequence. Does not return.
+[[noreturn]] void pelmora_main();

@@ -1,0 +1,81 @@
+# Shared by the scripts: build folders, a virtual display and a private Wine prefix.
+# Source it; it defines functions and sets ROOT and BUILD_DIR.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR=${PELMORA_BUILD_DIR:-$ROOT/build}
+mkdir -p "$BUILD_DIR"
+BUILD_DIR=$(cd "$BUILD_DIR" && pwd)
+export WINEPREFIX="$BUILD_DIR/wineprefix"
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=,winemenubuilder.exe=d"}
+
+say() { printf '[%s] %s\n' "$(basename "$0" .sh)" "$*"; }
+die() { printf '[%s] ERROR: %s\n' "$(basename "$0" .sh)" "$*" >&2; exit 1; }
+
+PELMORA_XVFB_PID=
+PELMORA_OWN_SERVER=
+
+configure_and_build_win32() {
+  say "configuring the Windows build (mingw-w64, i686) in $BUILD_DIR/win32"
+  cmake -S "$ROOT" -B "$BUILD_DIR/win32" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686-mingw32.cmake" "$@" >/dev/null \
+    || die "cmake configure of the Windows build failed"
+  say "building the Windows build"
+  cmake --build "$BUILD_DIR/win32" -j "$(nproc)" || die "the Windows build failed"
+}
+
+configure_and_build_host() {
+  say "configuring the host build (clang, sanitizers) in $BUILD_DIR/host"
+  cmake -S "$ROOT" -B "$BUILD_DIR/host" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DPELMORA_BENCH=OFF "$@" >/dev/null || die "cmake configure of the host build failed"
+  say "building the host build"
+  cmake --build "$BUILD_DIR/host" -j "$(nproc)" || die "the host build failed"
+}
+
+# Starts Xvfb on a free display unless DISPLAY is set.
+start_display() {
+  if [ -n "${DISPLAY:-}" ]; then
+    say "using the display $DISPLAY"
+    return
+  fi
+  local n=90
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+  PELMORA_XVFB_PID=$!
+  for _ in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    sleep 0.1
+  done
+  [ -e "/tmp/.X11-unix/X$n" ] || die "Xvfb did not start on :$n"
+  export DISPLAY=":$n"
+  say "started a virtual display $DISPLAY (Xvfb)"
+}
+
+# Creates the private prefix once, with Wine's virtual desktop (window frames, activation and
+# focus as on Windows), then starts a persistent wineserver and Wine's services with every
+# output closed, so that no test inherits them.
+start_wine() {
+  if [ ! -f "$WINEPREFIX/.pelmora-ready" ]; then
+    say "creating the Wine prefix $WINEPREFIX (once, about 15 s)"
+    rm -rf "$WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1 || die "wineboot failed"
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.pelmora-ready"
+  fi
+  wineserver -p </dev/null >/dev/null 2>&1 || die "wineserver did not start"
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || die "Wine does not run programs"
+  PELMORA_OWN_SERVER=1
+}
+
+stop_all() {
+  if [ -n "$PELMORA_OWN_SERVER" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+  fi
+  if [ -n "$PELMORA_XVFB_PID" ]; then
+    kill "$PELMORA_XVFB_PID" 2>/dev/null || true
+    wait "$PELMORA_XVFB_PID" 2>/dev/null || true
+  fi
+}
