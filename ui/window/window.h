@@ -55,7 +55,7 @@ void events_init();
 void event_post(int32_t event, intptr_t object, intptr_t window, int32_t type,
                 void* data = nullptr, EventDataRelease data_release = nullptr);
 // Takes the first queued event: returns its number (0 when the queue is empty) and fills the
-// out arguments that are not null.
+// out arguments that are not null. With no `data` out argument the event's data is released.
 int32_t event_pop(intptr_t* object, intptr_t* window, int32_t* type, void** data,
                   EventDataRelease* data_release);
 // Removes every queued event matching all four arguments (-1 matches anything); the data of
