@@ -7,8 +7,8 @@ source "$(dirname "$0")/lib.sh"
 trap stop_all EXIT
 
 bash "$ROOT/scripts/setup.sh" || die "installing the packages failed"
-configure_and_build_host
-configure_and_build_win32
+configure_and_build_host -DPELMORA_TESTS=ON
+configure_and_build_win32 -DPELMORA_TESTS=ON -DPELMORA_BENCH=ON
 
 status=0
 say "running the host tests"
