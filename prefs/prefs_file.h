@@ -1,0 +1,95 @@
+// The in-memory preference file: the entry list parsed from the file buffer, lookups, writes and
+// the file text written back. Platform-free; the Win32 layer (prefs_win.cpp) only moves bytes
+// between the disk and these functions.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+enum class EntryKind : uint32_t { key = 0, group = 1, comment = 2 };
+
+// One line of the file. Blank lines have no entry.
+struct PreferenceEntry {
+  PreferenceEntry* next;
+  PreferenceEntry* prev;
+  EntryKind kind;
+  char* key;   // key entries only
+  char* text;  // group name, comment text or value
+};
+
+// Hash index over the entry list: group headers by name, keys by (group, key). Letter case of
+// A-Z is ignored; the first entry of a name wins. Without slots (not built, or out of memory)
+// lookups walk the list instead.
+struct IndexSlot {
+  PreferenceEntry* entry;
+  PreferenceEntry* group;  // key index: the group header the key belongs to (nullptr = top)
+  uint32_t hash;
+};
+struct EntryIndex {
+  IndexSlot* slots;
+  uint32_t capacity;  // power of two, or 0
+  uint32_t count;
+  uint32_t failed;    // memory ran out: unavailable until the file is closed
+};
+
+constexpr uint32_t kEncodingAnsi = 0;
+constexpr uint32_t kEncodingUtf8 = 65001;
+
+// Per-thread state; all zero = no file open. Lives in the per-thread state area, so it must stay
+// valid when zero-filled and is never constructed.
+struct PreferenceFile {
+  uintptr_t handle;         // open file handle; 0 = none
+  char* file_name;          // set only when the file did not exist at open
+  uint32_t modified;        // set by every write; only a modified file is written back
+  uint32_t read_only;       // changes are dropped at close
+  char* buffer;             // file contents (no byte-order mark) plus two zero bytes
+  char* buffer_end;         // the first of the two zero bytes
+  uint32_t encoding;        // kEncodingAnsi or kEncodingUtf8
+  PreferenceEntry* entries;
+  PreferenceEntry* current_group;  // nullptr = the top region
+  char* pending_group;             // a selected group that does not exist yet
+  uint32_t selection_failed;       // the last selection ran out of memory: no group is usable
+  PreferenceEntry* last_entry;     // tail of the list
+  EntryIndex group_index;
+  EntryIndex key_index;
+};
+
+// A file is open (or name-only) when it has a handle or a name.
+inline bool file_is_open(const PreferenceFile& f) { return f.handle != 0 || f.file_name != nullptr; }
+
+// Takes ownership of `buffer` (a main-heap block of size + 2 bytes whose last two bytes are
+// zero), parses it in place and builds the index. The encoding must be set before.
+void file_parse_buffer(PreferenceFile& f, char* buffer, size_t size);
+// Portable stand-in for reading a file: detects the byte-order mark in `data`, copies the rest
+// into a new buffer and parses it. False when memory runs out (the file is then read-only with
+// no entries, as after a failed read).
+bool file_load_text(PreferenceFile& f, const char* data, size_t size);
+
+int file_select_group(PreferenceFile& f, const char* name);
+const char* file_find_value(const PreferenceFile& f, const char* key);
+std::string file_read_string(const PreferenceFile& f, const char* key, const char* default_value);
+char* file_reserve_value(PreferenceFile& f, const char* key, size_t needed);
+void file_write_string(PreferenceFile& f, const char* key, const char* value);
+
+// The whole file text as written back; data is nullptr when memory runs out (size is then 0).
+struct FileText {
+  char* data;  // main heap; release with heap_free
+  size_t size;
+};
+FileText file_build_text(const PreferenceFile& f);
+
+// Releases every entry with the texts it owns, the buffer, the index and the names, and zeroes
+// the record. The handle is the caller's to close first.
+void file_release(PreferenceFile& f);
+
+// Entry list and index internals shared by the portable files.
+bool text_in_buffer(const PreferenceFile& f, const char* text);
+void index_build(PreferenceFile& f);
+void index_release(PreferenceFile& f);
+void index_add_group(PreferenceFile& f, PreferenceEntry* header);
+void index_add_key(PreferenceFile& f, PreferenceEntry* group, PreferenceEntry* entry);
+// Nullptr when not found. `indexed` is false when the index is unavailable (caller walks).
+PreferenceEntry* index_find_group(const PreferenceFile& f, const char* name, bool* indexed);
+PreferenceEntry* index_find_key(const PreferenceFile& f, const PreferenceEntry* group, const char* key,
+                                bool* indexed);

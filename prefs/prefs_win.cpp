@@ -1,0 +1,189 @@
+// The Win32 side of the preference files: opening with the three sharing attempts, reading the
+// contents, creating, and writing the file back at close.
+#include <windows.h>
+
+#include <cstring>
+
+#include "prefs/prefs.h"
+#include "prefs/prefs_file.h"
+#include "prefs/prefs_internal.h"
+#include "runtime/runtime.h"
+
+namespace {
+
+class FileHandle {
+ public:
+  FileHandle() = default;
+  explicit FileHandle(HANDLE h) : h_(h) {}
+  ~FileHandle() { reset(INVALID_HANDLE_VALUE); }
+  FileHandle(FileHandle&& other) noexcept : h_(other.release()) {}
+  FileHandle& operator=(FileHandle&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return h_; }
+  HANDLE release() {
+    HANDLE h = h_;
+    h_ = INVALID_HANDLE_VALUE;
+    return h;
+  }
+  void reset(HANDLE h) {
+    if (valid()) CloseHandle(h_);
+    h_ = h;
+  }
+
+ private:
+  HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+HANDLE open_file(const char* name, DWORD access, DWORD share, DWORD disposition) {
+  return CreateFileA(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+HANDLE handle_of(const PreferenceFile& f) { return reinterpret_cast<HANDLE>(f.handle); }
+
+// Bytes read into out, up to size; stops early only at an error or the end of the file.
+DWORD read_all(HANDLE h, char* out, DWORD size) {
+  DWORD total = 0;
+  while (total < size) {
+    DWORD got = 0;
+    if (!ReadFile(h, out + total, size - total, &got, nullptr) || got == 0) break;
+    total += got;
+  }
+  return total;
+}
+
+bool write_all(HANDLE h, const char* data, size_t size) {
+  while (size > 0) {
+    DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(h, data, chunk, &written, nullptr) || written == 0) return false;
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+bool seek(HANDLE h, uint64_t position) {
+  LARGE_INTEGER to;
+  to.QuadPart = static_cast<LONGLONG>(position);
+  return SetFilePointerEx(h, to, nullptr, FILE_BEGIN) != 0;
+}
+
+// Reads the contents after an optional byte-order mark and parses them. Contents that cannot be
+// held or read whole (4 GiB or more, no memory, a short read) leave the file read-only, so that
+// a later close never writes a partial list over the file.
+void load_contents(PreferenceFile& f, HANDLE h) {
+  LARGE_INTEGER size64;
+  if (!GetFileSizeEx(h, &size64) || size64.QuadPart >= 0xFFFFFFFELL) {
+    f.read_only = 1;
+    return;
+  }
+  DWORD size = size64.LowPart;
+  if (size >= 3) {
+    char bom[3];
+    if (read_all(h, bom, 3) == 3 && std::memcmp(bom, "\xEF\xBB\xBF", 3) == 0) {
+      f.encoding = kEncodingUtf8;
+      size -= 3;
+    } else if (!seek(h, 0)) {
+      f.read_only = 1;
+      return;
+    }
+  }
+  if (size == 0) return;
+  auto* buffer = static_cast<char*>(heap_alloc(size_t{size} + 2));
+  if (!buffer) {
+    f.read_only = 1;
+    return;
+  }
+  DWORD got = read_all(h, buffer, size);
+  if (got < size) f.read_only = 1;
+  file_parse_buffer(f, buffer, got);
+}
+
+// Makes sure the disk has room for the longer text before the old one is overwritten, so that a
+// full disk leaves the old file as it was instead of half rewritten.
+bool reserve_room(HANDLE h, size_t size) {
+  LARGE_INTEGER current;
+  if (!GetFileSizeEx(h, &current)) return false;
+  if (static_cast<uint64_t>(current.QuadPart) >= size) return true;
+  FILE_ALLOCATION_INFO info;
+  info.AllocationSize.QuadPart = static_cast<LONGLONG>(size);
+  if (SetFileInformationByHandle(h, FileAllocationInfo, &info, sizeof info)) return true;
+  DWORD error = GetLastError();
+  return error != ERROR_DISK_FULL && error != ERROR_HANDLE_DISK_FULL;
+}
+
+// Rewrites the whole file with the list's text; when the text cannot be built or the disk has no
+// room for it, the file stays unchanged.
+void write_back(const PreferenceFile& f, HANDLE h) {
+  FileText text = file_build_text(f);
+  if (!text.data) return;
+  if (reserve_room(h, text.size) && seek(h, 0) && write_all(h, text.data, text.size)) SetEndOfFile(h);
+  heap_free(text.data);
+}
+
+void close_file(PreferenceFile& f) {
+  FileHandle h(f.handle ? handle_of(f) : INVALID_HANDLE_VALUE);
+  f.handle = 0;
+  if (h.valid() && f.modified && f.read_only) h.reset(INVALID_HANDLE_VALUE);  // changes dropped
+  if (f.modified && !h.valid() && f.file_name) {
+    h.reset(open_file(f.file_name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS));
+  }
+  if (h.valid() && f.modified) write_back(f, h.get());
+  file_release(f);
+}
+
+void slice_cleanup(void* slice) { close_file(*static_cast<PreferenceFile*>(slice)); }
+
+}  // namespace
+
+void prefs_init() { prefs_register_slice(&slice_cleanup); }
+
+void prefs_shutdown() { prefs_close(); }
+
+void prefs_close() {
+  if (PreferenceFile* f = prefs_current()) close_file(*f);
+}
+
+uintptr_t prefs_open(const char* file_name) {
+  PreferenceFile* f = prefs_current();
+  if (!f) return 0;
+  close_file(*f);
+  const char* name = file_name ? file_name : "";
+  FileHandle h(open_file(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
+  DWORD error = h.valid() ? 0 : GetLastError();
+  if (!h.valid()) {
+    f->read_only = 1;
+    h.reset(open_file(name, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+    if (!h.valid()) h.reset(open_file(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    if (!h.valid()) error = GetLastError();
+  }
+  if (!h.valid()) {
+    // Only a file that does not exist may be created at close; one that exists but cannot be
+    // opened (held by another program, access denied) must never be replaced.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      f->file_name = heap_strdup(name);
+    } else {
+      f->read_only = 0;
+    }
+    return 0;
+  }
+  f->handle = reinterpret_cast<uintptr_t>(h.release());
+  load_contents(*f, handle_of(*f));
+  return f->handle;
+}
+
+uintptr_t prefs_create(const char* file_name) {
+  PreferenceFile* f = prefs_current();
+  if (!f) return 0;
+  close_file(*f);
+  HANDLE h = open_file(file_name ? file_name : "", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  f->handle = reinterpret_cast<uintptr_t>(h);
+  return f->handle;
+}
