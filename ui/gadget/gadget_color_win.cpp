@@ -24,6 +24,7 @@ ListHead g_brushes;
 
 void brush_cache_init() {
   if (g_brush_lock == nullptr) g_brush_lock = new (std::nothrow) Lock;
+  g_brushes.first = nullptr;
 }
 
 HBRUSH brush_cache_acquire(COLORREF color) {

@@ -19,7 +19,6 @@ constexpr int32_t kGadgetTableGrowth = 50;
 HFONT g_default_font = nullptr;
 ObjectTable* g_gadget_table = nullptr;
 size_t g_list_state_offset = 0;
-bool g_list_state_registered = false;
 
 intptr_t control_identifier(HWND handle) {
   return static_cast<LONG>(GetWindowLongPtrA(handle, GWLP_ID));
@@ -73,14 +72,9 @@ LRESULT gadget_message_dispatch(HWND control, HWND parent, UINT message, WPARAM 
 BOOL gadget_toolkit_init() {
   brush_cache_init();
   g_default_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  if (g_gadget_table == nullptr) {
-    g_gadget_table = object_table_create(sizeof(GadgetObject), kGadgetTableGrowth, release_gadget);
-  }
-  if (!g_list_state_registered) {
-    g_list_state_offset = thread_state_register(sizeof(GadgetListState), gadget_list_state_init,
-                                                gadget_list_state_cleanup);
-    g_list_state_registered = true;
-  }
+  g_gadget_table = object_table_create(sizeof(GadgetObject), kGadgetTableGrowth, release_gadget);
+  g_list_state_offset = thread_state_register(sizeof(GadgetListState), gadget_list_state_init,
+                                              gadget_list_state_cleanup);
   window_set_gadget_hooks(gadget_message_dispatch, gadget_list_select);
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof(controls);
