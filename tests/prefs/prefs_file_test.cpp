@@ -1,0 +1,336 @@
+// The preference files on disk under Wine: opening with its sharing attempts, writing back at
+// close, read-only files, files held by another process, missing folders, threads and large
+// files.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <thread>
+
+#include "prefs/prefs.h"
+#include "support/scratch_folder_win.h"
+
+namespace {
+
+using test_support::ScratchFolder;
+
+std::string read_file(const std::string& path) { return ScratchFolder::read_file(path); }
+
+class PrefsFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    prefs_init();  // registers once per process
+    ASSERT_TRUE(dir_.ok());
+  }
+  void TearDown() override { prefs_close(); }
+
+  std::string path(const char* name = "pref.ini") const { return dir_ / name; }
+
+  ScratchFolder dir_;
+};
+
+// Another Wine process holding a file open with the given access and sharing.
+class Holder {
+ public:
+  Holder(const std::string& file, const char* access, const char* share) {
+    static int counter = 0;
+    std::string prefix = "pelmora_prefs_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
+    ready_ = CreateEventA(nullptr, TRUE, FALSE, (prefix + "_ready").c_str());
+    quit_ = CreateEventA(nullptr, TRUE, FALSE, (prefix + "_quit").c_str());
+    char exe[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string program(exe, n);
+    program = program.substr(0, program.find_last_of('\\') + 1) + "prefs_lock_holder.exe";
+    std::string command = "\"" + program + "\" \"" + file + "\" " + access + " " + share + " " + prefix;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    if (CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) {
+      HANDLE waits[2] = {ready_, pi_.hProcess};
+      held_ = WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0;
+    }
+  }
+  ~Holder() { release(); }
+  Holder(const Holder&) = delete;
+  Holder& operator=(const Holder&) = delete;
+
+  bool held() const { return held_; }
+  void release() {
+    if (pi_.hProcess) {
+      SetEvent(quit_);
+      WaitForSingleObject(pi_.hProcess, 20000);
+      CloseHandle(pi_.hProcess);
+      CloseHandle(pi_.hThread);
+      pi_ = PROCESS_INFORMATION{};
+    }
+    if (ready_) CloseHandle(ready_);
+    if (quit_) CloseHandle(quit_);
+    ready_ = quit_ = nullptr;
+  }
+
+ private:
+  HANDLE ready_ = nullptr;
+  HANDLE quit_ = nullptr;
+  PROCESS_INFORMATION pi_{};
+  bool held_ = false;
+};
+
+TEST_F(PrefsFile, FirstRunCreatesTheExactFile) {
+  EXPECT_EQ(prefs_open(path().c_str()), 0u);
+  EXPECT_NE(prefs_create(path().c_str()), 0u);
+  prefs_write_string("Version", "1.1");
+  prefs_group("Minecraft");
+  prefs_write_string(".minecraft", "C:\\Spiel\\.minecraft\\");
+  prefs_close();
+  EXPECT_EQ(read_file(path()), "Version = 1.1\r\n[Minecraft]\r\n.minecraft = C:\\Spiel\\.minecraft\\\r\n");
+  ASSERT_NE(prefs_open(path().c_str()), 0u);
+  EXPECT_EQ(prefs_group("minecraft"), 1);
+  EXPECT_EQ(prefs_read_string(".minecraft", ""), "C:\\Spiel\\.minecraft\\");
+}
+
+TEST_F(PrefsFile, MissingFileIsCreatedOnlyWhenWritten) {
+  EXPECT_EQ(prefs_open(path().c_str()), 0u);
+  EXPECT_EQ(prefs_read_string("k", "default"), "default");
+  EXPECT_EQ(prefs_group(""), 1);  // a name-only record counts as open
+  prefs_close();
+  EXPECT_FALSE(ScratchFolder::exists(path()));
+
+  EXPECT_EQ(prefs_open(path().c_str()), 0u);
+  prefs_write_string("k", "\xE4");
+  prefs_group("g");
+  prefs_write_string("x", "y");
+  EXPECT_EQ(prefs_read_string("x", ""), "y");
+  prefs_close();
+  EXPECT_EQ(read_file(path()), "k = \xE4\r\n[g]\r\nx = y\r\n");  // 8-bit, no byte-order mark
+}
+
+TEST_F(PrefsFile, CreateEmptiesAtOnce) {
+  ASSERT_TRUE(dir_.write("pref.ini", "old=1\r\n"));
+  EXPECT_NE(prefs_create(path().c_str()), 0u);
+  EXPECT_EQ(read_file(path()), "");
+  EXPECT_EQ(prefs_read_string("old", "gone"), "gone");
+  prefs_close();
+  EXPECT_EQ(read_file(path()), "");
+}
+
+TEST_F(PrefsFile, ChangesReachTheDiskAtCloseOnly) {
+  ASSERT_TRUE(dir_.write("pref.ini", "; settings\r\n[g]\r\nk=1\r\n"));
+  ASSERT_NE(prefs_open(path().c_str()), 0u);
+  prefs_group("g");
+  prefs_write_string("k", "2");
+  EXPECT_EQ(read_file(path()), "; settings\r\n[g]\r\nk=1\r\n");
+  prefs_close();
+  EXPECT_EQ(read_file(path()), "; settings\r\n[g]\r\nk = 2\r\n");
+}
+
+TEST_F(PrefsFile, UnchangedFileIsNotRewritten) {
+  const std::string text = "  k=1\n\n[g]tail\n";
+  ASSERT_TRUE(dir_.write("pref.ini", text));
+  ASSERT_NE(prefs_open(path().c_str()), 0u);
+  EXPECT_EQ(prefs_read_string("k", ""), "1");
+  prefs_group("missing");
+  prefs_close();
+  EXPECT_EQ(read_file(path()), text);
+}
+
+TEST_F(PrefsFile, ShorterTextCutsTheFile) {
+  ASSERT_TRUE(dir_.write("pref.ini", "k=a long value that will shrink\r\n"));
+  ASSERT_NE(prefs_open(path().c_str()), 0u);
+  prefs_write_string("k", "s");
+  prefs_close();
+  EXPECT_EQ(read_file(path()), "k = s\r\n");
+}
+
+TEST_F(PrefsFile, Utf8FileKeepsItsMark) {
+  ASSERT_TRUE(dir_.write("pref.ini", "\xEF\xBB\xBFk=\xC3\xA4\n"));
+  ASSERT_NE(prefs_open(path().c_str()), 0u);
+  EXPECT_EQ(prefs_read_string("k", ""), "\xE4");
+  prefs_write_string("n", "\xE4");
+  prefs_close();
+  EXPECT_EQ(read_file(path()), "\xEF\xBB\xBF\r\nk = \xC3\xA4\r\nn = \xC3\xA4\r\n");
+}
+
+TEST_F(PrefsFile, TinyFiles) {
+  const char* contents[] = {"\xEF\xBB\xBF", "k", "k=", ""};
+  const char* expected[] = {"d", "", "", "d"};
+  for (int i = 0; i < 4; ++i) {
+    prefs_close();
+    ASSERT_TRUE(dir_.write("pref.ini", contents[i]));
+    ASSERT_NE(prefs_open(path().c_str()), 0u) << i;
+    EXPECT_EQ(prefs_read_string("k", "d"), expected[i]) << i;
+  }
+  prefs_close();
+}
+
+TEST_F(PrefsFile, OpenFileIsSharedForReadingOnly) {
+  ASSERT_TRUE(dir_.write("pref.ini", "k=1\r\n"));
+  ASSERT_NE(prefs_open(path().c_str()), 0u);
+  HANDLE reader = CreateFileA(path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_NE(reader, INVALID_HANDLE_VALUE);
+  if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
+  HANDLE writer = CreateFileA(path().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+}
+
+// The folder comes from the test's fixture: a read-only mount holding pref.ini with "k=1".
+TEST_F(PrefsFile, ReadOnlyFileIsReadAndChangesAreDropped) {
+  char folder[MAX_PATH];
+  DWORD n = GetEnvironmentVariableA("PELMORA_READONLY_DIR", folder, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) GTEST_SKIP() << "run through ctest for the read-only folder";
+  std::string file = std::string(folder) + "\\pref.ini";
+  HANDLE probe = CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    CloseHandle(probe);
+    GTEST_SKIP() << "the folder could not be mounted read-only";
+  }
+  ASSERT_NE(prefs_open(file.c_str()), 0u);
+  EXPECT_EQ(prefs_read_string("k", ""), "1");
+  prefs_write_string("k", "2");
+  EXPECT_EQ(prefs_read_string("k", ""), "2");  // in memory only
+  prefs_close();
+  EXPECT_EQ(read_file(file), "k=1\r\n");
+  EXPECT_EQ(prefs_create((std::string(folder) + "\\new.ini").c_str()), 0u);
+}
+
+// Another process holding the file with write access: read through the third attempt (read
+// and write sharing); changes are dropped.
+TEST_F(PrefsFile, FileHeldForWritingIsReadAndLeftAlone) {
+  const std::string text = "k=1\r\n";
+  ASSERT_TRUE(dir_.write("pref.ini", text));
+  for (const char* share : {"r", "rw"}) {
+    Holder holder(path(), "w", share);
+    ASSERT_TRUE(holder.held()) << share;
+    ASSERT_NE(prefs_open(path().c_str()), 0u) << share;
+    EXPECT_EQ(prefs_read_string("k", ""), "1");
+    prefs_write_string("k", "2");
+    prefs_close();
+    holder.release();
+    EXPECT_EQ(read_file(path()), text) << share;
+  }
+}
+
+// Held for reading only: the read-only second attempt succeeds.
+TEST_F(PrefsFile, FileHeldForReadingOpensReadOnly) {
+  const std::string text = "k=1\r\n";
+  ASSERT_TRUE(dir_.write("pref.ini", text));
+  Holder holder(path(), "r", "r");
+  ASSERT_TRUE(holder.held());
+  ASSERT_NE(prefs_open(path().c_str()), 0u);
+  EXPECT_EQ(prefs_read_string("k", ""), "1");
+  prefs_write_string("k", "2");
+  prefs_close();
+  EXPECT_EQ(read_file(path()), text);
+}
+
+// A file that exists but cannot be opened at all must never be replaced by a close, even when
+// the other process has let go of it in the meantime.
+TEST_F(PrefsFile, FileHeldExclusivelyIsNeverReplaced) {
+  const std::string text = "keep=me\r\n";
+  ASSERT_TRUE(dir_.write("pref.ini", text));
+  Holder holder(path(), "rw", "none");
+  ASSERT_TRUE(holder.held());
+  EXPECT_EQ(prefs_open(path().c_str()), 0u);
+  EXPECT_EQ(prefs_read_string("keep", "d"), "d");
+  EXPECT_EQ(prefs_group(""), 0);  // no file
+  prefs_write_string("k", "v");
+  holder.release();
+  prefs_close();
+  EXPECT_EQ(read_file(path()), text);
+}
+
+TEST_F(PrefsFile, MissingFolder) {
+  std::string missing = dir_ / "no such folder\\pref.ini";
+  EXPECT_EQ(prefs_open(missing.c_str()), 0u);
+  prefs_write_string("k", "v");
+  prefs_close();
+  EXPECT_EQ(prefs_create(missing.c_str()), 0u);
+  prefs_write_string("k", "v");
+  EXPECT_EQ(prefs_read_string("k", "d"), "d");
+  prefs_close();
+  EXPECT_FALSE(ScratchFolder::exists(dir_ / "no such folder"));
+}
+
+TEST_F(PrefsFile, AbsentNames) {
+  EXPECT_EQ(prefs_open(nullptr), 0u);
+  prefs_write_string("k", "v");
+  prefs_close();
+  EXPECT_EQ(prefs_create(nullptr), 0u);
+}
+
+TEST_F(PrefsFile, OpeningAnotherFileWritesTheFirst) {
+  ASSERT_TRUE(dir_.write("a.ini", "k=1\r\n"));
+  ASSERT_TRUE(dir_.write("b.ini", "k=b\r\n"));
+  ASSERT_NE(prefs_open(path("a.ini").c_str()), 0u);
+  prefs_write_string("k", "2");
+  ASSERT_NE(prefs_open(path("b.ini").c_str()), 0u);
+  EXPECT_EQ(read_file(path("a.ini")), "k = 2\r\n");
+  EXPECT_EQ(prefs_read_string("k", ""), "b");
+  EXPECT_NE(prefs_create(path("c.ini").c_str()), 0u);
+  EXPECT_EQ(read_file(path("b.ini")), "k=b\r\n");  // unchanged: not rewritten
+}
+
+TEST_F(PrefsFile, ShutdownWritesTheOpenFile) {
+  ASSERT_TRUE(dir_.write("pref.ini", "k=1\r\n"));
+  ASSERT_NE(prefs_open(path().c_str()), 0u);
+  prefs_write_string("k", "2");
+  prefs_shutdown();
+  EXPECT_EQ(read_file(path()), "k = 2\r\n");
+  EXPECT_EQ(prefs_read_string("k", "closed"), "closed");
+}
+
+TEST_F(PrefsFile, EachThreadHasItsOwnFile) {
+  ASSERT_TRUE(dir_.write("pref.ini", "k=main\r\n"));
+  ASSERT_NE(prefs_open(path().c_str()), 0u);
+  std::string seen;
+  uintptr_t opened = 0;
+  std::thread other([&] {
+    EXPECT_EQ(prefs_read_string("k", "none"), "none");  // a fresh thread has no file
+    opened = prefs_open(path().c_str());  // read-write open fails on the sharing rule
+    seen = prefs_read_string("k", "");
+    prefs_write_string("k", "other");
+    prefs_close();  // read-only: dropped
+  });
+  other.join();
+  EXPECT_NE(opened, 0u);
+  EXPECT_EQ(seen, "main");
+  prefs_write_string("k", "mine");
+  prefs_close();
+  EXPECT_EQ(read_file(path()), "k = mine\r\n");
+}
+
+TEST_F(PrefsFile, EndingThreadClosesItsFile) {
+  ASSERT_TRUE(dir_.write("pref.ini", "k=1\r\n"));
+  std::thread other([&] {
+    prefs_open(path().c_str());
+    prefs_write_string("k", "from thread");
+  });
+  other.join();
+  // The clean-up runs on a watcher thread once the thread has ended.
+  std::string text;
+  for (int i = 0; i < 200 && (text = read_file(path())) != "k = from thread\r\n"; ++i) Sleep(25);
+  EXPECT_EQ(text, "k = from thread\r\n");
+}
+
+// 100 MiB of key lines: read whole, a key near the end found, written back with one more line.
+TEST_F(PrefsFile, HundredMebibyteFile) {
+  const std::string value(1000, 'v');
+  std::string text;
+  text.reserve(100u << 20);
+  int keys = 0;
+  while (text.size() < (100u << 20)) text += "key" + std::to_string(keys++) + " = " + value + "\r\n";
+  ASSERT_TRUE(dir_.write("big.ini", text));
+  ASSERT_NE(prefs_open(path("big.ini").c_str()), 0u);
+  EXPECT_EQ(prefs_read_string(("KEY" + std::to_string(keys - 1)).c_str(), ""), value);
+  prefs_write_string("added", "1");
+  prefs_close();
+  std::string back = read_file(path("big.ini"));
+  EXPECT_EQ(back.size(), text.size() + 11);
+  EXPECT_TRUE(back.compare(0, text.size(), text) == 0);
+  EXPECT_EQ(back.substr(text.size()), "added = 1\r\n");
+  DeleteFileA(path("big.ini").c_str());
+}
+
+}  // namespace
