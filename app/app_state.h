@@ -1,0 +1,47 @@
+// The application's variables and its three stages: settings, main window with its event loop,
+// and the install action. Windows only apart from the record itself.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/paths.h"
+
+struct AppState {
+  std::string backup_date_part;  // start-up date, "%dd_%mm_%yyyy_"
+  std::string backup_time_part;  // start-up time, "%hh_%ii_%ss"
+  std::string game_folder;       // ".minecraft" of group "Minecraft" in "pref.ini"
+  JarNames jar_names;            // the jar folder's "*.jar" entries in listing order
+  int32_t jar_index = 0;
+  int32_t last_event = 0;
+  int32_t quit_requested = 0;
+  std::string backup_path;       // the backup made in this run ("" while none)
+};
+
+// Exit codes of the program.
+constexpr int kExitOk = 0;
+constexpr int kExitNoPreferences = 1;  // "pref.ini" could not be created
+constexpr int kExitNoWindow = 2;       // the main window could not be opened
+
+#ifdef _WIN32
+// The settings loop: makes sure the jar folder exists, takes the two time stamps and opens
+// "pref.ini", creating it on the first run with the game folder the user chooses. Leaves the
+// file open with group "Minecraft" selected and reads the game folder. False, after telling the
+// user, when "pref.ini" cannot be created.
+bool load_settings(AppState& app);
+// Lists "jar\*.jar" into jar_names (listing 0 stays open until the end).
+void list_jar_folder(AppState& app);
+
+// Opens window 0 with its gadgets and checks for the game's client jar. False when the window
+// cannot be opened (no gadget is created then).
+bool open_main_window(AppState& app);
+// Fills the list with the jar names, or "Keine JAR gefunden!" with the buttons disabled.
+void fill_jar_list(AppState& app);
+// Runs until the window is closed or "Mehr Jars" has opened the download page.
+void run_event_loop(AppState& app);
+// "Aktivieren": the optional backup, then the install.
+void activate_jar(AppState& app);
+
+// The whole application after the runtime start-up; returns the exit code.
+int run_application(AppState& app);
+#endif

@@ -1,0 +1,54 @@
+// Backing up and replacing the game's client jar, and the German texts that report the outcome.
+//
+// The file steps are Windows only (install_win.cpp); the outcome record and the texts are
+// platform-free. Neither step ever leaves the client jar partial or missing: the backup only
+// copies it, and the new jar is copied beside it and then moved over it in one step.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum class FileProblem {
+  none,
+  not_found,       // the file to copy does not exist
+  not_a_file,      // the path names a folder
+  copy_failed,     // copying failed (system_error tells why)
+  incomplete,      // the copy did not reach the source's size in time
+  no_free_name,    // every backup name for the stamp is taken
+  rename_failed,   // giving the backup its name failed
+  replace_failed,  // moving the new jar over the client jar failed
+};
+
+struct FileOutcome {
+  FileProblem problem = FileProblem::none;
+  uint32_t system_error = 0;  // the system's error code of the failed step, 0 when none
+  std::string path;           // the path concerned; on success the backup or client jar made
+  bool ok() const { return problem == FileProblem::none; }
+};
+
+struct BackupSettings {
+  int wait_limit_ms = 5000;  // how long to wait for the copy to reach the client jar's size
+  int pause_ms = 100;        // pause before the copy gets its final name
+  int max_names = 1000;      // names tried for one stamp: stamp.jar, stamp_2.jar, ...
+};
+
+#ifdef _WIN32
+// Copies G + "bin\minecraft.jar" into the backup folder (created when missing) and names the
+// copy after the stamp, choosing the next free "_n" name when a backup of the same second
+// exists. On success the outcome's path is the backup; on failure nothing is left behind and
+// the client jar is untouched.
+FileOutcome backup_client_jar(const std::string& game_folder, const std::string& stamp,
+                              const BackupSettings& settings = BackupSettings());
+
+// Installs source as G + "bin\minecraft.jar": copies it beside the client jar, checks the size
+// and moves it over the client jar in one step. On failure the client jar is as before and no
+// staging file is left. On success the outcome's path is the client jar.
+FileOutcome install_client_jar(const std::string& source, const std::string& game_folder);
+#endif
+
+// "<reason> <path>" for a failed outcome, e.g. "Zugriff verweigert: C:\x\bin\minecraft.jar".
+std::string failure_reason_text(const FileOutcome& outcome);
+// The "Fehler!" message of a failed backup.
+std::string backup_failure_text(const FileOutcome& outcome);
+// The "Fehler!" message of a failed install; backup_path is "" when no backup was made.
+std::string install_failure_text(const FileOutcome& outcome, const std::string& backup_path);

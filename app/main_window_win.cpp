@@ -1,0 +1,141 @@
+// The main window, its event loop and the install action.
+#include "app/app_state.h"
+#include "app/identity.h"
+#include "app/install.h"
+#include "app/texts.h"
+#include "fs/fs.h"
+#include "process/process.h"
+#include "ui/gadget/gadget.h"
+#include "ui/requester/requester.h"
+#include "ui/window/window.h"
+
+namespace {
+
+// Window 0 and its gadgets (there is no gadget 4).
+constexpr intptr_t kMainWindow = 0;
+constexpr intptr_t kFrameJar = 0;
+constexpr intptr_t kFrameOptions = 1;
+constexpr intptr_t kButtonActivate = 2;
+constexpr intptr_t kListJars = 3;
+constexpr intptr_t kButtonConfirm = 5;
+constexpr intptr_t kCheckBackup = 6;
+constexpr intptr_t kTextBackup = 7;
+constexpr intptr_t kButtonAbout = 8;
+constexpr intptr_t kButtonMoreJars = 9;
+
+constexpr uint32_t kWindowFlags = 0xC80000;  // caption, system menu, close box; fixed size
+constexpr int32_t kDisable = 1;
+constexpr int32_t kEnable = 0;
+
+void create_gadgets() {
+  gadget_frame_create(kFrameJar, 10, 10, 240, 90, texts::kFrameJar, 0);
+  gadget_frame_create(kFrameOptions, 10, 100, 240, 50, texts::kFrameOptions, 0);
+  gadget_button_create(kButtonActivate, 10, 190, 240, 40, texts::kButtonActivate, 0);
+  gadget_listbox_create(kListJars, 20, 30, 220, 20, 0);
+  gadget_button_create(kButtonConfirm, 20, 70, 220, 20, texts::kButtonConfirm, 0);
+  gadget_checkbox_create(kCheckBackup, 20, 120, 120, 10, texts::kCheckBackup, 1);
+  gadget_text_create(kTextBackup, 40, 130, 170, 20, texts::kTextBackupFolder, 0);
+  gadget_button_create(kButtonAbout, 80, 160, 100, 20, texts::kButtonAbout, 0);
+  gadget_button_create(kButtonMoreJars, 10, 240, 240, 20, texts::kButtonMoreJars, 0);
+}
+
+// "Jar ausw\xE4hlen": locks the chosen name in and enables "Aktivieren"; ignored without a choice.
+void confirm_jar() {
+  if (gadget_text_get(kListJars).empty()) return;
+  gadget_disable(kListJars, kDisable);
+  gadget_disable(kButtonConfirm, kDisable);
+  gadget_disable(kButtonActivate, kEnable);
+}
+
+}  // namespace
+
+bool open_main_window(AppState& app) {
+  if (!window_open(kMainWindow, 337, 189, 257, 266, texts::kWindowTitle, kWindowFlags)) return false;
+  create_gadgets();
+  gadget_disable(kButtonActivate, kDisable);
+  if (file_size(client_jar_path(app.game_folder).c_str()) == -1) {
+    gadget_text_set(kTextBackup, texts::kGameJarMissingShort);
+    request_message(texts::kTitleError, texts::kGameJarMissing);
+    gadget_disable(kCheckBackup, kDisable);
+    gadget_disable(kTextBackup, kDisable);
+  }
+  return true;
+}
+
+void fill_jar_list(AppState& app) {
+  app.jar_index = 0;
+  if (app.jar_names[0].empty()) {
+    gadget_item_add(kListJars, -1, texts::kNoJarFound);
+    gadget_disable(kButtonActivate, kDisable);
+    gadget_disable(kButtonConfirm, kDisable);
+    return;
+  }
+  while (!app.jar_names[app.jar_index].empty()) {
+    gadget_item_add(kListJars, app.jar_index, app.jar_names[app.jar_index].c_str());
+    ++app.jar_index;
+  }
+}
+
+void run_event_loop(AppState& app) {
+  while (!app.quit_requested) {
+    app.last_event = event_wait();
+    if (app.last_event == event_close_window) app.quit_requested = 1;
+    // Only a gadget event is a click. A raw message keeps naming the last clicked gadget, and
+    // acting on it would repeat that click (a second About box, a second install).
+    if (app.last_event != event_gadget_activity) continue;
+    switch (event_gadget()) {
+      case kButtonAbout:
+        request_message(texts::kTitleAbout, texts::kAbout);
+        break;
+      case kButtonActivate:
+        activate_jar(app);
+        break;
+      case kButtonConfirm:
+        confirm_jar();
+        break;
+      case kButtonMoreJars:
+        program_run(PELMORA_DOWNLOAD_PAGE);
+        return;
+      default:
+        break;
+    }
+  }
+}
+
+void activate_jar(AppState& app) {
+  // A backup is made once per run: after a failed install the user may try again without a
+  // second copy of the same client jar.
+  if (gadget_state_get(kCheckBackup) == 1 && app.backup_path.empty()) {
+    const FileOutcome backup =
+        backup_client_jar(app.game_folder, app.backup_date_part + app.backup_time_part);
+    if (!backup.ok()) {
+      request_message(texts::kTitleError, backup_failure_text(backup).c_str());
+      return;
+    }
+    app.backup_path = backup.path;
+    request_message(texts::kTitleInfo, texts::kBackupDone);
+  }
+  gadget_disable(kCheckBackup, kDisable);
+  gadget_disable(kButtonMoreJars, kDisable);
+  gadget_disable(kTextBackup, kDisable);
+  const std::string source = install_source_path(current_directory(), gadget_text_get(kListJars));
+  const FileOutcome installed = install_client_jar(source, app.game_folder);
+  if (!installed.ok()) {
+    request_message(texts::kTitleError, install_failure_text(installed, app.backup_path).c_str());
+    return;
+  }
+  gadget_disable(kButtonActivate, kDisable);
+  request_message(texts::kTitleInfo, texts::kInstalled);
+}
+
+int run_application(AppState& app) {
+  if (!load_settings(app)) return kExitNoPreferences;
+  list_jar_folder(app);
+  if (!open_main_window(app)) {
+    request_message(texts::kTitleError, texts::kWindowNotOpened);
+    return kExitNoWindow;
+  }
+  fill_jar_list(app);
+  run_event_loop(app);
+  return kExitOk;
+}

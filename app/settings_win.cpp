@@ -1,0 +1,63 @@
+// Start-up: the jar folder, the backup time stamps, "pref.ini" and the jar listing.
+#include "app/app_state.h"
+#include "app/texts.h"
+#include "date/date.h"
+#include "fs/fs.h"
+#include "prefs/prefs.h"
+#include "ui/requester/requester.h"
+
+namespace {
+
+constexpr char kPrefsFile[] = "pref.ini";
+constexpr char kJarFolder[] = "jar";
+constexpr char kGroup[] = "Minecraft";
+constexpr char kGameFolderKey[] = ".minecraft";
+
+void take_time_stamps(AppState& app) {
+  app.backup_date_part = date_format("%dd_%mm_%yyyy_", date_now());
+  app.backup_time_part = date_format("%hh_%ii_%ss", date_now());
+}
+
+// First run: writes "pref.ini" with the version and the game folder the user chooses (empty
+// when cancelled). False when the file cannot be created.
+bool create_preferences() {
+  if (!prefs_create(kPrefsFile)) return false;
+  prefs_write_string("Version", "1.1");
+  prefs_group(kGroup);
+  const std::string folder = request_path(texts::kChooseGameFolder, texts::kInitialFolder);
+  prefs_write_string(kGameFolderKey, folder.c_str());
+  prefs_close();
+  return true;
+}
+
+}  // namespace
+
+bool load_settings(AppState& app) {
+  // A file that was created but still cannot be opened was not written (for example a full
+  // disk): asking again would not help either.
+  bool created = false;
+  for (;;) {
+    if (file_size(kJarFolder) == -1) dir_create(kJarFolder);
+    take_time_stamps(app);
+    if (prefs_open(kPrefsFile)) break;
+    if (created || !create_preferences()) {
+      request_message(texts::kTitleError, texts::kPrefsNotCreatable);
+      return false;
+    }
+    created = true;
+  }
+  prefs_group(kGroup);
+  app.game_folder = prefs_read_string(kGameFolderKey, "");
+  return true;
+}
+
+void list_jar_folder(AppState& app) {
+  app.jar_names.clear();
+  app.jar_index = 0;
+  dir_examine(0, kJarFolder, "*.jar");
+  // Beyond the table's capacity the remaining entries are ignored.
+  while (app.jar_names.count() < JarNames::kCapacity && dir_next_entry(0)) {
+    app.jar_names.add(dir_entry_name(0));
+  }
+  app.jar_index = 0;
+}
