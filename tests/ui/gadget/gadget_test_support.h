@@ -86,19 +86,40 @@ inline void send_mouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
   SendInput(1, &input, sizeof(input));
 }
 
-// Moves the pointer to the exact screen pixel; true when it got there.
+// Dispatches the thread's messages for `milliseconds` without event_wait: events that the
+// window procedures queue stay queued for the test to collect.
+inline void pump_raw(int milliseconds) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+  for (int32_t left; (left = static_cast<int32_t>(end - GetTickCount())) > 0;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left < 10 ? left : 10),
+                              QS_ALLINPUT);
+  }
+}
+
+// Moves the pointer to the exact screen pixel; true when it got there and stayed there.
+// Under Wine's virtual desktop the X server echoes earlier pointer warps for up to about
+// 100 ms, so the position can jump back once; the move is repeated until it holds for 250 ms.
 inline bool mouse_move_screen(POINT point) {
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
   // Absolute coordinates are 0..65535 across the screen; round up so that the pixel is exact.
   const LONG dx = static_cast<LONG>((static_cast<int64_t>(point.x) * 65536 + width - 1) / width);
   const LONG dy = static_cast<LONG>((static_cast<int64_t>(point.y) * 65536 + height - 1) / height);
-  send_mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, dx, dy);
-  POINT now{};
-  for (int i = 0; i < 50; ++i) {
-    GetCursorPos(&now);
-    if (now.x == point.x && now.y == point.y) return true;
-    event_wait_timed(10);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    send_mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, dx, dy);
+    bool held = true;
+    for (int check = 0; check < 10 && held; ++check) {
+      pump_raw(25);
+      POINT now{};
+      GetCursorPos(&now);
+      held = now.x == point.x && now.y == point.y;
+    }
+    if (held) return true;
   }
   return false;
 }
@@ -109,6 +130,14 @@ inline bool mouse_move(HWND control, int x, int y) {
 
 inline void mouse_down() { send_mouse(MOUSEEVENTF_LEFTDOWN); }
 inline void mouse_up() { send_mouse(MOUSEEVENTF_LEFTUP); }
+
+// Lets the pointer's messages reach their windows; gadget events meanwhile are dropped.
+inline void settle(int milliseconds) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+  for (int32_t left; (left = static_cast<int32_t>(end - GetTickCount())) > 0;) {
+    event_wait_timed(left);
+  }
+}
 
 inline bool mouse_click(HWND control, int x, int y) {
   if (!mouse_move(control, x, y)) return false;
