@@ -1,5 +1,6 @@
 // Groups, lookups, writes, the file text and releasing the entry list.
 #include <cstring>
+#include <new>
 
 #include "prefs/prefs_file.h"
 #include "prefs/prefs_text.h"
@@ -32,7 +33,7 @@ class FileText8 {
   const char* text_ = nullptr;
 };
 
-PreferenceEntry* find_group(const PreferenceFile& f, const char* name) {
+PreferenceEntry* find_group(PreferenceFile& f, const char* name) {
   bool indexed = false;
   PreferenceEntry* found = index_find_group(f, name, &indexed);
   if (indexed) return found;
@@ -44,7 +45,7 @@ PreferenceEntry* find_group(const PreferenceFile& f, const char* name) {
 
 // First key entry of the group (nullptr = top region) that matches; comments are skipped and
 // the next group header ends the search.
-PreferenceEntry* find_key(const PreferenceFile& f, const PreferenceEntry* group, const char* key) {
+PreferenceEntry* find_key(PreferenceFile& f, PreferenceEntry* group, const char* key) {
   bool indexed = false;
   PreferenceEntry* found = index_find_key(f, group, key, &indexed);
   if (indexed) return found;
@@ -80,18 +81,9 @@ PreferenceEntry* group_tail(const PreferenceFile& f) {
   return last;
 }
 
-PreferenceEntry* new_entry(EntryKind kind, char* key, char* text) {
-  auto* e = static_cast<PreferenceEntry*>(heap_alloc(sizeof(PreferenceEntry)));
-  if (!e) return nullptr;
-  e->kind = kind;
-  e->key = key;
-  e->text = text;
-  return e;
-}
-
 // Appends the pending group's header at the end of the list and selects it.
 bool create_pending_group(PreferenceFile& f) {
-  PreferenceEntry* header = new_entry(EntryKind::group, nullptr, f.pending_group);
+  PreferenceEntry* header = entry_new(f, EntryKind::group, nullptr, f.pending_group);
   if (!header) return false;
   link_after(f, f.last_entry, header);
   f.pending_group = nullptr;
@@ -139,7 +131,44 @@ bool needs_leading_line_end(const PreferenceFile& f) {
          std::strncmp(f.entries->key, "\xEF\xBB\xBF", 3) == 0;
 }
 
+// Entries are carved from blocks of this size.
+constexpr size_t kBlockBytes = 64 * 1024;
+constexpr size_t kBlockHeader = 16;
+
 }  // namespace
+
+struct EntryBlock {
+  EntryBlock* next;
+  size_t used;  // bytes of the block in use, header included
+};
+static_assert(sizeof(EntryBlock) <= kBlockHeader, "block header");
+
+PreferenceEntry* entry_new(PreferenceFile& f, EntryKind kind, char* key, char* text) {
+  size_t size = kind == EntryKind::group ? sizeof(GroupEntry) : sizeof(PreferenceEntry);
+  size = (size + 15) & ~size_t{15};
+  EntryBlock* block = f.blocks;
+  if (!block || block->used + size > kBlockBytes) {
+    block = static_cast<EntryBlock*>(heap_alloc(kBlockBytes));
+    if (!block) return nullptr;
+    block->next = f.blocks;
+    block->used = kBlockHeader;
+    f.blocks = block;
+  }
+  void* memory = reinterpret_cast<char*>(block) + block->used;
+  block->used += size;
+  PreferenceEntry* e = kind == EntryKind::group ? new (memory) GroupEntry{} : new (memory) PreferenceEntry{};
+  e->kind = kind;
+  e->key = key;
+  e->text = text;
+  return e;
+}
+
+void entry_blocks_release(PreferenceFile& f) {
+  while (EntryBlock* block = f.blocks) {
+    f.blocks = block->next;
+    heap_free(block);
+  }
+}
 
 bool text_in_buffer(const PreferenceFile& f, const char* text) {
   // The two zero bytes after the contents belong to the buffer too: an empty text at the very end
@@ -157,22 +186,20 @@ int file_select_group(PreferenceFile& f, const char* name) {
     f.current_group = nullptr;
     return 1;
   }
-  char* copy = heap_copy_for_file(name, f.encoding == kEncodingUtf8);
-  if (!copy) {
-    // Neither the old group nor the top region may stand in for the one asked for.
-    f.selection_failed = 1;
-    return 0;
-  }
-  if (PreferenceEntry* header = find_group(f, copy)) {
-    heap_free(copy);
+  FileText8 wanted(f, name);
+  PreferenceEntry* header = wanted.get() ? find_group(f, wanted.get()) : nullptr;
+  if (header) {
     f.current_group = header;
     return 1;
   }
-  f.pending_group = copy;
+  // Kept for the first write, which creates the group.
+  f.pending_group = heap_copy_for_file(name, f.encoding == kEncodingUtf8);
+  // Without the name, neither the old group nor the top region may stand in for it.
+  if (!f.pending_group) f.selection_failed = 1;
   return 0;
 }
 
-const char* file_find_value(const PreferenceFile& f, const char* key) {
+const char* file_find_value(PreferenceFile& f, const char* key) {
   if (!file_is_open(f) || f.pending_group || f.selection_failed) return nullptr;
   FileText8 k(f, key);
   if (!k.get()) return nullptr;
@@ -180,7 +207,7 @@ const char* file_find_value(const PreferenceFile& f, const char* key) {
   return e ? e->text : nullptr;
 }
 
-std::string file_read_string(const PreferenceFile& f, const char* key, const char* default_value) {
+std::string file_read_string(PreferenceFile& f, const char* key, const char* default_value) {
   const char* value = file_find_value(f, key);
   if (!value) return default_value ? default_value : "";
   while (is_blank(*value)) ++value;
@@ -223,7 +250,7 @@ char* file_reserve_value(PreferenceFile& f, const char* key, size_t needed) {
     return e->text;
   }
   auto* storage = static_cast<char*>(heap_alloc(needed + 1));
-  PreferenceEntry* e = storage ? new_entry(EntryKind::key, copy, storage) : nullptr;
+  PreferenceEntry* e = storage ? entry_new(f, EntryKind::key, copy, storage) : nullptr;
   if (!e) {
     heap_free(storage);
     heap_free(copy);
@@ -260,14 +287,12 @@ FileText file_build_text(const PreferenceFile& f) {
 }
 
 void file_release(PreferenceFile& f) {
-  for (PreferenceEntry* e = f.entries; e;) {
-    PreferenceEntry* next = e->next;
+  index_release(f);
+  for (PreferenceEntry* e = f.entries; e; e = e->next) {
     if (e->kind == EntryKind::key) release_text(f, e->key);
     release_text(f, e->text);
-    heap_free(e);
-    e = next;
   }
-  index_release(f);
+  entry_blocks_release(f);
   heap_free(f.buffer);
   heap_free(f.pending_group);
   heap_free(f.file_name);

@@ -9,7 +9,8 @@
 
 enum class EntryKind : uint32_t { key = 0, group = 1, comment = 2 };
 
-// One line of the file. Blank lines have no entry.
+// One line of the file. Blank lines have no entry. Entries live in the file's entry blocks and
+// are released all at once at close; the texts they own are released one by one.
 struct PreferenceEntry {
   PreferenceEntry* next;
   PreferenceEntry* prev;
@@ -18,20 +19,28 @@ struct PreferenceEntry {
   char* text;  // group name, comment text or value
 };
 
-// Hash index over the entry list: group headers by name, keys by (group, key). Letter case of
-// A-Z is ignored; the first entry of a name wins. Without slots (not built, or out of memory)
-// lookups walk the list instead.
+// Hash tables over the entry list, so that lookups in a large file do not walk it: one for the
+// group headers of the file, and one per group for its keys. Letter case of A-Z is ignored; the
+// first entry of a name wins. Each table is built on its first lookup and kept up to date by
+// writes; when memory for one runs out, lookups walk the list instead.
 struct IndexSlot {
-  PreferenceEntry* entry;
-  PreferenceEntry* group;  // key index: the group header the key belongs to (nullptr = top)
+  PreferenceEntry* entry;  // nullptr = empty
   uint32_t hash;
 };
+enum IndexState : uint32_t { kIndexNotBuilt = 0, kIndexBuilt = 1, kIndexUnavailable = 2 };
 struct EntryIndex {
   IndexSlot* slots;
   uint32_t capacity;  // power of two, or 0
   uint32_t count;
-  uint32_t failed;    // memory ran out: unavailable until the file is closed
+  uint32_t state;     // IndexState
 };
+
+// A group header carries the table of its keys.
+struct GroupEntry : PreferenceEntry {
+  EntryIndex keys;
+};
+
+struct EntryBlock;
 
 constexpr uint32_t kEncodingAnsi = 0;
 constexpr uint32_t kEncodingUtf8 = 65001;
@@ -51,15 +60,17 @@ struct PreferenceFile {
   char* pending_group;             // a selected group that does not exist yet
   uint32_t selection_failed;       // the last selection ran out of memory: no group is usable
   PreferenceEntry* last_entry;     // tail of the list
-  EntryIndex group_index;
-  EntryIndex key_index;
+  EntryBlock* blocks;              // memory of the entries
+  EntryIndex group_index;          // group headers
+  EntryIndex top_keys;             // keys of the top region
+  uint32_t walk_only;              // tables disabled: every lookup walks the list
 };
 
 // A file is open (or name-only) when it has a handle or a name.
 inline bool file_is_open(const PreferenceFile& f) { return f.handle != 0 || f.file_name != nullptr; }
 
 // Takes ownership of `buffer` (a main-heap block of size + 2 bytes whose last two bytes are
-// zero), parses it in place and builds the index. The encoding must be set before.
+// zero) and parses it in place. The encoding must be set before.
 void file_parse_buffer(PreferenceFile& f, char* buffer, size_t size);
 // Portable stand-in for reading a file: detects the byte-order mark in `data`, copies the rest
 // into a new buffer and parses it. False when memory runs out (the file is then read-only with
@@ -67,8 +78,8 @@ void file_parse_buffer(PreferenceFile& f, char* buffer, size_t size);
 bool file_load_text(PreferenceFile& f, const char* data, size_t size);
 
 int file_select_group(PreferenceFile& f, const char* name);
-const char* file_find_value(const PreferenceFile& f, const char* key);
-std::string file_read_string(const PreferenceFile& f, const char* key, const char* default_value);
+const char* file_find_value(PreferenceFile& f, const char* key);
+std::string file_read_string(PreferenceFile& f, const char* key, const char* default_value);
 char* file_reserve_value(PreferenceFile& f, const char* key, size_t needed);
 void file_write_string(PreferenceFile& f, const char* key, const char* value);
 
@@ -85,11 +96,16 @@ void file_release(PreferenceFile& f);
 
 // Entry list and index internals shared by the portable files.
 bool text_in_buffer(const PreferenceFile& f, const char* text);
-void index_build(PreferenceFile& f);
-void index_release(PreferenceFile& f);
+// A zero-filled entry from the file's blocks (a GroupEntry for group headers), not yet linked;
+// nullptr when out of memory.
+PreferenceEntry* entry_new(PreferenceFile& f, EntryKind kind, char* key, char* text);
+void entry_blocks_release(PreferenceFile& f);
+
+// Entries added by writes; ignored by tables that are not built yet.
 void index_add_group(PreferenceFile& f, PreferenceEntry* header);
 void index_add_key(PreferenceFile& f, PreferenceEntry* group, PreferenceEntry* entry);
-// Nullptr when not found. `indexed` is false when the index is unavailable (caller walks).
-PreferenceEntry* index_find_group(const PreferenceFile& f, const char* name, bool* indexed);
-PreferenceEntry* index_find_key(const PreferenceFile& f, const PreferenceEntry* group, const char* key,
-                                bool* indexed);
+// Nullptr when not found. `indexed` is false when no table is available (the caller walks).
+PreferenceEntry* index_find_group(PreferenceFile& f, const char* name, bool* indexed);
+PreferenceEntry* index_find_key(PreferenceFile& f, PreferenceEntry* group, const char* key, bool* indexed);
+// Releases every table (file_release calls it).
+void index_release(PreferenceFile& f);

@@ -1,8 +1,7 @@
-// Hash index over the entry list, so that selecting a group and looking a key up do not walk a
-// large file from its head. Open addressing with linear probing, at most half full. The index
-// is complete or absent: when memory for it runs out it is dropped and lookups walk the list.
-#include <cstring>
-
+// Hash tables over the entry list: open addressing with linear probing, at most half full. The
+// group table covers every group header; each group's key table covers the keys from its header
+// to the next one. Tables are built on their first lookup, so opening a file only parses it and a
+// lookup in one group never pays for the others.
 #include "prefs/prefs_file.h"
 #include "prefs/prefs_text.h"
 #include "runtime/runtime.h"
@@ -10,8 +9,10 @@
 namespace {
 
 constexpr uint32_t kMinCapacity = 16;
+constexpr uint32_t kMaxCapacity = uint32_t{1} << 30;
 
-uint32_t finish(uint32_t h) {  // final mix of MurmurHash3
+uint32_t hash_of(const char* name) {
+  uint32_t h = ascii_ihash(name);  // final mix of MurmurHash3
   h ^= h >> 16;
   h *= 0x85EBCA6Bu;
   h ^= h >> 13;
@@ -20,30 +21,21 @@ uint32_t finish(uint32_t h) {  // final mix of MurmurHash3
   return h;
 }
 
-uint32_t group_hash(const char* name) { return finish(ascii_ihash(name)); }
-
-uint32_t key_hash(const PreferenceEntry* group, const char* key) {
-  auto g = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(group));
-  return finish(ascii_ihash(key) ^ static_cast<uint32_t>(g >> 4) * 0x9E3779B1u ^ static_cast<uint32_t>(g >> 36));
-}
-
 const char* name_of(const PreferenceEntry* e) { return e->kind == EntryKind::key ? e->key : e->text; }
 
 // The slot holding the name, or the empty slot where it would go.
-IndexSlot* probe(const EntryIndex& ix, uint32_t hash, const PreferenceEntry* group, const char* name) {
+IndexSlot* probe(const EntryIndex& ix, uint32_t hash, const char* name) {
   uint32_t mask = ix.capacity - 1;
   for (uint32_t i = hash & mask;; i = (i + 1) & mask) {
     IndexSlot* s = &ix.slots[i];
     if (!s->entry) return s;
-    if (s->hash == hash && s->group == group && ascii_iequal(name_of(s->entry), name)) return s;
+    if (s->hash == hash && ascii_iequal(name_of(s->entry), name)) return s;
   }
 }
 
-void drop(EntryIndex& ix) {
+void drop(EntryIndex& ix, uint32_t state) {
   heap_free(ix.slots);
-  ix.slots = nullptr;
-  ix.capacity = 0;
-  ix.count = 0;
+  ix = EntryIndex{nullptr, 0, 0, state};
 }
 
 // Replaces the slots by an empty table of `capacity` slots holding the old contents.
@@ -64,83 +56,79 @@ bool resize(EntryIndex& ix, uint32_t capacity) {
   return true;
 }
 
-// Adds the entry unless its name is already there (the first entry of a name wins).
-void insert(EntryIndex& ix, uint32_t hash, PreferenceEntry* group, PreferenceEntry* entry) {
-  if (ix.failed) return;
-  if (ix.capacity == 0 || (ix.count + 1) * 2 > ix.capacity) {
+// Adds the entry unless its name is there already (the first entry of a name wins). On failure
+// to grow, the table becomes unavailable.
+void insert(EntryIndex& ix, PreferenceEntry* entry) {
+  if ((ix.count + 1) * 2 > ix.capacity) {
     uint64_t capacity = ix.capacity ? uint64_t{ix.capacity} * 2 : kMinCapacity;
-    if (capacity > (uint32_t{1} << 30) || !resize(ix, static_cast<uint32_t>(capacity))) {
-      drop(ix);
-      ix.failed = 1;
+    if (capacity > kMaxCapacity || !resize(ix, static_cast<uint32_t>(capacity))) {
+      drop(ix, kIndexUnavailable);
       return;
     }
   }
-  IndexSlot* s = probe(ix, hash, group, name_of(entry));
-  if (s->entry) return;
-  *s = IndexSlot{entry, group, hash};
-  ++ix.count;
+  const char* name = name_of(entry);
+  uint32_t hash = hash_of(name);
+  IndexSlot* s = probe(ix, hash, name);
+  if (!s->entry) {
+    *s = IndexSlot{entry, hash};
+    ++ix.count;
+  }
 }
 
-uint32_t capacity_for(size_t count) {
+// Builds the table from the entries of `kind` in [first, the next group header or the end).
+// Group headers: the whole list. 
+void build(EntryIndex& ix, PreferenceEntry* first, EntryKind kind) {
+  bool stop_at_group = kind == EntryKind::key;
+  size_t count = 0;
+  for (PreferenceEntry* e = first; e && !(stop_at_group && e->kind == EntryKind::group); e = e->next) {
+    if (e->kind == kind) ++count;
+  }
   uint64_t capacity = kMinCapacity;
-  while (capacity < uint64_t{count} * 2 + 2 && capacity <= (uint32_t{1} << 30)) capacity *= 2;
-  return capacity > (uint32_t{1} << 30) ? 0 : static_cast<uint32_t>(capacity);
+  while (capacity < uint64_t{count} * 2 + 2) capacity *= 2;
+  if (capacity > kMaxCapacity || !resize(ix, static_cast<uint32_t>(capacity))) {
+    drop(ix, kIndexUnavailable);
+    return;
+  }
+  ix.state = kIndexBuilt;
+  for (PreferenceEntry* e = first; e && ix.state == kIndexBuilt && !(stop_at_group && e->kind == EntryKind::group);
+       e = e->next) {
+    if (e->kind == kind) insert(ix, e);
+  }
 }
 
-void build_one(EntryIndex& ix, size_t count) {
-  uint32_t capacity = capacity_for(count);
-  if (capacity == 0 || !resize(ix, capacity)) ix.failed = 1;
+EntryIndex& keys_of(PreferenceFile& f, PreferenceEntry* group) {
+  return group ? static_cast<GroupEntry*>(group)->keys : f.top_keys;
 }
 
 }  // namespace
 
-void index_build(PreferenceFile& f) {
-  index_release(f);
-  size_t groups = 0;
-  size_t keys = 0;
-  for (PreferenceEntry* e = f.entries; e; e = e->next) {
-    if (e->kind == EntryKind::group) ++groups;
-    if (e->kind == EntryKind::key) ++keys;
-  }
-  build_one(f.group_index, groups);
-  build_one(f.key_index, keys);
-  PreferenceEntry* group = nullptr;
-  for (PreferenceEntry* e = f.entries; e; e = e->next) {
-    if (e->kind == EntryKind::group) {
-      group = e;
-      index_add_group(f, e);
-    } else if (e->kind == EntryKind::key) {
-      index_add_key(f, group, e);
-    }
-  }
-}
-
-void index_release(PreferenceFile& f) {
-  drop(f.group_index);
-  drop(f.key_index);
-  f.group_index.failed = 0;
-  f.key_index.failed = 0;
-}
-
 void index_add_group(PreferenceFile& f, PreferenceEntry* header) {
-  insert(f.group_index, group_hash(header->text), nullptr, header);
+  if (f.group_index.state == kIndexBuilt) insert(f.group_index, header);
 }
 
 void index_add_key(PreferenceFile& f, PreferenceEntry* group, PreferenceEntry* entry) {
-  insert(f.key_index, key_hash(group, entry->key), group, entry);
+  EntryIndex& ix = keys_of(f, group);
+  if (ix.state == kIndexBuilt) insert(ix, entry);
 }
 
-PreferenceEntry* index_find_group(const PreferenceFile& f, const char* name, bool* indexed) {
-  const EntryIndex& ix = f.group_index;
-  *indexed = ix.slots != nullptr;
-  if (!ix.slots) return nullptr;
-  return probe(ix, group_hash(name), nullptr, name)->entry;
+PreferenceEntry* index_find_group(PreferenceFile& f, const char* name, bool* indexed) {
+  EntryIndex& ix = f.group_index;
+  if (ix.state == kIndexNotBuilt && !f.walk_only) build(ix, f.entries, EntryKind::group);
+  *indexed = ix.state == kIndexBuilt;
+  return *indexed ? probe(ix, hash_of(name), name)->entry : nullptr;
 }
 
-PreferenceEntry* index_find_key(const PreferenceFile& f, const PreferenceEntry* group, const char* key,
-                                bool* indexed) {
-  const EntryIndex& ix = f.key_index;
-  *indexed = ix.slots != nullptr;
-  if (!ix.slots) return nullptr;
-  return probe(ix, key_hash(group, key), group, key)->entry;
+PreferenceEntry* index_find_key(PreferenceFile& f, PreferenceEntry* group, const char* key, bool* indexed) {
+  EntryIndex& ix = keys_of(f, group);
+  if (ix.state == kIndexNotBuilt && !f.walk_only) build(ix, group ? group->next : f.entries, EntryKind::key);
+  *indexed = ix.state == kIndexBuilt;
+  return *indexed ? probe(ix, hash_of(key), key)->entry : nullptr;
+}
+
+void index_release(PreferenceFile& f) {
+  for (PreferenceEntry* e = f.entries; e; e = e->next) {
+    if (e->kind == EntryKind::group) drop(static_cast<GroupEntry*>(e)->keys, kIndexNotBuilt);
+  }
+  drop(f.group_index, kIndexNotBuilt);
+  drop(f.top_keys, kIndexNotBuilt);
 }

@@ -120,11 +120,8 @@ class Parser {
   }
 
   bool append(EntryKind kind, char* key, char* text) {
-    auto* entry = static_cast<PreferenceEntry*>(heap_alloc(sizeof(PreferenceEntry)));
+    PreferenceEntry* entry = entry_new(f_, kind, key, text);
     if (!entry) return false;
-    entry->kind = kind;
-    entry->key = key;
-    entry->text = text;
     entry->prev = f_.last_entry;
     if (f_.last_entry) {
       f_.last_entry->next = entry;
@@ -147,7 +144,6 @@ void file_parse_buffer(PreferenceFile& f, char* buffer, size_t size) {
   f.buffer_end[1] = 0;
   // A list that misses part of the file must never be written back over it.
   if (!Parser(f).run()) f.read_only = 1;
-  index_build(f);
 }
 
 bool file_load_text(PreferenceFile& f, const char* data, size_t size) {

@@ -49,9 +49,7 @@ void check_links(const PreferenceFile& f) {
 void check_lookups(const char* data, size_t size, Loaded& indexed) {
   if (indexed.f.encoding != kEncodingAnsi) return;  // keys below are file bytes, not 8-bit text
   Loaded walked(data, size);
-  index_release(walked.f);
-  walked.f.group_index.failed = 1;
-  walked.f.key_index.failed = 1;
+  walked.f.walk_only = 1;
   const PreferenceEntry* w = walked.f.entries;
   for (PreferenceEntry* e = indexed.f.entries; e; e = e->next, w = w->next) {
     if (e->kind == EntryKind::group) {

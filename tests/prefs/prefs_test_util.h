@@ -23,8 +23,7 @@ struct LoadedFile {
   // Drops the hash index for good, so that every lookup walks the list.
   void without_index() {
     index_release(f);
-    f.group_index.failed = 1;
-    f.key_index.failed = 1;
+    f.walk_only = 1;
   }
   std::string text() const {
     FileText t = file_build_text(f);

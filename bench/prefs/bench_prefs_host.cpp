@@ -1,0 +1,119 @@
+// Host benchmark: our read + parse + every lookup against libinih on the same 10 MiB file.
+// Peers: ini_parse with a handler that only counts (the bare parse), and INIReader (parse into a
+// map, then Get for every key). Built without sanitizers; run with bench/prefs/run.sh.
+#include <INIReader.h>
+#include <ini.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "bench_ini.h"
+#include "prefs/prefs_file.h"
+#include "runtime/runtime.h"
+
+namespace {
+
+// Reads the whole file into a new parse buffer and parses it, as the Win32 layer does.
+bool open_and_parse(PreferenceFile& f, const char* path) {
+  FILE* file = std::fopen(path, "rb");
+  if (!file) return false;
+  std::fseek(file, 0, SEEK_END);
+  long size = std::ftell(file);
+  std::fseek(file, 0, SEEK_SET);
+  f.handle = 1;
+  char bom[3];
+  if (size >= 3 && std::fread(bom, 1, 3, file) == 3 && bom[0] == '\xEF' && bom[1] == '\xBB' && bom[2] == '\xBF') {
+    f.encoding = kEncodingUtf8;
+    size -= 3;
+  } else {
+    std::fseek(file, 0, SEEK_SET);
+  }
+  auto* buffer = static_cast<char*>(heap_alloc(static_cast<size_t>(size) + 2));
+  size_t got = buffer ? std::fread(buffer, 1, static_cast<size_t>(size), file) : 0;
+  std::fclose(file);
+  if (!buffer) return false;
+  file_parse_buffer(f, buffer, got);
+  return true;
+}
+
+int count_handler(void* user, const char*, const char*, const char*) {
+  ++*static_cast<long*>(user);
+  return 1;
+}
+
+}  // namespace
+
+int main() {
+  const std::string text = bench::make_text();
+  const std::vector<bench::Lookup> lookups = bench::all_lookups();
+  std::vector<std::string> groups, keys;
+  for (int g = 0; g < bench::kGroups; ++g) groups.push_back(bench::group_name(g));
+  for (int k = 0; k < bench::kKeysPerGroup; ++k) keys.push_back(bench::key_name(k));
+
+  char path[] = "/tmp/pelmora-bench-prefs-XXXXXX";
+  int fd = mkstemp(path);
+  FILE* out = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+  if (!out || std::fwrite(text.data(), 1, text.size(), out) != text.size()) return 1;
+  std::fclose(out);
+  std::printf("file: %.1f MiB, %d keys in %d groups, %zu lookups; best of 5 runs\n",
+              text.size() / 1048576.0, bench::kGroups * bench::kKeysPerGroup, bench::kGroups, lookups.size());
+
+  const int runs = 5;
+  long checksum = 0;
+
+  // Ours: parse, then every lookup (select group + read string).
+  double ours_parse = 1e300, ours_lookups = 1e300;
+  for (int r = 0; r < runs; ++r) {
+    PreferenceFile f{};
+    double p = bench::best_ms(1, [&] { open_and_parse(f, path); });
+    double l = bench::best_ms(1, [&] {
+      for (const bench::Lookup& x : lookups) {
+        file_select_group(f, groups[x.group].c_str());
+        checksum += static_cast<long>(file_read_string(f, keys[x.key].c_str(), "").size());
+      }
+    });
+    file_release(f);
+    if (p < ours_parse) ours_parse = p;
+    if (l < ours_lookups) ours_lookups = l;
+  }
+
+  // inih: the bare parse with a counting handler.
+  long pairs = 0;
+  double inih_parse = bench::best_ms(runs, [&] { ini_parse(path, count_handler, &pairs); });
+
+  // INIReader: parse into its map, then Get for every key.
+  double reader_parse = 1e300, reader_lookups = 1e300;
+  for (int r = 0; r < runs; ++r) {
+    INIReader* reader = nullptr;
+    double p = bench::best_ms(1, [&] { reader = new INIReader(path); });
+    double l = bench::best_ms(1, [&] {
+      for (const bench::Lookup& x : lookups) checksum -= static_cast<long>(reader->Get(groups[x.group], keys[x.key], "").size());
+    });
+    delete reader;
+    if (p < reader_parse) reader_parse = p;
+    if (l < reader_lookups) reader_lookups = l;
+  }
+  std::remove(path);
+
+  const double mib = text.size() / 1048576.0;
+  std::printf("%-34s %10s %10s\n", "", "ms", "MiB/s");
+  std::printf("%-34s %10.2f %10.0f\n", "ours: read + parse", ours_parse, mib / ours_parse * 1000);
+  std::printf("%-34s %10.2f %10.0f\n", "inih ini_parse (counting handler)", inih_parse, mib / inih_parse * 1000);
+  std::printf("%-34s %10.2f %10.0f\n", "INIReader: parse into map", reader_parse, mib / reader_parse * 1000);
+  std::printf("%-34s %10.2f  (%.0f ns per lookup)\n", "ours: every lookup", ours_lookups, ours_lookups * 1e6 / lookups.size());
+  std::printf("%-34s %10.2f  (%.0f ns per lookup)\n", "INIReader: every lookup", reader_lookups,
+              reader_lookups * 1e6 / lookups.size());
+  std::printf("%-34s %10.2f\n", "ours: parse + every lookup", ours_parse + ours_lookups);
+  std::printf("%-34s %10.2f\n", "INIReader: parse + every lookup", reader_parse + reader_lookups);
+  std::printf("ratios (peer time / our time, above 1 = we are faster):\n");
+  std::printf("  parse vs ini_parse          %6.2f\n", inih_parse / ours_parse);
+  std::printf("  parse vs INIReader          %6.2f\n", reader_parse / ours_parse);
+  std::printf("  lookups vs INIReader        %6.2f\n", reader_lookups / ours_lookups);
+  std::printf("  parse + lookups vs INIReader %5.2f\n", (reader_parse + reader_lookups) / (ours_parse + ours_lookups));
+  if (pairs != static_cast<long>(runs) * bench::kGroups * bench::kKeysPerGroup + runs || checksum != 0) {
+    std::printf("MISMATCH: inih saw %ld pairs, checksum %ld\n", pairs, checksum);
+    return 1;
+  }
+  return 0;
+}
