@@ -80,18 +80,21 @@ FileOutcome backup_client_jar(const std::string& game_folder, const std::string&
   int64_t size = 0;
   if (!source_size(client, &size, &outcome)) return outcome;
 
-  dir_create(backup_folder_path(game_folder).c_str());
+  const std::string folder = backup_folder_path(game_folder);
+  const bool folder_made = dir_create(folder.c_str()) != 0;
   const std::string copy = backup_copy_path(game_folder);
   if (const uint32_t error = copy_or_clean(client, copy)) {
-    return failure(FileProblem::copy_failed, copy, error);
-  }
-  if (!wait_for_size(copy, size, settings.wait_limit_ms)) {
+    outcome = failure(FileProblem::copy_failed, copy, error);
+  } else if (!wait_for_size(copy, size, settings.wait_limit_ms)) {
     file_delete(copy.c_str());
-    return failure(FileProblem::incomplete, copy);
+    outcome = failure(FileProblem::incomplete, copy);
+  } else {
+    delay_ms(settings.pause_ms);
+    outcome = name_backup(copy, game_folder, stamp, settings.max_names);
+    if (!outcome.ok()) file_delete(copy.c_str());
   }
-  delay_ms(settings.pause_ms);
-  outcome = name_backup(copy, game_folder, stamp, settings.max_names);
-  if (!outcome.ok()) file_delete(copy.c_str());
+  // A failed backup changes nothing: a backup folder made for it goes again.
+  if (!outcome.ok() && folder_made) RemoveDirectoryA(folder.c_str());
   return outcome;
 }
 

@@ -1,0 +1,140 @@
+// The application's platform-free logic: paths, backup names, the jar-name table and the
+// German texts as Windows-1252 bytes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/install.h"
+#include "app/paths.h"
+#include "app/texts.h"
+
+namespace {
+
+TEST(AppPaths, GamePathsAreJoinedWithoutAddingSeparators) {
+  const std::string g = "C:\\games\\.minecraft\\";
+  EXPECT_EQ(client_jar_path(g), "C:\\games\\.minecraft\\bin\\minecraft.jar");
+  EXPECT_EQ(backup_folder_path(g), "C:\\games\\.minecraft\\bin\\backup\\");
+  EXPECT_EQ(backup_copy_path(g), "C:\\games\\.minecraft\\bin\\backup\\minecraft.jar");
+  EXPECT_EQ(install_source_path("D:\\tools\\", "mod.jar"), "D:\\tools\\jar\\mod.jar");
+  // A game folder without its trailing separator is joined as written.
+  EXPECT_EQ(client_jar_path("C:\\games\\.minecraft"), "C:\\games\\.minecraftbin\\minecraft.jar");
+  // An empty game folder leaves the paths relative to the current directory.
+  EXPECT_EQ(client_jar_path(""), "bin\\minecraft.jar");
+  // The staging file lies beside the client jar, so that replacing it is one rename.
+  EXPECT_EQ(client_jar_staging_path(g).rfind(client_jar_path(g), 0), 0u);
+  EXPECT_NE(client_jar_staging_path(g), client_jar_path(g));
+}
+
+TEST(AppPaths, BackupNamesCountUpForRunsOfTheSameSecond) {
+  const std::string g = "G\\";
+  EXPECT_EQ(backup_name_path(g, "24_12_2012_18_05_09", 1), "G\\bin\\backup\\24_12_2012_18_05_09.jar");
+  EXPECT_EQ(backup_name_path(g, "24_12_2012_18_05_09", 2), "G\\bin\\backup\\24_12_2012_18_05_09_2.jar");
+  EXPECT_EQ(backup_name_path(g, "24_12_2012_18_05_09", 17), "G\\bin\\backup\\24_12_2012_18_05_09_17.jar");
+}
+
+TEST(JarNamesTable, KeepsListingOrderAndEndsAtTheFirstEmptySlot) {
+  JarNames names;
+  EXPECT_EQ(names[0], "");
+  EXPECT_TRUE(names.add("b.jar"));
+  EXPECT_TRUE(names.add("a.jar"));
+  EXPECT_FALSE(names.add("")) << "an empty name would end the list early";
+  EXPECT_EQ(names.count(), 2u);
+  EXPECT_EQ(names[0], "b.jar");
+  EXPECT_EQ(names[1], "a.jar");
+  EXPECT_EQ(names[2], "");
+  EXPECT_EQ(names[JarNames::kSlots + 5], "");
+}
+
+TEST(JarNamesTable, IgnoresNamesBeyondOneMillion) {
+  JarNames names;
+  for (size_t i = 0; i < JarNames::kCapacity; ++i) ASSERT_TRUE(names.add("x.jar"));
+  EXPECT_FALSE(names.add("one-too-many.jar"));
+  EXPECT_EQ(names.count(), 1000000u);
+  EXPECT_EQ(names[999999], "x.jar");
+  EXPECT_EQ(names[1000000], "") << "the last slot stays empty and ends the list";
+}
+
+// Every user text must be Windows-1252: ASCII plus the German letters as single bytes, never
+// a UTF-8 sequence.
+TEST(AppTexts, UmlautsAreSingleWindows1252Bytes) {
+  EXPECT_EQ(std::string(texts::kFrameJar), std::string("JAR ausw") + '\xE4' + "hlen");
+  EXPECT_EQ(std::string(texts::kChooseGameFolder),
+            std::string("Bitte w") + '\xE4' + "hlen sie ihren .minecraft Ordner!");
+  // An escape followed by a hex digit must not swallow it ("ge" F6 "ffnet").
+  EXPECT_NE(std::string(texts::kWindowNotOpened).find(std::string("ge") + '\xF6' + "ffnet"),
+            std::string::npos);
+  const char* all[] = {texts::kWindowTitle, texts::kFrameJar, texts::kFrameOptions,
+                       texts::kButtonActivate, texts::kButtonConfirm, texts::kCheckBackup,
+                       texts::kTextBackupFolder, texts::kButtonAbout, texts::kButtonMoreJars,
+                       texts::kNoJarFound, texts::kTitleInfo, texts::kTitleError,
+                       texts::kTitleAbout, texts::kChooseGameFolder, texts::kGameJarMissing,
+                       texts::kAbout, texts::kPrefsNotCreatable, texts::kWindowNotOpened,
+                       texts::kBackupDone, texts::kInstalled, texts::kBackupFailed,
+                       texts::kNothingChanged, texts::kInstallFailed, texts::kClientJarUnchanged,
+                       texts::kBackupLocation, texts::kReasonNotFound, texts::kReasonLocked,
+                       texts::kReasonAccessDenied, texts::kReasonDiskFull,
+                       texts::kReasonWriteProtected, texts::kReasonIncomplete,
+                       texts::kReasonNoFreeName, texts::kReasonNotAFile, texts::kReasonSystem};
+  const std::string german = "\xE4\xF6\xFC\xC4\xD6\xDC\xDF";
+  for (const char* text : all) {
+    for (const unsigned char c : std::string(text)) {
+      EXPECT_TRUE(c < 0x80 || german.find(static_cast<char>(c)) != std::string::npos)
+          << "byte " << static_cast<int>(c) << " in \"" << text << "\"";
+    }
+  }
+}
+
+TEST(AppTexts, FailureMessagesNameReasonPathAndBackup) {
+  FileOutcome locked;
+  locked.problem = FileProblem::replace_failed;
+  locked.system_error = 32;
+  locked.path = "G\\bin\\minecraft.jar";
+  EXPECT_EQ(install_failure_text(locked, ""),
+            "minecraft.jar konnte nicht installiert werden.\n"
+            "Die Datei wird von einem anderen Programm benutzt (l\xE4uft Minecraft noch?):\n"
+            "G\\bin\\minecraft.jar\n\nDie bisherige minecraft.jar ist unver\xE4ndert.");
+  EXPECT_EQ(install_failure_text(locked, "G\\bin\\backup\\x.jar")
+                .substr(install_failure_text(locked, "").size()),
+            "\nDas Backup liegt hier:\nG\\bin\\backup\\x.jar");
+
+  FileOutcome full;
+  full.problem = FileProblem::copy_failed;
+  full.system_error = 112;
+  full.path = "G\\bin\\backup\\minecraft.jar";
+  EXPECT_EQ(backup_failure_text(full),
+            "Das Backup konnte nicht erstellt werden.\nDer Datentr\xE4ger ist voll:\n"
+            "G\\bin\\backup\\minecraft.jar\n\n"
+            "Es wurde nichts ver\xE4ndert. Sie k\xF6nnen es erneut versuchen.");
+
+  FileOutcome odd;
+  odd.problem = FileProblem::rename_failed;
+  odd.system_error = 1234;
+  odd.path = "p";
+  EXPECT_EQ(failure_reason_text(odd), "Windows meldet Fehler 1234:\np");
+  struct Case {
+    FileProblem problem;
+    uint32_t error;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {FileProblem::not_found, 2, texts::kReasonNotFound},
+      {FileProblem::copy_failed, 3, texts::kReasonNotFound},
+      {FileProblem::copy_failed, 5, texts::kReasonAccessDenied},
+      {FileProblem::copy_failed, 19, texts::kReasonWriteProtected},
+      {FileProblem::replace_failed, 33, texts::kReasonLocked},
+      {FileProblem::copy_failed, 39, texts::kReasonDiskFull},
+      {FileProblem::incomplete, 0, texts::kReasonIncomplete},
+      {FileProblem::no_free_name, 0, texts::kReasonNoFreeName},
+      {FileProblem::not_a_file, 0, texts::kReasonNotAFile},
+  };
+  for (const Case& c : cases) {
+    FileOutcome outcome;
+    outcome.problem = c.problem;
+    outcome.system_error = c.error;
+    outcome.path = "p";
+    EXPECT_EQ(failure_reason_text(outcome), std::string(c.reason) + "\np");
+  }
+  EXPECT_EQ(failure_reason_text(FileOutcome()), "");
+}
+
+}  // namespace

@@ -1,0 +1,595 @@
+// The end-to-end driver (see e2e_driver.h).
+#include "e2e_driver.h"
+
+#include <commctrl.h>
+#include <objidl.h>  // before gdiplus.h, which needs PROPID
+#include <gdiplus.h>
+
+#include <cstdio>
+#include <functional>
+
+namespace e2e {
+namespace {
+
+constexpr int kChooserTitleId = 14146;   // static line with the caller's title
+constexpr int kChooserFolderEditId = 14149;
+constexpr int kMessageTextId = 0xFFFF;   // a message box's text
+
+bool wait_until(const std::function<bool()>& done, DWORD timeout_ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount() - start >= timeout_ms) return false;
+    Sleep(20);
+  }
+}
+
+std::string folder_of_this_program() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder = path;
+  return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+// "/a/b" (a Unix path) as Wine's drive Z: path.
+std::string windows_path_of_unix(const std::string& unix) {
+  std::string path = "Z:" + unix;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+std::string message_text(HWND window) {
+  char text[4096] = {};
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 5000, &result);
+  return text;
+}
+
+std::string class_of(HWND window) {
+  char name[128] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+struct WindowSearch {
+  DWORD process;
+  std::function<bool(HWND)> match;
+  HWND found;
+};
+
+BOOL CALLBACK search_window(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != search->process || !IsWindowVisible(window)) return TRUE;
+  if (!search->match(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND find_window(DWORD process, const std::function<bool(HWND)>& match) {
+  WindowSearch search{process, match, nullptr};
+  EnumWindows(search_window, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool is_message_box(HWND window) {
+  return class_of(window) == "#32770" && GetDlgItem(window, kMessageTextId) != nullptr;
+}
+
+HWND find_child_of_class(HWND parent, const char* class_name) {
+  return FindWindowExA(parent, nullptr, class_name, nullptr);
+}
+
+INPUT mouse(DWORD flags, int x, int y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+  return in;
+}
+
+bool click_at(int x, int y) {
+  INPUT moves[1] = {mouse(MOUSEEVENTF_MOVE, x, y)};
+  SendInput(1, moves, sizeof(INPUT));
+  Sleep(30);
+  INPUT press[2] = {mouse(MOUSEEVENTF_LEFTDOWN, x, y), mouse(MOUSEEVENTF_LEFTUP, x, y)};
+  const bool sent = SendInput(2, press, sizeof(INPUT)) == 2;
+  Sleep(50);
+  return sent;
+}
+
+bool click_centre(HWND window) {
+  RECT r;
+  if (!window || !GetWindowRect(window, &r)) return false;
+  return click_at((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+bool save_png(HBITMAP bitmap, const std::string& path) {
+  using namespace Gdiplus;
+  GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  if (GdiplusStartup(&token, &input, nullptr) != Ok) return false;
+  // The PNG encoder's class identifier.
+  const CLSID png = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+  GpBitmap* image = nullptr;
+  bool saved = false;
+  if (DllExports::GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image) == Ok) {
+    std::wstring wide(path.begin(), path.end());
+    saved = DllExports::GdipSaveImageToFile(image, wide.c_str(), &png, nullptr) == Ok;
+    DllExports::GdipDisposeImage(image);
+  }
+  GdiplusShutdown(token);
+  return saved;
+}
+
+bool save_bmp(HDC dc, HBITMAP bitmap, int width, int height, const std::string& path) {
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  const DWORD stride = ((width * 3 + 3) / 4) * 4;
+  std::string pixels(stride * height, '\0');
+  if (!GetDIBits(dc, bitmap, 0, height, &pixels[0], reinterpret_cast<BITMAPINFO*>(&info),
+                 DIB_RGB_COLORS)) {
+    return false;
+  }
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+  bytes += pixels;
+  return write_file(path, bytes);
+}
+
+}  // namespace
+
+std::string pelmora_exe() { return windows_path_of_unix(PELMORA_EXE_UNIX_PATH); }
+
+std::string helper_exe(const char* name) { return folder_of_this_program() + name; }
+
+std::string screenshot_folder() {
+  const std::string folder = folder_of_this_program() + "screenshots\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+std::string unix_path(const std::string& windows_path) {
+  using UnixName = char*(CDECL*)(const WCHAR*);
+  const auto convert = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!convert) return "";
+  WCHAR wide[MAX_PATH * 2] = {};
+  MultiByteToWideChar(CP_ACP, 0, windows_path.c_str(), -1, wide, MAX_PATH * 2);
+  char* unix = convert(wide);
+  if (!unix) return "";
+  std::string result = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return result;
+}
+
+void run_unix(const std::string& command) {
+  // Wine gives no waitable handle for a Unix process, so the command marks its end with a file.
+  static int counter = 0;
+  const std::string done = "/tmp/pelmora-e2e-done-" + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(++counter);
+  std::string line = "/bin/sh -c \"" + command + "; touch " + done + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  const std::string marker = windows_path_of_unix(done);
+  wait_until([&] { return exists(marker); }, 30000);
+  DeleteFileA(marker.c_str());
+}
+
+ReadOnlyFolder::ReadOnlyFolder(const std::string& folder) : folder_(folder) {
+  std::string trimmed = folder;
+  if (!trimmed.empty() && trimmed.back() == '\\') trimmed.pop_back();
+  unix_ = unix_path(trimmed);
+  if (unix_.empty()) {
+    why_ = "not running under Wine: no read-only bind mount";
+    return;
+  }
+  run_unix("mount --bind '" + unix_ + "' '" + unix_ + "' && mount -o remount,ro,bind '" + unix_ +
+           "'");
+  mounted_ = true;
+  // Whatever the mount command reported, the folder counts as read-only only if a file cannot
+  // be created in it.
+  const std::string probe = folder_ + "probe.tmp";
+  const HANDLE h = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    CloseHandle(h);
+    DeleteFileA(probe.c_str());
+    why_ = "a read-only bind mount is not permitted here (mount needs root or CAP_SYS_ADMIN)";
+    return;
+  }
+  ok_ = true;
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+  if (mounted_) run_unix("mountpoint -q '" + unix_ + "' && umount '" + unix_ + "'");
+}
+
+FileHolder::FileHolder(const std::string& path) {
+  static int counter = 0;
+  const std::string id = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+  const std::string ready_name = "pelmora-e2e-ready-" + id;
+  const std::string release_name = "pelmora-e2e-release-" + id;
+  ready_ = CreateEventA(nullptr, TRUE, FALSE, ready_name.c_str());
+  release_ = CreateEventA(nullptr, TRUE, FALSE, release_name.c_str());
+  std::string line = "\"" + helper_exe("file_holder.exe") + "\" \"" + path + "\" " + ready_name +
+                     " " + release_name;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &process_)) {
+    process_ = PROCESS_INFORMATION{};
+    return;
+  }
+  const HANDLE waits[2] = {ready_, process_.hProcess};
+  ok_ = WaitForMultipleObjects(2, waits, FALSE, 15000) == WAIT_OBJECT_0;
+}
+
+void FileHolder::release() {
+  if (release_) SetEvent(release_);
+  if (process_.hProcess) {
+    WaitForSingleObject(process_.hProcess, 15000);
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+    process_ = PROCESS_INFORMATION{};
+  }
+}
+
+FileHolder::~FileHolder() {
+  release();
+  if (ready_) CloseHandle(ready_);
+  if (release_) CloseHandle(release_);
+}
+
+namespace {
+constexpr char kWebCommandKey[] = "https\\shell\\open\\command";
+}
+
+WebHandlerRecorder::WebHandlerRecorder(const std::string& record_file) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, kWebCommandKey, 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  char old[2048] = {};
+  DWORD size = sizeof old;
+  DWORD type = 0;
+  if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(old), &size) ==
+      ERROR_SUCCESS) {
+    had_old_ = true;
+    old_ = old;
+  }
+  const std::string command =
+      "\"" + helper_exe("url_recorder.exe") + "\" \"" + record_file + "\" \"%1\"";
+  ok_ = RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                       static_cast<DWORD>(command.size() + 1)) == ERROR_SUCCESS;
+  RegCloseKey(key);
+}
+
+WebHandlerRecorder::~WebHandlerRecorder() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kWebCommandKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+  if (had_old_) {
+    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(old_.c_str()),
+                   static_cast<DWORD>(old_.size() + 1));
+  } else {
+    RegDeleteValueA(key, nullptr);
+  }
+  RegCloseKey(key);
+}
+
+SYSTEMTIME local_now() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  now.wMilliseconds = 0;
+  return now;
+}
+
+SYSTEMTIME add_seconds(const SYSTEMTIME& time, int seconds) {
+  FILETIME file;
+  SystemTimeToFileTime(&time, &file);
+  ULARGE_INTEGER value;
+  value.LowPart = file.dwLowDateTime;
+  value.HighPart = file.dwHighDateTime;
+  value.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(seconds) * 10000000LL);
+  file.dwLowDateTime = value.LowPart;
+  file.dwHighDateTime = value.HighPart;
+  SYSTEMTIME result;
+  FileTimeToSystemTime(&file, &result);
+  return result;
+}
+
+std::vector<std::string> stamps_between(const SYSTEMTIME& from, const SYSTEMTIME& to) {
+  std::vector<std::string> stamps;
+  for (SYSTEMTIME t = from;; t = add_seconds(t, 1)) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u_%02u_%04u_%02u_%02u_%02u", t.wDay, t.wMonth, t.wYear,
+                  t.wHour, t.wMinute, t.wSecond);
+    stamps.push_back(text);
+    FILETIME a, b;
+    SystemTimeToFileTime(&t, &a);
+    SystemTimeToFileTime(&to, &b);
+    if (CompareFileTime(&a, &b) >= 0 || stamps.size() > 600) break;
+  }
+  return stamps;
+}
+
+Pelmora::Pelmora(const std::string& folder) {
+  const std::string exe = pelmora_exe();
+  std::string line = "\"" + exe + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                      &startup, &process_)) {
+    process_ = PROCESS_INFORMATION{};
+  }
+}
+
+Pelmora::~Pelmora() {
+  if (!process_.hProcess) return;
+  if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.hProcess, 99);
+    WaitForSingleObject(process_.hProcess, 10000);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+HWND Pelmora::main_window(DWORD timeout_ms) {
+  if (main_ && IsWindow(main_)) return main_;
+  wait_until(
+      [&] {
+        main_ = find_window(process_.dwProcessId,
+                            [](HWND w) { return class_of(w) == "WindowClass_0"; });
+        return main_ != nullptr;
+      },
+      timeout_ms);
+  return main_;
+}
+
+HWND Pelmora::gadget(int number) { return main_ ? GetDlgItem(main_, number) : nullptr; }
+
+bool Pelmora::wait_list_filled(int count, DWORD timeout_ms) {
+  return wait_until([&] { return list_count() >= count; }, timeout_ms);
+}
+
+bool Pelmora::wait_box(Box* box, DWORD timeout_ms) {
+  HWND found = nullptr;
+  wait_until(
+      [&] {
+        found = find_window(process_.dwProcessId, is_message_box);
+        return found != nullptr;
+      },
+      timeout_ms);
+  if (!found) return false;
+  Sleep(100);   // let the box finish drawing before it is read or clicked
+  box->window = found;
+  box->title = message_text(found);
+  box->text = message_text(GetDlgItem(found, kMessageTextId));
+  return true;
+}
+
+bool Pelmora::no_box_for(DWORD ms) {
+  return !wait_until([&] { return find_window(process_.dwProcessId, is_message_box) != nullptr; },
+                     ms);
+}
+
+bool Pelmora::answer(const Box& box) {
+  HWND ok = GetDlgItem(box.window, IDOK);
+  if (!ok) ok = GetDlgItem(box.window, IDCANCEL);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (!IsWindow(box.window)) return true;
+    click_centre(ok);
+    if (wait_until([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); }, 3000)) {
+      Sleep(100);
+      return true;
+    }
+  }
+  return false;
+}
+
+HWND Pelmora::wait_chooser(std::string* title, DWORD timeout_ms) {
+  HWND found = nullptr;
+  wait_until(
+      [&] {
+        found = find_window(process_.dwProcessId, [](HWND w) {
+          return class_of(w) == "#32770" && find_child_of_class(w, "SysTreeView32") != nullptr;
+        });
+        return found != nullptr;
+      },
+      timeout_ms);
+  if (found) {
+    Sleep(300);
+    if (title) *title = message_text(GetDlgItem(found, kChooserTitleId));
+  }
+  return found;
+}
+
+bool Pelmora::chooser_select_desktop_folder(HWND chooser, const std::string& name) {
+  const HWND tree = find_child_of_class(chooser, "SysTreeView32");
+  const HWND edit = GetDlgItem(chooser, kChooserFolderEditId);
+  if (!tree || !edit) return false;
+  const LRESULT root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+  SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, root);
+  for (LRESULT item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, root); item;
+       item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, item);
+    if (wait_until([&] { return message_text(edit) == name; }, 300)) return true;
+  }
+  return false;
+}
+
+bool Pelmora::chooser_click(HWND chooser, int button_id) {
+  if (!click_centre(GetDlgItem(chooser, button_id))) return false;
+  return wait_until([&] { return !IsWindow(chooser) || !IsWindowVisible(chooser); }, 5000);
+}
+
+bool Pelmora::click_gadget(int number) {
+  const bool clicked = click_centre(gadget(number));
+  Sleep(150);
+  return clicked;
+}
+
+bool Pelmora::click_list_item(int index) {
+  const HWND list = gadget(3);
+  if (!list) return false;
+  SendMessageA(list, LB_SETTOPINDEX, index, 0);
+  const int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+  POINT p = {20, height / 2};
+  ClientToScreen(list, &p);
+  const bool clicked = click_at(p.x, p.y);
+  Sleep(150);
+  return clicked;
+}
+
+bool Pelmora::click_close_box() {
+  RECT r;
+  if (!main_ || !GetWindowRect(main_, &r)) return false;
+  for (int y = r.top + 2; y < r.top + 40; y += 2) {
+    for (int x = r.right - 2; x > r.right - 80; x -= 2) {
+      DWORD_PTR hit = 0;
+      SendMessageTimeoutA(main_, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &hit);
+      if (hit == HTCLOSE) return click_at(x, y);
+    }
+  }
+  return false;
+}
+
+bool Pelmora::enabled(int number) { return IsWindowEnabled(gadget(number)) != FALSE; }
+
+std::string Pelmora::text(int number) { return message_text(gadget(number)); }
+
+int Pelmora::check_state(int number) {
+  return static_cast<int>(SendMessageA(gadget(number), BM_GETCHECK, 0, 0));
+}
+
+int Pelmora::list_count() {
+  const HWND list = gadget(3);
+  return list ? static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)) : -1;
+}
+
+std::string Pelmora::list_item(int index) {
+  const HWND list = gadget(3);
+  const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
+  if (length == LB_ERR) return "<none>";
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+int Pelmora::list_selection() {
+  return static_cast<int>(SendMessageA(gadget(3), LB_GETCURSEL, 0, 0));
+}
+
+int Pelmora::wait_exit(DWORD timeout_ms) {
+  if (!process_.hProcess || WaitForSingleObject(process_.hProcess, timeout_ms) != WAIT_OBJECT_0) {
+    return -1;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(process_.hProcess, &code);
+  return static_cast<int>(code);
+}
+
+bool Pelmora::running() {
+  return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::string save_screenshot(HWND window, const std::string& name) {
+  RECT r;
+  if (!window || !GetWindowRect(window, &r)) return "";
+  Sleep(300);   // let the last change be painted
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
+  SelectObject(memory, old);
+  std::string path = screenshot_folder() + name + ".png";
+  if (!save_png(bitmap, path)) {
+    path = screenshot_folder() + name + ".bmp";
+    if (!save_bmp(memory, bitmap, width, height, path)) path.clear();
+  }
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return path;
+}
+
+bool write_file(const std::string& path, const std::string& content) {
+  const HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = content.empty() || WriteFile(h, content.data(), static_cast<DWORD>(content.size()),
+                                               &written, nullptr);
+  CloseHandle(h);
+  return ok && written == content.size();
+}
+
+std::string read_file(const std::string& path) {
+  const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string content;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
+  CloseHandle(h);
+  return content;
+}
+
+bool exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> list_folder(const std::string& folder, const std::string& pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA entry;
+  const HANDLE search = FindFirstFileA((folder + pattern).c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = entry.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
+  return names;
+}
+
+void remove_tree(const std::string& folder) {
+  for (const std::string& name : list_folder(folder, "*")) {
+    const std::string full = folder + name;
+    const DWORD attributes = GetFileAttributesA(full.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      remove_tree(full + "\\");
+    } else {
+      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(full.c_str());
+    }
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace e2e

@@ -1,0 +1,152 @@
+// Drives the real pelmora.exe as a user would, from a separate test program: starts it in a
+// folder, finds its window and gadgets, clicks with real mouse input (SendInput), answers its
+// message boxes and the folder chooser, takes screenshots. Windows / Wine only; every wait has
+// a time limit.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Full paths of the program under test and of the helper programs beside this test.
+std::string pelmora_exe();
+std::string helper_exe(const char* name);   // e.g. "file_holder.exe"
+// Folder that receives the screenshots (created when missing), ending in "\".
+std::string screenshot_folder();
+
+// The Unix path of a Windows path under Wine ("" outside Wine).
+std::string unix_path(const std::string& windows_path);
+// Runs a Unix shell command under Wine and waits for it (at most 30 s).
+void run_unix(const std::string& command);
+
+// Makes a folder read-only for everybody, root included, with a read-only bind mount for its
+// lifetime. ok() tells whether that worked (mounting needs the right to mount); why() says why not.
+class ReadOnlyFolder {
+ public:
+  explicit ReadOnlyFolder(const std::string& folder);
+  ~ReadOnlyFolder();
+  ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+  ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+  bool ok() const { return ok_; }
+  const std::string& why() const { return why_; }
+
+ private:
+  std::string folder_;
+  std::string unix_;
+  bool mounted_ = false;
+  bool ok_ = false;
+  std::string why_;
+};
+
+// Holds a file open without sharing from a second process, as the running game would.
+class FileHolder {
+ public:
+  explicit FileHolder(const std::string& path);
+  ~FileHolder();   // releases the file and waits for the holder to end
+  FileHolder(const FileHolder&) = delete;
+  FileHolder& operator=(const FileHolder&) = delete;
+  bool ok() const { return ok_; }
+  void release();
+
+ private:
+  HANDLE ready_ = nullptr;
+  HANDLE release_ = nullptr;
+  PROCESS_INFORMATION process_{};
+  bool ok_ = false;
+};
+
+// Points the system's handler for https addresses at url_recorder.exe (writing to the given
+// file) for its lifetime, so that no browser is ever started; the old handler comes back after.
+class WebHandlerRecorder {
+ public:
+  explicit WebHandlerRecorder(const std::string& record_file);
+  ~WebHandlerRecorder();
+  WebHandlerRecorder(const WebHandlerRecorder&) = delete;
+  WebHandlerRecorder& operator=(const WebHandlerRecorder&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_ = false;
+  bool had_old_ = false;
+  std::string old_;
+};
+
+struct Box {
+  HWND window = nullptr;
+  std::string title;
+  std::string text;
+};
+
+// Local start-up stamps "dd_mm_yyyy_hh_ii_ss" for every second from `from` to `to`.
+std::vector<std::string> stamps_between(const SYSTEMTIME& from, const SYSTEMTIME& to);
+SYSTEMTIME local_now();
+SYSTEMTIME add_seconds(const SYSTEMTIME& time, int seconds);
+
+// One run of pelmora.exe.
+class Pelmora {
+ public:
+  // Starts the program with `folder` as its current directory.
+  explicit Pelmora(const std::string& folder);
+  ~Pelmora();   // ends the program if it is still running
+  Pelmora(const Pelmora&) = delete;
+  Pelmora& operator=(const Pelmora&) = delete;
+
+  bool started() const { return process_.hProcess != nullptr; }
+  DWORD process_id() const { return process_.dwProcessId; }
+  // Window 0 once visible (nullptr after the time limit).
+  HWND main_window(DWORD timeout_ms = 15000);
+  HWND gadget(int number);
+  // Waits until the list holds at least `count` items.
+  bool wait_list_filled(int count = 1, DWORD timeout_ms = 15000);
+
+  // The next visible message box of the program (a dialog with a message text).
+  bool wait_box(Box* box, DWORD timeout_ms = 15000);
+  // True when no message box appears within the time.
+  bool no_box_for(DWORD ms);
+  // Clicks the box's OK button and waits until it has gone.
+  bool answer(const Box& box);
+  // The folder chooser once visible; its title line (the caller's title) in *title.
+  HWND wait_chooser(std::string* title, DWORD timeout_ms = 15000);
+  // Selects the chooser's entry for a folder on the desktop by its name; true when selected.
+  bool chooser_select_desktop_folder(HWND chooser, const std::string& name);
+  bool chooser_click(HWND chooser, int button_id);   // IDOK or IDCANCEL
+
+  // Real mouse clicks.
+  bool click_gadget(int number);
+  // Scrolls item `index` to the top of the one-row list and clicks it.
+  bool click_list_item(int index);
+  bool click_close_box();
+
+  // Gadget states as another program sees them.
+  bool enabled(int number);
+  std::string text(int number);
+  int check_state(int number);
+  int list_count();
+  std::string list_item(int index);
+  int list_selection();
+
+  // Exit code once the program has ended, or -1 after the time limit.
+  int wait_exit(DWORD timeout_ms = 15000);
+  bool running();
+
+ private:
+  PROCESS_INFORMATION process_{};
+  HWND main_ = nullptr;
+};
+
+// Saves the window's picture from the screen as a PNG (BMP when no PNG encoder is available)
+// into the screenshot folder; returns the file's path or "".
+std::string save_screenshot(HWND window, const std::string& name);
+
+// Files.
+bool write_file(const std::string& path, const std::string& content);
+std::string read_file(const std::string& path);   // "<missing>" when it cannot be read
+bool exists(const std::string& path);
+std::vector<std::string> list_folder(const std::string& folder, const std::string& pattern);
+// Deletes a folder (ending in "\") with everything in it.
+void remove_tree(const std::string& folder);
+
+}  // namespace e2e

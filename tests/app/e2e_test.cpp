@@ -1,0 +1,588 @@
+// End-to-end tests: the real pelmora.exe in a scratch folder, driven with real mouse input.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "e2e_driver.h"
+#include "support/scratch_folder_win.h"
+
+namespace {
+
+using e2e::Box;
+using e2e::Pelmora;
+using e2e::exists;
+using e2e::read_file;
+using e2e::write_file;
+
+// Gadget numbers of the main window.
+constexpr int kActivate = 2, kList = 3, kConfirm = 5, kBackup = 6, kBackupText = 7, kAbout = 8,
+              kMoreJars = 9;
+
+constexpr char kOldClient[] = "old client jar \x01\x02\xFF bytes";
+constexpr char kJarA[] = "PK a.jar content";
+constexpr char kJarB[] = "PK b.jar content, longer than a";
+constexpr char kJarC[] = "PK c";
+
+constexpr char kGameJarMissing[] =
+    "Minecraft Jar nicht gefunden!\nBitte starten sie Minecraft einmal damit das Programm "
+    "funktioniert!";
+constexpr char kInstalled[] = "minecraft.jar wurde erfolgreich installiert!";
+constexpr char kBackupDone[] = "Es wurde erfolgreich ein Backup erstellt!";
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class PelmoraEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(scratch_.ok());
+    root_ = scratch_.path();
+  }
+
+  std::string game() const { return root_ + "game\\"; }
+  std::string client() const { return game() + "bin\\minecraft.jar"; }
+  std::string backups() const { return game() + "bin\\backup\\"; }
+
+  // The usual layout: jar\a.jar, b.jar, c.jar; game\bin\minecraft.jar; "pref.ini" naming game\.
+  void make_standard_layout(bool with_client = true) {
+    ASSERT_TRUE(CreateDirectoryA((root_ + "jar").c_str(), nullptr));
+    ASSERT_TRUE(write_file(root_ + "jar\\a.jar", kJarA));
+    ASSERT_TRUE(write_file(root_ + "jar\\b.jar", kJarB));
+    ASSERT_TRUE(write_file(root_ + "jar\\c.jar", kJarC));
+    ASSERT_TRUE(CreateDirectoryA(game().c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((game() + "bin").c_str(), nullptr));
+    if (with_client) {
+      ASSERT_TRUE(write_file(client(), kOldClient));
+    }
+    write_prefs(game());
+  }
+
+  void write_prefs(const std::string& game_folder) {
+    ASSERT_TRUE(write_file(root_ + "pref.ini",
+                           "Version = 1.1\r\n[Minecraft]\r\n.minecraft = " + game_folder + "\r\n"));
+  }
+
+  // Starts the program and waits for the main window with its list filled.
+  void start(Pelmora& p, int expected_items = 1) {
+    ASSERT_TRUE(p.started()) << "pelmora.exe did not start: " << e2e::pelmora_exe();
+    ASSERT_TRUE(p.main_window()) << "no main window";
+    ASSERT_TRUE(p.wait_list_filled(expected_items)) << "the list was not filled";
+  }
+
+  void expect_box(Pelmora& p, const char* title, const std::string& text) {
+    Box box;
+    ASSERT_TRUE(p.wait_box(&box)) << "no message box; expected " << title << ": " << text;
+    EXPECT_EQ(box.title, title);
+    EXPECT_EQ(box.text, text);
+    ASSERT_TRUE(p.answer(box));
+  }
+
+  // Reads an error box, answers it and returns its text.
+  std::string error_box(Pelmora& p) {
+    Box box;
+    if (!p.wait_box(&box)) return "<no box>";
+    EXPECT_EQ(box.title, "Fehler!");
+    p.answer(box);
+    return box.text;
+  }
+
+  void choose_and_confirm(Pelmora& p, int index) {
+    ASSERT_TRUE(p.click_list_item(index));
+    ASSERT_EQ(p.list_selection(), index);
+    ASSERT_TRUE(p.click_gadget(kConfirm));
+    ASSERT_TRUE(p.enabled(kActivate)) << "Aktivieren not enabled after confirming";
+  }
+
+  void close_and_expect_exit(Pelmora& p, int code = 0) {
+    ASSERT_TRUE(p.click_close_box());
+    EXPECT_EQ(p.wait_exit(), code);
+  }
+
+  test_support::ScratchFolder scratch_;
+  std::string root_;
+};
+
+// A folder on the desktop, where the folder chooser shows it at the first level.
+class DesktopFolder {
+ public:
+  explicit DesktopFolder(const std::string& name) : name_(name) {
+    char desktop[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, desktop);
+    CreateDirectoryA(desktop, nullptr);
+    path_ = std::string(desktop) + "\\" + name + "\\";
+    e2e::remove_tree(path_);
+    ok_ = CreateDirectoryA(path_.c_str(), nullptr) != FALSE;
+  }
+  ~DesktopFolder() { e2e::remove_tree(path_); }
+  bool ok() const { return ok_; }
+  const std::string& name() const { return name_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string name_;
+  std::string path_;
+  bool ok_ = false;
+};
+
+// --- Start-up and settings ---
+
+TEST_F(PelmoraEndToEnd, FirstRunAsksOnceWritesPreferencesAndCreatesJarFolder) {
+  DesktopFolder chosen("pelmora-e2e-" + std::to_string(GetCurrentProcessId()));
+  ASSERT_TRUE(chosen.ok());
+  ASSERT_TRUE(CreateDirectoryA((chosen.path() + "bin").c_str(), nullptr));
+  ASSERT_TRUE(write_file(chosen.path() + "bin\\minecraft.jar", kOldClient));
+
+  Pelmora p(root_);
+  ASSERT_TRUE(p.started());
+  std::string title;
+  const HWND chooser = p.wait_chooser(&title);
+  ASSERT_TRUE(chooser) << "the folder chooser did not appear";
+  EXPECT_EQ(title, "Bitte w\xE4hlen sie ihren .minecraft Ordner!");
+  EXPECT_TRUE(exists(root_ + "jar")) << "the jar folder is made before the chooser";
+  e2e::save_screenshot(chooser, "folder-chooser");
+  ASSERT_TRUE(p.chooser_select_desktop_folder(chooser, chosen.name()));
+  ASSERT_TRUE(p.chooser_click(chooser, IDOK));
+
+  ASSERT_TRUE(p.main_window()) << "no main window after choosing";
+  ASSERT_TRUE(p.wait_list_filled());
+  EXPECT_FALSE(p.wait_chooser(nullptr, 1000)) << "the chooser was shown a second time";
+  EXPECT_EQ(read_file(root_ + "pref.ini"),
+            "Version = 1.1\r\n[Minecraft]\r\n.minecraft = " + chosen.path() + "\r\n");
+  const DWORD attributes = GetFileAttributesA((root_ + "jar").c_str());
+  EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+  // The chosen folder holds the game's jar: no error at start, and the empty jar folder shows
+  // the one entry with both buttons off.
+  EXPECT_TRUE(p.no_box_for(500));
+  EXPECT_EQ(p.list_count(), 1);
+  EXPECT_EQ(p.list_item(0), "Keine JAR gefunden!");
+  EXPECT_TRUE(p.enabled(kList));
+  EXPECT_FALSE(p.enabled(kConfirm));
+  EXPECT_FALSE(p.enabled(kActivate));
+  EXPECT_TRUE(p.enabled(kBackup));
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, FirstRunCancelledWritesAnEmptyGameFolder) {
+  Pelmora p(root_);
+  ASSERT_TRUE(p.started());
+  const HWND chooser = p.wait_chooser(nullptr);
+  ASSERT_TRUE(chooser);
+  ASSERT_TRUE(p.chooser_click(chooser, IDCANCEL));
+  // The empty game folder makes the client jar "bin\minecraft.jar" below the current folder.
+  expect_box(p, "Fehler!", kGameJarMissing);
+  ASSERT_TRUE(p.main_window());
+  EXPECT_EQ(read_file(root_ + "pref.ini"), "Version = 1.1\r\n[Minecraft]\r\n.minecraft = \r\n");
+  EXPECT_FALSE(p.wait_chooser(nullptr, 500));
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, PreferencesWithoutGroupOrKeyGiveAnEmptyGameFolder) {
+  make_standard_layout();
+  const char* variants[] = {
+      "Version = 1.1\r\n",                                           // no group
+      "Version = 1.1\r\n[Minecraft]\r\nother = x\r\n",               // no key
+      "[Other]\r\n.minecraft = C:\\elsewhere\\\r\n",                  // key in another group
+  };
+  for (const char* prefs : variants) {
+    SCOPED_TRACE(prefs);
+    ASSERT_TRUE(write_file(root_ + "pref.ini", prefs));
+    Pelmora p(root_);
+    ASSERT_TRUE(p.started());
+    expect_box(p, "Fehler!", kGameJarMissing);
+    ASSERT_TRUE(p.main_window());
+    EXPECT_FALSE(p.wait_chooser(nullptr, 300)) << "an existing pref.ini must not ask again";
+    EXPECT_EQ(read_file(root_ + "pref.ini"), prefs) << "pref.ini is written only on the first run";
+    close_and_expect_exit(p);
+  }
+}
+
+TEST_F(PelmoraEndToEnd, AFileNamedJarListsNothing) {
+  ASSERT_TRUE(write_file(root_ + "jar", "not a folder"));
+  ASSERT_TRUE(CreateDirectoryA(game().c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((game() + "bin").c_str(), nullptr));
+  ASSERT_TRUE(write_file(client(), kOldClient));
+  write_prefs(game());
+  Pelmora p(root_);
+  start(p);
+  EXPECT_EQ(p.list_count(), 1);
+  EXPECT_EQ(p.list_item(0), "Keine JAR gefunden!");
+  EXPECT_FALSE(p.enabled(kConfirm));
+  EXPECT_FALSE(p.enabled(kActivate));
+  EXPECT_EQ(read_file(root_ + "jar"), "not a folder");
+  close_and_expect_exit(p);
+}
+
+// --- The main window ---
+
+TEST_F(PelmoraEndToEnd, MainWindowLayoutTextsAndStartState) {
+  make_standard_layout();
+  Pelmora p(root_);
+  start(p, 3);
+  const HWND main = p.main_window();
+  RECT outer, inner;
+  GetWindowRect(main, &outer);
+  GetClientRect(main, &inner);
+  EXPECT_EQ(outer.left, 337);
+  EXPECT_EQ(outer.top, 189);
+  EXPECT_EQ(inner.right, 257);
+  EXPECT_EQ(inner.bottom, 266);
+  char title[64] = {};
+  GetWindowTextA(main, title, sizeof title);
+  EXPECT_STREQ(title, "Pelmora v1.3");
+
+  struct Expected {
+    int number, x, y, width, height;
+    const char* text;
+  };
+  const Expected gadgets[] = {
+      {0, 10, 10, 240, 90, "JAR ausw\xE4hlen"},   {1, 10, 100, 240, 50, "Weitere Optionen"},
+      {2, 10, 190, 240, 40, "Aktivieren"},        {5, 20, 70, 220, 20, "Jar ausw\xE4hlen"},
+      {6, 20, 120, 120, 10, "Backup Minecraft Jar"}, {7, 40, 130, 170, 20, "(.minecraft\\bin\\backup)"},
+      {8, 80, 160, 100, 20, "About"},             {9, 10, 240, 240, 20, "Mehr Jars"},
+  };
+  for (const Expected& g : gadgets) {
+    SCOPED_TRACE(g.number);
+    const HWND control = p.gadget(g.number);
+    ASSERT_TRUE(control);
+    RECT r;
+    GetWindowRect(control, &r);
+    POINT origin = {0, 0};
+    ClientToScreen(main, &origin);
+    EXPECT_EQ(r.left - origin.x, g.x);
+    EXPECT_EQ(r.top - origin.y, g.y);
+    EXPECT_EQ(r.right - r.left, g.width);
+    EXPECT_EQ(r.bottom - r.top, g.height);
+    EXPECT_EQ(p.text(g.number), g.text);
+  }
+  EXPECT_FALSE(p.gadget(4)) << "there is no gadget 4";
+  // The umlaut reached Windows as the Windows-1252 byte E4, which is U+00E4 in Unicode.
+  WCHAR wide[64] = {};
+  GetWindowTextW(p.gadget(0), wide, 64);
+  EXPECT_EQ(std::wstring(wide), L"JAR ausw\u00E4hlen");
+
+  // Choosing: everything on but "Aktivieren"; check box clear; jars in listing order.
+  EXPECT_EQ(p.list_count(), 3);
+  EXPECT_EQ(p.list_item(0), "a.jar");
+  EXPECT_EQ(p.list_item(1), "b.jar");
+  EXPECT_EQ(p.list_item(2), "c.jar");
+  for (int on : {kList, kConfirm, kBackup, kBackupText, kAbout, kMoreJars}) {
+    EXPECT_TRUE(p.enabled(on)) << on;
+  }
+  EXPECT_FALSE(p.enabled(kActivate));
+  EXPECT_EQ(p.check_state(kBackup), BST_UNCHECKED);
+  e2e::save_screenshot(main, "main-window-choosing");
+
+  // "Jar auswählen" without a choice does nothing.
+  ASSERT_TRUE(p.click_gadget(kConfirm));
+  EXPECT_TRUE(p.enabled(kList));
+  EXPECT_TRUE(p.enabled(kConfirm));
+  EXPECT_FALSE(p.enabled(kActivate));
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, InstallWithoutBackup) {
+  make_standard_layout();
+  Pelmora p(root_);
+  start(p, 3);
+  choose_and_confirm(p, 1);
+  EXPECT_FALSE(p.enabled(kList));
+  EXPECT_FALSE(p.enabled(kConfirm));
+  EXPECT_TRUE(p.enabled(kActivate));
+  EXPECT_TRUE(p.enabled(kMoreJars));
+  e2e::save_screenshot(p.main_window(), "main-window-confirmed");
+
+  ASSERT_TRUE(p.click_gadget(kActivate));
+  expect_box(p, "Info", kInstalled);
+  EXPECT_EQ(read_file(client()), kJarB);
+  EXPECT_FALSE(exists(backups())) << "no backup folder without the check box";
+  EXPECT_EQ(e2e::list_folder(game() + "bin\\", "*"), std::vector<std::string>{"minecraft.jar"});
+  for (int off : {kList, kConfirm, kActivate, kBackup, kBackupText, kMoreJars}) {
+    EXPECT_FALSE(p.enabled(off)) << off;
+  }
+  EXPECT_TRUE(p.enabled(kAbout));
+  e2e::save_screenshot(p.main_window(), "main-window-installed");
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, InstallWithBackupNamedAfterTheStartTime) {
+  make_standard_layout();
+  const SYSTEMTIME before = e2e::local_now();
+  Pelmora p(root_);
+  start(p, 3);
+  const SYSTEMTIME after = e2e::local_now();
+  ASSERT_TRUE(p.click_gadget(kBackup));
+  ASSERT_EQ(p.check_state(kBackup), BST_CHECKED);
+  choose_and_confirm(p, 2);
+  ASSERT_TRUE(p.click_gadget(kActivate));
+  expect_box(p, "Info", kBackupDone);
+  expect_box(p, "Info", kInstalled);
+
+  const std::vector<std::string> made = e2e::list_folder(backups(), "*");
+  ASSERT_EQ(made.size(), 1u) << "exactly one backup, no intermediate copy";
+  const std::vector<std::string> stamps = e2e::stamps_between(before, after);
+  EXPECT_TRUE(std::find(stamps.begin(), stamps.end(), made[0].substr(0, made[0].size() - 4)) !=
+              stamps.end())
+      << made[0] << " is not named after the start-up time";
+  EXPECT_EQ(made[0].substr(made[0].size() - 4), ".jar");
+  EXPECT_EQ(read_file(backups() + made[0]), kOldClient);
+  EXPECT_EQ(read_file(client()), kJarC);
+  for (int off : {kActivate, kBackup, kBackupText, kMoreJars}) EXPECT_FALSE(p.enabled(off)) << off;
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, BackupNameCollisionKeepsBothBackups) {
+  make_standard_layout();
+  ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr));
+  // An older backup for every second in which this run may start.
+  const SYSTEMTIME now = e2e::local_now();
+  const std::vector<std::string> taken = e2e::stamps_between(now, e2e::add_seconds(now, 20));
+  for (const std::string& stamp : taken) {
+    ASSERT_TRUE(write_file(backups() + stamp + ".jar", "older backup " + stamp));
+  }
+  Pelmora p(root_);
+  start(p, 3);
+  ASSERT_TRUE(p.click_gadget(kBackup));
+  choose_and_confirm(p, 0);
+  ASSERT_TRUE(p.click_gadget(kActivate));
+  expect_box(p, "Info", kBackupDone);
+  expect_box(p, "Info", kInstalled);
+  EXPECT_EQ(read_file(client()), kJarA);
+  for (const std::string& stamp : taken) {
+    EXPECT_EQ(read_file(backups() + stamp + ".jar"), "older backup " + stamp);
+  }
+  const std::vector<std::string> made = e2e::list_folder(backups(), "*_2.jar");
+  ASSERT_EQ(made.size(), 1u) << "the new backup takes the name with \"_2\"";
+  EXPECT_EQ(read_file(backups() + made[0]), kOldClient);
+  EXPECT_FALSE(exists(backups() + "minecraft.jar"));
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, MissingGameJarIsReportedBeforeTheListIsFilled) {
+  make_standard_layout(/*with_client=*/false);
+  Pelmora p(root_);
+  ASSERT_TRUE(p.started());
+  Box box;
+  ASSERT_TRUE(p.wait_box(&box));
+  EXPECT_EQ(box.title, "Fehler!");
+  EXPECT_EQ(box.text, kGameJarMissing);
+  ASSERT_TRUE(p.main_window());
+  EXPECT_EQ(p.list_count(), 0) << "the list is filled only after the message";
+  EXPECT_EQ(p.text(kBackupText), "Minecraft Jar nicht gefunden!");
+  e2e::save_screenshot(box.window, "error-box");
+  ASSERT_TRUE(p.answer(box));
+  ASSERT_TRUE(p.wait_list_filled(3));
+  EXPECT_FALSE(p.enabled(kBackup));
+  EXPECT_FALSE(p.enabled(kBackupText));
+  // Installing still works and creates the client jar.
+  choose_and_confirm(p, 0);
+  ASSERT_TRUE(p.click_gadget(kActivate));
+  expect_box(p, "Info", kInstalled);
+  EXPECT_EQ(read_file(client()), kJarA);
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, GameFolderWithoutTrailingSeparatorIsJoinedAsWritten) {
+  make_standard_layout();
+  std::string folder = game();
+  folder.pop_back();
+  write_prefs(folder);
+  Pelmora p(root_);
+  ASSERT_TRUE(p.started());
+  expect_box(p, "Fehler!", kGameJarMissing);
+  ASSERT_TRUE(p.main_window());
+  EXPECT_FALSE(p.enabled(kBackup));
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, AboutShowsItsTextOncePerClick) {
+  make_standard_layout();
+  Pelmora p(root_);
+  start(p, 3);
+  for (int click = 0; click < 2; ++click) {
+    ASSERT_TRUE(p.click_gadget(kAbout));
+    Box box;
+    ASSERT_TRUE(p.wait_box(&box));
+    EXPECT_EQ(box.title, "About Pelmora");
+    EXPECT_EQ(box.text,
+              "Version: 1.3 | Programmierer: Tavrel | Jahr: 2012 | Monat: 12 | Website: "
+              "pelmora.example.org");
+    if (click == 0) e2e::save_screenshot(box.window, "about-box");
+    ASSERT_TRUE(p.answer(box));
+    EXPECT_TRUE(p.no_box_for(700)) << "one About box per click";
+  }
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, MoreJarsOpensTheDownloadPageAndEnds) {
+  make_standard_layout();
+  const std::string record = root_ + "opened.txt";
+  e2e::WebHandlerRecorder handler(record);
+  ASSERT_TRUE(handler.ok());
+  Pelmora p(root_);
+  start(p, 3);
+  ASSERT_TRUE(p.click_gadget(kMoreJars));
+  EXPECT_EQ(p.wait_exit(), 0);
+  const DWORD start = GetTickCount();
+  while (!exists(record) && GetTickCount() - start < 10000) Sleep(50);
+  EXPECT_EQ(read_file(record), "https://pelmora.example.org/jars/\n");
+}
+
+// --- Failures ---
+
+TEST_F(PelmoraEndToEnd, LockedClientJarBlocksTheBackupUntilReleased) {
+  make_standard_layout();
+  Pelmora p(root_);
+  start(p, 3);
+  ASSERT_TRUE(p.click_gadget(kBackup));
+  choose_and_confirm(p, 1);
+  {
+    e2e::FileHolder game_running(client());
+    ASSERT_TRUE(game_running.ok());
+    ASSERT_TRUE(p.click_gadget(kActivate));
+    const std::string text = error_box(p);
+    EXPECT_TRUE(contains(text, "Das Backup konnte nicht erstellt werden.")) << text;
+    EXPECT_TRUE(contains(text, "Es wurde nichts ver\xE4ndert.")) << text;
+    EXPECT_TRUE(p.no_box_for(500)) << "no success message after a failed backup";
+    // Nothing changed and the user may try again.
+    EXPECT_TRUE(p.enabled(kActivate));
+    EXPECT_TRUE(p.enabled(kBackup));
+    EXPECT_TRUE(p.enabled(kMoreJars));
+    EXPECT_TRUE(e2e::list_folder(backups(), "*").empty());
+  }
+  EXPECT_EQ(read_file(client()), kOldClient);
+  ASSERT_TRUE(p.click_gadget(kActivate));
+  expect_box(p, "Info", kBackupDone);
+  expect_box(p, "Info", kInstalled);
+  EXPECT_EQ(read_file(client()), kJarB);
+  const std::vector<std::string> made = e2e::list_folder(backups(), "*");
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_EQ(read_file(backups() + made[0]), kOldClient);
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, LockedClientJarFailsTheInstallAndKeepsTheJar) {
+  make_standard_layout();
+  Pelmora p(root_);
+  start(p, 3);
+  choose_and_confirm(p, 0);
+  e2e::FileHolder game_running(client());
+  ASSERT_TRUE(game_running.ok());
+  ASSERT_TRUE(p.click_gadget(kActivate));
+  const std::string text = error_box(p);
+  EXPECT_TRUE(contains(text, "minecraft.jar konnte nicht installiert werden.")) << text;
+  EXPECT_TRUE(p.no_box_for(500));
+  game_running.release();
+  EXPECT_EQ(read_file(client()), kOldClient);
+  EXPECT_EQ(e2e::list_folder(game() + "bin\\", "*"), std::vector<std::string>{"minecraft.jar"});
+  EXPECT_TRUE(p.enabled(kActivate)) << "the user may try again";
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, ReadOnlyBinFolderFailsBackupAndInstallSafely) {
+  make_standard_layout();
+  e2e::ReadOnlyFolder read_only(game() + "bin\\");
+  if (!read_only.ok()) GTEST_SKIP() << read_only.why();
+  Pelmora p(root_);
+  start(p, 3);
+  ASSERT_TRUE(p.click_gadget(kBackup));
+  choose_and_confirm(p, 1);
+  ASSERT_TRUE(p.click_gadget(kActivate));
+  std::string text = error_box(p);
+  EXPECT_TRUE(contains(text, "Das Backup konnte nicht erstellt werden.")) << text;
+  EXPECT_TRUE(p.no_box_for(300));
+  // Without the backup the install itself fails, and says why.
+  ASSERT_TRUE(p.click_gadget(kBackup));
+  ASSERT_EQ(p.check_state(kBackup), BST_UNCHECKED);
+  ASSERT_TRUE(p.click_gadget(kActivate));
+  text = error_box(p);
+  EXPECT_TRUE(contains(text, "minecraft.jar konnte nicht installiert werden.")) << text;
+  EXPECT_TRUE(contains(text, "Zugriff verweigert")) << text;
+  EXPECT_TRUE(p.no_box_for(300));
+  EXPECT_EQ(read_file(client()), kOldClient);
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, InstallSourceDeletedAfterStartTellsWhereTheBackupIs) {
+  make_standard_layout();
+  Pelmora p(root_);
+  start(p, 3);
+  ASSERT_TRUE(DeleteFileA((root_ + "jar\\b.jar").c_str()));
+  ASSERT_TRUE(p.click_gadget(kBackup));
+  choose_and_confirm(p, 1);
+  ASSERT_TRUE(p.click_gadget(kActivate));
+  expect_box(p, "Info", kBackupDone);
+  const std::string text = error_box(p);
+  EXPECT_TRUE(contains(text, "minecraft.jar konnte nicht installiert werden.")) << text;
+  EXPECT_TRUE(contains(text, "nicht gefunden")) << text;
+  const std::vector<std::string> made = e2e::list_folder(backups(), "*");
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_TRUE(contains(text, backups() + made[0])) << "the message names the backup: " << text;
+  EXPECT_EQ(read_file(backups() + made[0]), kOldClient);
+  EXPECT_EQ(read_file(client()), kOldClient) << "the client jar is never left missing";
+  EXPECT_TRUE(p.no_box_for(300));
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, ReadOnlyCurrentFolderOnFirstRunEndsWithAnError) {
+  e2e::ReadOnlyFolder read_only(root_);
+  if (!read_only.ok()) GTEST_SKIP() << read_only.why();
+  Pelmora p(root_);
+  ASSERT_TRUE(p.started());
+  const std::string text = error_box(p);
+  EXPECT_TRUE(contains(text, "pref.ini")) << text;
+  EXPECT_FALSE(p.wait_chooser(nullptr, 300)) << "no folder chooser when nothing can be saved";
+  const int code = p.wait_exit();
+  EXPECT_NE(code, 0);
+  EXPECT_NE(code, -1) << "the program did not end";
+}
+
+// --- Jar names ---
+
+TEST_F(PelmoraEndToEnd, JarNameWithAnUmlautIsListedAndInstalled) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 1252";
+  make_standard_layout();
+  const std::string name = "\xDC" "bermod.jar";   // "Übermod.jar" in Windows-1252
+  ASSERT_TRUE(write_file(root_ + "jar\\" + name, "umlaut jar"));
+  Pelmora p(root_);
+  start(p, 4);
+  const int count = p.list_count();
+  int index = -1;
+  for (int i = 0; i < count; ++i) {
+    if (p.list_item(i) == name) index = i;
+  }
+  ASSERT_NE(index, -1) << "the umlaut name is not in the list";
+  choose_and_confirm(p, index);
+  ASSERT_TRUE(p.click_gadget(kActivate));
+  expect_box(p, "Info", kInstalled);
+  EXPECT_EQ(read_file(client()), "umlaut jar");
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, TenThousandJarsAreListedInListingOrder) {
+  make_standard_layout();
+  // Created in an order different from their names' order.
+  for (int i = 0; i < 10000; ++i) {
+    const int n = (i * 7919) % 10000;
+    char name[32];
+    wsprintfA(name, "mod-%05d.jar", n);
+    ASSERT_TRUE(write_file(root_ + "jar\\" + name, ""));
+  }
+  const std::vector<std::string> listing = e2e::list_folder(root_ + "jar\\", "*.jar");
+  ASSERT_EQ(listing.size(), 10003u);
+  Pelmora p(root_);
+  start(p, 10003);
+  ASSERT_EQ(p.list_count(), 10003);
+  for (int i = 0; i < 10003; ++i) {
+    ASSERT_EQ(p.list_item(i), listing[static_cast<size_t>(i)]) << "item " << i;
+  }
+  close_and_expect_exit(p);
+}
+
+}  // namespace

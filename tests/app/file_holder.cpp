@@ -1,0 +1,18 @@
+// Holds a file open without sharing, as a running game holds its client jar:
+//   file_holder <path> <ready event> <release event>
+// Signals the ready event once the file is open and keeps it until the release event is set
+// (at most two minutes). Exit code 0, or 2 when the file could not be opened.
+#include <windows.h>
+
+int main(int argc, char** argv) {
+  if (argc < 4) return 1;
+  const HANDLE file = CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 2;
+  const HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[2]);
+  const HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, argv[3]);
+  if (ready) SetEvent(ready);
+  if (release) WaitForSingleObject(release, 120000);
+  CloseHandle(file);
+  return 0;
+}

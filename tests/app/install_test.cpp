@@ -1,0 +1,193 @@
+// Backup and install of the client jar with real files under Windows / Wine: the happy paths,
+// name collisions, and failures that must leave the client jar complete and in place.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/install.h"
+#include "app/paths.h"
+#include "e2e_driver.h"
+#include "runtime/runtime.h"
+#include "support/scratch_folder_win.h"
+
+namespace {
+
+using e2e::exists;
+using e2e::list_folder;
+using e2e::read_file;
+using e2e::write_file;
+
+constexpr char kStamp[] = "24_12_2012_18_05_09";
+constexpr char kOld[] = "old client jar";
+constexpr char kNew[] = "the new jar, a little longer";
+
+class InstallTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static bool started = false;
+    if (!started) {
+      runtime_startup(LibrarySteps{});
+      started = true;
+    }
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(scratch_.ok());
+    game_ = scratch_.path() + "game\\";
+    source_ = scratch_.path() + "new.jar";
+    ASSERT_TRUE(CreateDirectoryA(game_.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((game_ + "bin").c_str(), nullptr));
+    ASSERT_TRUE(write_file(client(), kOld));
+    ASSERT_TRUE(write_file(source_, kNew));
+  }
+
+  std::string client() const { return game_ + "bin\\minecraft.jar"; }
+  std::string backups() const { return game_ + "bin\\backup\\"; }
+  std::vector<std::string> bin_files() const { return list_folder(game_ + "bin\\", "*.*"); }
+
+  static BackupSettings quick() {
+    BackupSettings settings;
+    settings.pause_ms = 0;
+    return settings;
+  }
+
+  test_support::ScratchFolder scratch_;
+  std::string game_;
+  std::string source_;
+};
+
+TEST_F(InstallTest, InstallReplacesTheClientJarAndLeavesNothingElse) {
+  const FileOutcome outcome = install_client_jar(source_, game_);
+  ASSERT_TRUE(outcome.ok()) << failure_reason_text(outcome);
+  EXPECT_EQ(outcome.path, client());
+  EXPECT_EQ(read_file(client()), kNew);
+  EXPECT_EQ(read_file(source_), kNew) << "the source stays in the jar folder";
+  EXPECT_EQ(bin_files(), std::vector<std::string>{"minecraft.jar"});
+}
+
+TEST_F(InstallTest, InstallCreatesAMissingClientJar) {
+  ASSERT_TRUE(DeleteFileA(client().c_str()));
+  ASSERT_TRUE(install_client_jar(source_, game_).ok());
+  EXPECT_EQ(read_file(client()), kNew);
+}
+
+TEST_F(InstallTest, BackupCopiesTheClientJarUnderTheStampName) {
+  const FileOutcome outcome = backup_client_jar(game_, kStamp, quick());
+  ASSERT_TRUE(outcome.ok()) << failure_reason_text(outcome);
+  EXPECT_EQ(outcome.path, backups() + kStamp + ".jar");
+  EXPECT_EQ(read_file(outcome.path), kOld);
+  EXPECT_EQ(list_folder(backups(), "*"), std::vector<std::string>{std::string(kStamp) + ".jar"});
+  EXPECT_EQ(read_file(client()), kOld) << "the backup never removes the client jar";
+}
+
+TEST_F(InstallTest, BackupOfTheSameSecondTakesTheNextFreeName) {
+  ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr));
+  ASSERT_TRUE(write_file(backups() + kStamp + ".jar", "older backup"));
+  ASSERT_TRUE(write_file(backups() + kStamp + "_2.jar", "older backup 2"));
+  const FileOutcome outcome = backup_client_jar(game_, kStamp, quick());
+  ASSERT_TRUE(outcome.ok()) << failure_reason_text(outcome);
+  EXPECT_EQ(outcome.path, backups() + kStamp + "_3.jar");
+  EXPECT_EQ(read_file(outcome.path), kOld);
+  EXPECT_EQ(read_file(backups() + kStamp + ".jar"), "older backup");
+  EXPECT_EQ(read_file(backups() + kStamp + "_2.jar"), "older backup 2");
+  EXPECT_FALSE(exists(backups() + "minecraft.jar")) << "no intermediate copy is left";
+}
+
+TEST_F(InstallTest, BackupWithEveryNameTakenFailsAndKeepsEverything) {
+  ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr));
+  BackupSettings settings = quick();
+  settings.max_names = 3;
+  for (int i = 1; i <= 3; ++i) {
+    ASSERT_TRUE(write_file(backup_name_path(game_, kStamp, i), "taken"));
+  }
+  const FileOutcome outcome = backup_client_jar(game_, kStamp, settings);
+  EXPECT_EQ(outcome.problem, FileProblem::no_free_name);
+  EXPECT_EQ(list_folder(backups(), "*").size(), 3u);
+  for (int i = 1; i <= 3; ++i) EXPECT_EQ(read_file(backup_name_path(game_, kStamp, i)), "taken");
+  EXPECT_EQ(read_file(client()), kOld);
+}
+
+TEST_F(InstallTest, MissingFilesAreReportedNotCopied) {
+  ASSERT_TRUE(DeleteFileA(source_.c_str()));
+  FileOutcome outcome = install_client_jar(source_, game_);
+  EXPECT_EQ(outcome.problem, FileProblem::not_found);
+  EXPECT_EQ(outcome.path, source_);
+  EXPECT_EQ(read_file(client()), kOld);
+  EXPECT_EQ(bin_files(), std::vector<std::string>{"minecraft.jar"});
+
+  ASSERT_TRUE(CreateDirectoryA(source_.c_str(), nullptr));
+  EXPECT_EQ(install_client_jar(source_, game_).problem, FileProblem::not_a_file);
+
+  ASSERT_TRUE(DeleteFileA(client().c_str()));
+  outcome = backup_client_jar(game_, kStamp, quick());
+  EXPECT_EQ(outcome.problem, FileProblem::not_found);
+  EXPECT_EQ(outcome.path, client());
+  EXPECT_TRUE(list_folder(backups(), "*").empty());
+}
+
+TEST_F(InstallTest, ClientJarHeldByTheGameIsNeverLost) {
+  e2e::FileHolder game_running(client());
+  ASSERT_TRUE(game_running.ok());
+
+  FileOutcome outcome = backup_client_jar(game_, kStamp, quick());
+  EXPECT_EQ(outcome.problem, FileProblem::copy_failed);
+  EXPECT_EQ(outcome.system_error, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+  EXPECT_TRUE(list_folder(backups(), "*").empty()) << "a failed backup leaves no file behind";
+
+  outcome = install_client_jar(source_, game_);
+  EXPECT_FALSE(outcome.ok());
+  EXPECT_NE(outcome.system_error, 0u);
+  EXPECT_EQ(outcome.path, client());
+  game_running.release();
+  EXPECT_EQ(read_file(client()), kOld);
+  EXPECT_EQ(bin_files(), std::vector<std::string>{"minecraft.jar"}) << "no staging file is left";
+}
+
+TEST_F(InstallTest, ReadOnlyBinFolderFailsWithAccessDenied) {
+  e2e::ReadOnlyFolder read_only(game_ + "bin\\");
+  if (!read_only.ok()) GTEST_SKIP() << read_only.why();
+  FileOutcome outcome = backup_client_jar(game_, kStamp, quick());
+  EXPECT_FALSE(outcome.ok());
+  outcome = install_client_jar(source_, game_);
+  EXPECT_EQ(outcome.problem, FileProblem::copy_failed);
+  EXPECT_EQ(outcome.system_error, static_cast<uint32_t>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(read_file(client()), kOld);
+  EXPECT_EQ(bin_files(), std::vector<std::string>{"minecraft.jar"});
+}
+
+// A full disk: the copy beside the client jar fails part-way, and the client jar keeps its
+// old content (copying straight over it would have truncated it).
+TEST_F(InstallTest, FullDiskLeavesTheClientJarWhole) {
+  const std::string small = scratch_.path() + "small\\";
+  ASSERT_TRUE(CreateDirectoryA(small.c_str(), nullptr));
+  const std::string unix = e2e::unix_path(scratch_.path() + "small");
+  if (unix.empty()) GTEST_SKIP() << "not running under Wine";
+  e2e::run_unix("mount -t tmpfs -o size=256k tmpfs '" + unix + "'");
+  struct Unmount {
+    std::string path;
+    ~Unmount() { e2e::run_unix("mountpoint -q '" + path + "' && umount '" + path + "'"); }
+  } unmount{unix};
+  const std::string old_client(150 * 1024, 'o');
+  const std::string big_source(200 * 1024, 'n');
+  const std::string game = small + "game\\";
+  ASSERT_TRUE(CreateDirectoryA(game.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((game + "bin").c_str(), nullptr));
+  ASSERT_TRUE(write_file(game + "bin\\minecraft.jar", old_client));
+  ASSERT_TRUE(write_file(source_, big_source));
+  ULARGE_INTEGER free_bytes{};
+  GetDiskFreeSpaceExA(game.c_str(), &free_bytes, nullptr, nullptr);
+  if (free_bytes.QuadPart >= big_source.size()) GTEST_SKIP() << "a small tmpfs is not permitted here";
+
+  const FileOutcome outcome = install_client_jar(source_, game);
+  EXPECT_EQ(outcome.problem, FileProblem::copy_failed);
+  EXPECT_TRUE(outcome.system_error == ERROR_DISK_FULL ||
+              outcome.system_error == ERROR_HANDLE_DISK_FULL)
+      << outcome.system_error;
+  EXPECT_EQ(read_file(game + "bin\\minecraft.jar"), old_client);
+  EXPECT_EQ(list_folder(game + "bin\\", "*.*"), std::vector<std::string>{"minecraft.jar"});
+}
+
+}  // namespace

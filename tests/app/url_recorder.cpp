@@ -1,0 +1,18 @@
+// Stands in for the web browser in the tests: the system's handler for web addresses is
+// pointed at this program, which appends the address it is given to a file and ends.
+//   url_recorder <record file> <address>
+#include <windows.h>
+
+#include <cstring>
+
+int main(int argc, char** argv) {
+  if (argc < 3) return 1;
+  const HANDLE file = CreateFileA(argv[1], FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 2;
+  DWORD written = 0;
+  WriteFile(file, argv[2], static_cast<DWORD>(std::strlen(argv[2])), &written, nullptr);
+  WriteFile(file, "\n", 1, &written, nullptr);
+  CloseHandle(file);
+  return 0;
+}
