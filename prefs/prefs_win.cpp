@@ -105,25 +105,24 @@ void load_contents(PreferenceFile& f, HANDLE h) {
   file_parse_buffer(f, buffer, got);
 }
 
-// Makes sure the disk has room for the longer text before the old one is overwritten, so that a
-// full disk leaves the old file as it was instead of half rewritten.
-bool reserve_room(HANDLE h, size_t size) {
-  LARGE_INTEGER current;
-  if (!GetFileSizeEx(h, &current)) return false;
-  if (static_cast<uint64_t>(current.QuadPart) >= size) return true;
-  FILE_ALLOCATION_INFO info;
-  info.AllocationSize.QuadPart = static_cast<LONGLONG>(size);
-  if (SetFileInformationByHandle(h, FileAllocationInfo, &info, sizeof info)) return true;
-  DWORD error = GetLastError();
-  return error != ERROR_DISK_FULL && error != ERROR_HANDLE_DISK_FULL;
-}
-
-// Rewrites the whole file with the list's text; when the text cannot be built or the disk has no
-// room for it, the file stays unchanged.
+// Rewrites the whole file with the list's text. A text longer than the file first has its tail
+// written behind the old contents, so that a full disk is met before anything old is
+// overwritten: the file is then cut back and stays as it was. When the text cannot be built,
+// the file stays unchanged too.
 void write_back(const PreferenceFile& f, HANDLE h) {
   FileText text = file_build_text(f);
   if (!text.data) return;
-  if (reserve_room(h, text.size) && seek(h, 0) && write_all(h, text.data, text.size)) SetEndOfFile(h);
+  LARGE_INTEGER old_size;
+  if (GetFileSizeEx(h, &old_size)) {
+    size_t head = text.size;
+    bool ok = true;
+    if (static_cast<uint64_t>(old_size.QuadPart) < text.size) {
+      head = static_cast<size_t>(old_size.QuadPart);
+      ok = seek(h, head) && write_all(h, text.data + head, text.size - head);
+      if (!ok && seek(h, head)) SetEndOfFile(h);
+    }
+    if (ok && seek(h, 0) && write_all(h, text.data, head) && seek(h, text.size)) SetEndOfFile(h);
+  }
   heap_free(text.data);
 }
 

@@ -175,12 +175,18 @@ TEST_F(PrefsFile, OpenFileIsSharedForReadingOnly) {
   if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
 }
 
-// The folder comes from the test's fixture: a read-only mount holding pref.ini with "k=1".
-TEST_F(PrefsFile, ReadOnlyFileIsReadAndChangesAreDropped) {
+// A folder set up by the test's ctest fixture, or "" when run on its own.
+std::string fixture_folder(const char* variable) {
   char folder[MAX_PATH];
-  DWORD n = GetEnvironmentVariableA("PELMORA_READONLY_DIR", folder, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) GTEST_SKIP() << "run through ctest for the read-only folder";
-  std::string file = std::string(folder) + "\\pref.ini";
+  DWORD n = GetEnvironmentVariableA(variable, folder, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::string(folder, n) + "\\" : std::string();
+}
+
+// A read-only mount holding pref.ini with "k=1".
+TEST_F(PrefsFile, ReadOnlyFileIsReadAndChangesAreDropped) {
+  std::string folder = fixture_folder("PELMORA_READONLY_DIR");
+  if (folder.empty()) GTEST_SKIP() << "run through ctest for the read-only folder";
+  std::string file = folder + "pref.ini";
   HANDLE probe = CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (probe != INVALID_HANDLE_VALUE) {
     CloseHandle(probe);
@@ -192,7 +198,22 @@ TEST_F(PrefsFile, ReadOnlyFileIsReadAndChangesAreDropped) {
   EXPECT_EQ(prefs_read_string("k", ""), "2");  // in memory only
   prefs_close();
   EXPECT_EQ(read_file(file), "k=1\r\n");
-  EXPECT_EQ(prefs_create((std::string(folder) + "\\new.ini").c_str()), 0u);
+  EXPECT_EQ(prefs_create((folder + "new.ini").c_str()), 0u);
+}
+
+// A 64 KiB file system: a longer text that does not fit leaves the old file whole.
+TEST_F(PrefsFile, FullDiskLeavesTheFileAsItWas) {
+  std::string folder = fixture_folder("PELMORA_SMALL_DIR");
+  if (folder.empty() || ScratchFolder::exists(folder + "not-mounted")) GTEST_SKIP() << "no small file system";
+  std::string file = folder + "pref.ini";
+  const std::string text = "[g]\r\nk = " + std::string(20000, 'a') + "\r\n";
+  ASSERT_TRUE(ScratchFolder::write_file(file, text));
+  ASSERT_NE(prefs_open(file.c_str()), 0u);
+  prefs_group("g");
+  prefs_write_string("k", std::string(100000, 'b').c_str());
+  prefs_close();
+  EXPECT_TRUE(read_file(file) == text) << "file changed to " << read_file(file).size() << " bytes";
+  DeleteFileA(file.c_str());
 }
 
 // Another process holding the file with write access: read through the third attempt (read
