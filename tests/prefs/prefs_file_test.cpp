@@ -85,6 +85,8 @@ TEST_F(PrefsFile, FirstRunCreatesTheExactFile) {
   ASSERT_NE(prefs_open(path().c_str()), 0u);
   EXPECT_EQ(prefs_group("minecraft"), 1);
   EXPECT_EQ(prefs_read_string(".minecraft", ""), "C:\\Spiel\\.minecraft\\");
+  // A default that is itself the result of another read.
+  EXPECT_EQ(prefs_read_string("missing", prefs_read_string(".MINECRAFT", "").c_str()), "C:\\Spiel\\.minecraft\\");
 }
 
 TEST_F(PrefsFile, MissingFileIsCreatedOnlyWhenWritten) {
