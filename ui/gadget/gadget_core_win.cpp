@@ -14,6 +14,9 @@ constexpr char kIdProperty[] = "GX_ID";
 constexpr char kDropAcceptProperty[] = "GX_DropAccept";
 constexpr char kWindowIdProperty[] = "GX_WindowID";
 constexpr int32_t kGadgetTableGrowth = 50;
+constexpr DWORD kCommonControlClasses = ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES |
+                                        ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES;
+static_assert(kCommonControlClasses == 0xB48, "common-control classes the toolkit registers");
 
 // Toolkit-wide state, set once by gadget_toolkit_init.
 HFONT g_default_font = nullptr;
@@ -78,8 +81,7 @@ BOOL gadget_toolkit_init() {
   window_set_gadget_hooks(gadget_message_dispatch, gadget_list_select);
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof(controls);
-  controls.dwICC = ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES | ICC_USEREX_CLASSES |
-                   ICC_INTERNET_CLASSES;  // 0xB48
+  controls.dwICC = kCommonControlClasses;
   return InitCommonControlsEx(&controls);
 }
 

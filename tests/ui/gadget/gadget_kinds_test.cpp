@@ -1,10 +1,12 @@
 // Gadget creation, registration and destruction, the five kinds' classes and styles, and the
 // generic operations on real controls.
 #include <functional>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
 #include "tests/ui/gadget/gadget_test_support.h"
+#include "ui/gadget/gadget_internal.h"
 
 namespace {
 
@@ -383,6 +385,60 @@ TEST_F(GadgetKinds, MoveKeepsMarkedValues) {
   EXPECT_EQ(r.top, 60);
   EXPECT_EQ(r.right - r.left, 120);
   EXPECT_EQ(r.bottom - r.top, 50);
+}
+
+}  // namespace
+
+// The kind tables: word 0 the kind code, word 1 the size, and exactly the slots each kind fills.
+namespace {
+
+// Bit n set = word n of the table is non-null (words 2 to 39).
+uint64_t filled_slots(const GadgetOps* ops) {
+  const void* const* words = reinterpret_cast<const void* const*>(ops);
+  uint64_t bits = 0;
+  for (int word = 2; word < 40; ++word) {
+    if (words[word] != nullptr) bits |= uint64_t{1} << word;
+  }
+  return bits;
+}
+
+constexpr uint64_t slots(std::initializer_list<int> words) {
+  uint64_t bits = 0;
+  for (int word : words) bits |= uint64_t{1} << word;
+  return bits;
+}
+
+TEST_F(GadgetKinds, EachKindFillsExactlyItsSlots) {
+  struct KindTable {
+    const char* name;
+    intptr_t number;
+    intptr_t kind;
+    uint64_t slots;
+  };
+  ASSERT_NE(gadget_frame_create(1, 0, 0, 50, 50, "F", 0), 0);
+  ASSERT_NE(gadget_button_create(2, 0, 0, 50, 20, "B", 0), 0);
+  ASSERT_NE(gadget_checkbox_create(3, 0, 0, 50, 20, "C", 0), 0);
+  ASSERT_NE(gadget_listbox_create(4, 0, 0, 50, 50, 0), 0);
+  ASSERT_NE(gadget_text_create(5, 0, 0, 50, 20, "T", 0), 0);
+  const KindTable tables[] = {
+      {"frame", 1, 7, slots({12})},
+      {"button", 2, 1, slots({4, 5})},
+      {"check box", 3, 4, slots({2, 4, 5})},
+      {"list box", 4, 6,
+       slots({2, 3, 4, 5, 6, 7, 8, 10, 11, 13, 14, 15, 16, 17, 30, 31, 34, 35})},
+      {"text", 5, 3, slots({2, 3, 30, 31})},
+  };
+  for (const KindTable& t : tables) {
+    SCOPED_TRACE(t.name);
+    const GadgetObject* gadget = gadget_find(t.number);
+    ASSERT_NE(gadget, nullptr);
+    EXPECT_EQ(gadget->ops->kind, t.kind);
+    EXPECT_EQ(gadget->ops->size, static_cast<intptr_t>(40 * sizeof(void*)));
+    EXPECT_EQ(filled_slots(gadget->ops), t.slots) << std::hex << filled_slots(gadget->ops);
+  }
+  // The list box's own subclass procedure sits behind the toolkit's.
+  EXPECT_NE(gadget_find(4)->previous_proc, nullptr);
+  EXPECT_EQ(gadget_find(3)->back_color, 0);   // two-state check box
 }
 
 }  // namespace
