@@ -116,10 +116,13 @@ TEST_F(GadgetInput, ListClickSelectsAndGivesTypeZeroEvents) {
   EXPECT_EQ(gadget_state_get(3), 1);
 }
 
-// A click outside every item is not marked: only the list's own notification remains.
-TEST_F(GadgetInput, ListClickOutsideTheClientAreaIsNotMarked) {
+// A press below the last item is not on an item (LB_ITEMFROMPOINT's high word is set): no mark.
+TEST_F(GadgetInput, ListPressBelowTheItemsIsNotMarked) {
   HWND list = make_list(3);
-  ASSERT_TRUE(mouse_move(list, 50, -1));   // on the list box's edge
+  RECT last{};
+  SendMessageA(list, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&last));
+  ASSERT_LT(last.bottom + 10, 100 - 4);
+  ASSERT_TRUE(mouse_move(list, 50, last.bottom + 10));
   mouse_down();
   gadget_test::settle(100);
   EXPECT_EQ(GetPropA(list, "GX_MouseDown"), nullptr);
