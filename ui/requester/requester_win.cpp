@@ -44,9 +44,11 @@ BOOL CALLBACK record_window(HWND window, LPARAM param) {
   return TRUE;
 }
 
+// Without SWP_NOACTIVATE the window would also be activated, and the requester would then be
+// owned by a window that it blocks.
 void set_topmost(HWND window, bool topmost) {
   SetWindowPos(window, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE);
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 }  // namespace

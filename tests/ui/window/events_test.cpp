@@ -28,6 +28,16 @@ bool find_hit(HWND w, LRESULT wanted, POINT* at) {
   return false;
 }
 
+// Under Wine's virtual desktop a real click is now and then not delivered (seen about once in
+// ten runs); a second click is tried before the test gives up.
+bool click_and_wait(const std::function<bool()>& click, const std::function<bool()>& arrived) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (!click()) return false;
+    if (arrived()) return true;
+  }
+  return false;
+}
+
 bool bring_to_front(HWND w) {
   SetForegroundWindow(w);
   if (!wait_until([&] { return GetForegroundWindow() == w; }, 2000)) return false;
@@ -91,9 +101,9 @@ TEST_F(EventWaitTest, CloseBoxGivesTheCloseEventAndTheWindowStays) {
   collect_events();
   POINT box;
   ASSERT_TRUE(find_hit(w, HTCLOSE, &box)) << "no close box found";
-  ASSERT_TRUE(gui::click_at(box.x, box.y));
   WaitedEvent got{};
-  ASSERT_TRUE(wait_for_event(event_close_window, 3000, &got));
+  ASSERT_TRUE(click_and_wait([&] { return gui::click_at(box.x, box.y); },
+                             [&] { return wait_for_event(event_close_window, 1500, &got); }));
   EXPECT_EQ(got, (WaitedEvent{event_close_window, 0, 0, 0}));
   EXPECT_TRUE(IsWindow(w));
   EXPECT_TRUE(IsWindowVisible(w));
@@ -106,9 +116,10 @@ TEST_F(EventWaitTest, ActivationByClickQueuesTheActivateEvent) {
   ASSERT_TRUE(bring_to_front(b));
   event_post(event_gadget_activity, 5, 2, 0);
   collect_events();
-  ASSERT_TRUE(gui::click(a));
   std::vector<WaitedEvent> events;
-  ASSERT_TRUE(wait_until([&] { return GetActiveWindow() == a; }, 3000, &events));
+  ASSERT_TRUE(click_and_wait([&] { return gui::click(a); }, [&] {
+    return wait_until([&] { return GetActiveWindow() == a; }, 1500, &events);
+  }));
   auto activations = only(events, {event_activate_window});
   ASSERT_EQ(activations.size(), 1u) << ::testing::PrintToString(events);
   EXPECT_EQ(activations[0], (WaitedEvent{event_activate_window, 0, 1, 0}));
@@ -175,9 +186,10 @@ TEST_F(EventWaitTest, ButtonClickGivesTheGadgetEventAndRawMessagesKeepItsNumber)
   ASSERT_NE(button, nullptr);
   ASSERT_TRUE(bring_to_front(w));
   collect_events();
-  ASSERT_TRUE(gui::click(button));
   std::vector<WaitedEvent> seen;
-  wait_until([&] { return !only(seen, {event_gadget_activity}).empty(); }, 3000, &seen);
+  click_and_wait([&] { return gui::click(button); }, [&] {
+    return wait_until([&] { return !only(seen, {event_gadget_activity}).empty(); }, 1500, &seen);
+  });
   auto clicks = only(seen, {event_gadget_activity});
   ASSERT_FALSE(clicks.empty()) << ::testing::PrintToString(seen);
   WaitedEvent got = clicks[0];
