@@ -1,11 +1,12 @@
 // Listing a folder of 100,000 entries through dir_examine / dir_next_entry / dir_entry_name,
 // against a bare FindFirstFileA / FindNextFileA loop in the same run (the floor).
 // Usage: bench_fs_listing [folder]   (default: a folder under the temporary directory, filled
-// once and kept for later runs)
+// once and kept for later runs; run_benchmarks.sh makes the folder natively, much faster)
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -55,8 +56,7 @@ size_t bare_loop(const std::string& folder, int* count) {
   const HANDLE search = FindFirstFileA((folder + "\\*.jar").c_str(), &entry);
   if (search == INVALID_HANDLE_VALUE) return 0;
   do {
-    const std::string name(entry.cFileName);
-    bytes += name.size();
+    bytes += std::strlen(entry.cFileName);
     ++*count;
   } while (FindNextFileA(search, &entry));
   FindClose(search);
