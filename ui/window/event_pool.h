@@ -20,7 +20,21 @@ struct EventNode {
   EventDataRelease data_release;
 };
 
-struct EventPool;
+// Internal layout, visible here so that the common paths of alloc and free inline.
+struct EventChunk {
+  EventChunk* next;
+  EventChunk* prev;
+  EventNode* free_list;   // returned slots, linked through EventNode::next
+  int32_t slot_total;
+  int32_t used_top;       // slots handed out from the never-used part
+  int32_t free_count;     // slots on free_list
+};
+
+// A slot is a back link to its chunk followed by the node.
+struct EventSlot {
+  EventChunk* chunk;
+  EventNode node;
+};
 
 // Heap used for the pool's chunks. Defaults to the runtime's main heap; tests may swap it to
 // simulate exhaustion.
@@ -29,10 +43,72 @@ struct EventPoolHeap {
   void (*release)(void* block);
 };
 
+struct EventPool {
+  EventChunk* full_chunks;
+  EventChunk* open_chunks;
+  int32_t total_slots;
+  int32_t slot_size;
+  int32_t min_chunk;
+  int32_t max_chunk;
+  EventPoolHeap heap;
+};
+
 EventPool* event_pool_create(const EventPoolHeap* heap = nullptr);  // nullptr when out of memory
 void event_pool_destroy(EventPool* pool);                           // frees every chunk
-EventNode* event_pool_alloc(EventPool* pool);                       // nullptr when out of memory
-void event_pool_free(EventPool* pool, EventNode* node);
+// event_pool_alloc (nullptr when out of memory) and event_pool_free are inline below.
+
+// The less common paths (event_pool.cpp).
+EventNode* event_pool_alloc_new_chunk(EventPool* pool);
+void event_pool_chunk_filled(EventPool* pool, EventChunk* chunk);
+void event_pool_chunk_changed(EventPool* pool, EventChunk* chunk, bool was_full);
+
+constexpr size_t event_pool_round_up(size_t value, size_t step) {
+  return (value + step - 1) / step * step;
+}
+constexpr size_t kEventSlotSize =
+    event_pool_round_up(sizeof(EventSlot), alignof(EventSlot) < 4 ? 4 : alignof(EventSlot));
+constexpr size_t kEventChunkHeaderSize = event_pool_round_up(sizeof(EventChunk), alignof(EventSlot));
+
+inline EventSlot* event_slot_at(EventChunk* chunk, int32_t index) {
+  auto* base = reinterpret_cast<unsigned char*>(chunk) + kEventChunkHeaderSize;
+  return reinterpret_cast<EventSlot*>(base + static_cast<size_t>(index) * kEventSlotSize);
+}
+
+inline EventSlot* event_slot_of(EventNode* node) {
+  return reinterpret_cast<EventSlot*>(reinterpret_cast<unsigned char*>(node) -
+                                      offsetof(EventSlot, node));
+}
+
+inline EventNode* event_pool_alloc(EventPool* pool) {
+  EventChunk* chunk = pool->open_chunks;
+  if (!chunk) return event_pool_alloc_new_chunk(pool);
+  EventSlot* slot;
+  if (chunk->free_count > 0) {
+    slot = event_slot_of(chunk->free_list);
+    chunk->free_list = chunk->free_list->next;
+    --chunk->free_count;
+  } else {
+    slot = event_slot_at(chunk, chunk->used_top++);
+  }
+  if (chunk->free_count == 0 && chunk->used_top == chunk->slot_total) {
+    event_pool_chunk_filled(pool, chunk);
+  }
+  slot->chunk = chunk;
+  return &slot->node;
+}
+
+inline void event_pool_free(EventPool* pool, EventNode* node) {
+  if (!node) return;
+  EventChunk* chunk = event_slot_of(node)->chunk;
+  node->next = chunk->free_list;
+  chunk->free_list = node;
+  ++chunk->free_count;
+  // The chunk was on the full list if this is its only free slot and it had none unused.
+  const bool was_full = chunk->free_count == 1 && chunk->used_top == chunk->slot_total;
+  if (was_full || chunk->free_count == chunk->used_top) {
+    event_pool_chunk_changed(pool, chunk, was_full);
+  }
+}
 
 struct EventPoolStats {
   int32_t total_slots;   // slots in all chunks
