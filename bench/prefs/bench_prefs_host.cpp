@@ -111,6 +111,10 @@ int main() {
   std::printf("  parse vs INIReader          %6.2f\n", reader_parse / ours_parse);
   std::printf("  lookups vs INIReader        %6.2f\n", reader_lookups / ours_lookups);
   std::printf("  parse + lookups vs INIReader %5.2f\n", (reader_parse + reader_lookups) / (ours_parse + ours_lookups));
+  // Lines for scripts/bench.sh: name|ours|unit|peer|peer's figure|target for ours / peer.
+  std::printf("BENCH|prefs: read + parse 10 MiB|%.2f|ms|inih ini_parse|%.2f|<=1.0\n", ours_parse, inih_parse);
+  std::printf("BENCH|prefs: parse + every lookup|%.2f|ms|INIReader|%.2f|-\n", ours_parse + ours_lookups,
+              reader_parse + reader_lookups);
   if (pairs != static_cast<long>(runs) * bench::kGroups * bench::kKeysPerGroup + runs || checksum != 0) {
     std::printf("MISMATCH: inih saw %ld pairs, checksum %ld\n", pairs, checksum);
     return 1;

@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# Runs every benchmark and prints one table: each figure against its floor or peer measured in the
+# same run, the ratio (ours / floor), the target and whether it holds. The table is also written
+# to $PELMORA_BUILD_DIR/bench/results.md, each program's full output to bench/logs/.
+#   PELMORA_BUILD_DIR=/tmp/x bash scripts/bench.sh
+# It builds its own release trees (no sanitizers): bench/host (clang) and bench/win32 (mingw-w64,
+# run under Wine on a virtual display). Every program bench_* under the bench/ folders of both
+# trees is run; each reports its figures in lines of the form
+#   BENCH|figure|ours|unit|floor or peer|floor's figure|target
+# where the target applies to the ratio ours / floor ("<=1.2", ">=1.0"), to the difference
+# ours - floor when it starts with "+" ("+<=4" in the figure's unit), or is "-" (figure only).
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+trap stop_all EXIT
+
+out="$BUILD_DIR/bench"
+host="$out/host"
+win="$out/win32"
+logs="$out/logs"
+mkdir -p "$logs" "$out/run"
+jobs=${PELMORA_BENCH_JOBS:-2}
+
+bash "$ROOT/scripts/setup.sh" >/dev/null || die "installing the packages failed"
+
+say "building the host benchmarks (clang, release, no sanitizers) in $host"
+cmake -S "$ROOT" -B "$host" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_BUILD_TYPE=Release -DPELMORA_SANITIZE=OFF -DPELMORA_TESTS=OFF -DPELMORA_BENCH=ON >/dev/null \
+  || die "cmake configure of $host failed"
+cmake --build "$host" -j "$jobs" >"$logs/build-host.txt" 2>&1 || die "the host build failed (see $logs/build-host.txt)"
+
+say "building the Windows benchmarks (mingw-w64, release) in $win"
+cmake -S "$ROOT" -B "$win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686-mingw32.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DPELMORA_TESTS=OFF -DPELMORA_BENCH=ON >/dev/null \
+  || die "cmake configure of $win failed"
+cmake --build "$win" -j "$jobs" >"$logs/build-win32.txt" 2>&1 || die "the Windows build failed (see $logs/build-win32.txt)"
+
+# The listing benchmark's folder of 100,000 empty files, made natively once (through Wine it
+# takes many minutes).
+listing="$out/listing-folder"
+if [ ! -f "$listing/.ready" ]; then
+  say "creating 100,000 files in $listing (once)"
+  mkdir -p "$listing"
+  (cd "$listing" && seq -f 'entry_%06g.jar' 0 99999 | xargs touch && touch .ready)
+fi
+
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+# Arguments of the programs that need some.
+args_of() {
+  case "$1" in
+    bench_fs_listing.exe) winpath "$listing" ;;
+  esac
+}
+
+raw="$out/raw.txt"
+: >"$raw"
+failed=0
+
+# run_one <where> <program> [wine]: runs the program in a scratch folder, keeps its output and
+# collects its BENCH lines, each prefixed with where it ran.
+run_one() {
+  local where=$1 program=$2 runner=${3:-}
+  local name log args
+  name=$(basename "$program")
+  log="$logs/${name%.exe}-$where.txt"
+  args=$(args_of "$name")
+  say "running $name ($where)"
+  local code=0
+  (cd "$out/run" && timeout 3600 $runner "$program" ${args:+"$args"} </dev/null >"$log" 2>&1) || code=$?
+  tr -d '\r' <"$log" | grep '^BENCH|' | sed "s/^BENCH|/$where|/" >>"$raw" || true
+  if [ $code -ne 0 ]; then
+    say "$name ($where) failed with exit code $code (see $log)"
+    printf '%s|%s: FAILED (exit code %s)|-|-|-|-|-\n' "$where" "$name" "$code" >>"$raw"
+    failed=1
+  fi
+}
+
+while IFS= read -r program; do
+  run_one host "$program"
+done < <(find "$host/bench" -type f -name 'bench_*' ! -name '*.*' -perm -u+x | sort)
+
+start_display
+start_wine
+while IFS= read -r program; do
+  run_one Wine "$program" wine
+done < <(find "$win/bench" -type f -name 'bench_*.exe' | sort)
+
+# Binary size: the program as shipped (stripped) against the floor program built with the same
+# flags and stripped the same way.
+strip_tool=i686-w64-mingw32-strip
+if [ -f "$win/app/pelmora.exe" ] && [ -f "$win/bench/floor/floor_window.exe" ]; then
+  "$strip_tool" -o "$out/pelmora-stripped.exe" "$win/app/pelmora.exe"
+  "$strip_tool" -o "$out/floor-stripped.exe" "$win/bench/floor/floor_window.exe"
+  size_kib() { awk -v b="$(stat -c %s "$1")" 'BEGIN { printf "%.1f", b / 1024 }'; }
+  printf 'win32|binary size, stripped pelmora.exe|%s|KiB|minimal window program|%s|-\n' \
+    "$(size_kib "$out/pelmora-stripped.exe")" "$(size_kib "$out/floor-stripped.exe")" >>"$raw"
+else
+  printf 'win32|binary size: FAILED (no pelmora.exe or floor program)|-|-|-|-|-\n' >>"$raw"
+  failed=1
+fi
+
+cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//' || echo unknown)
+machine="$(hostname), $cpu, $(nproc) cores, $(uname -sr), $(wine --version 2>/dev/null || echo 'no Wine')"
+table="$out/results.md"
+{
+  printf 'Benchmarks of %s on %s\n\n' "$(date -u '+%Y-%m-%d %H:%M UTC')" "$machine"
+  printf '| figure | where | ours | floor or peer | floor | ratio | target | holds |\n'
+  printf '|---|---|---|---|---|---|---|---|\n'
+  awk -F'|' '
+    function num(x) { return x ~ /^-?[0-9]+(\.[0-9]+)?([eE][-+]?[0-9]+)?$/ }
+    {
+      where = $1; figure = $2; ours = $3; unit = $4; peer = $5; floor = $6; target = $7
+      ratio = "-"; holds = "-"
+      if (num(ours) && num(floor) && floor + 0 != 0) ratio = sprintf("%.3f", ours / floor)
+      if (target ~ /^\+/) {
+        limit = substr(target, 4) + 0; diff = ours - floor
+        ratio = ratio " (" sprintf("%+.1f", diff) " " unit ")"
+        holds = (num(ours) && num(floor)) ? ((substr(target, 2, 2) == "<=" ? diff <= limit : diff >= limit) ? "yes" : "NO") : "NO"
+      } else if (target ~ /^<=/) {
+        holds = (ratio != "-" && ratio + 0 <= substr(target, 3) + 0) ? "yes" : "NO"
+      } else if (target ~ /^>=/) {
+        holds = (ratio != "-" && ratio + 0 >= substr(target, 3) + 0) ? "yes" : "NO"
+      } else {
+        target = "none"
+      }
+      if (figure ~ /FAILED/) holds = "NO"
+      o = (ours == "-") ? "-" : ours " " unit
+      f = (floor == "-") ? "-" : floor " " unit
+      printf "| %s | %s | %s | %s | %s | %s | %s | %s |\n", figure, where, o, peer, f, ratio, target, holds
+    }' "$raw"
+} >"$table"
+
+echo
+cat "$table"
+echo
+say "table written to $table; full outputs in $logs"
+[ $failed -eq 0 ] || die "some benchmark programs failed (see above)"
