@@ -20,6 +20,14 @@ say "running the Windows tests under Wine"
 (cd "$BUILD_DIR/win32" && ctest -j "$(nproc)" --output-on-failure "$@") || status=1
 
 if [ $# -eq 0 ]; then
+  say "packaging: cpack in the Windows build"
+  rm -rf "$BUILD_DIR/win32/package"
+  if (cd "$BUILD_DIR/win32" && cpack >"$BUILD_DIR/cpack.log" 2>&1) && zip=$(ls "$BUILD_DIR"/win32/package/pelmora-*-win32.zip) \
+     && [ "$(cmake -E tar tf "$zip" | sed 's|^pelmora-[^/]*-win32/||' | LC_ALL=C sort | tr '\n' ' ')" = "LIESMICH.txt jar/ pelmora.exe " ]; then
+    say "package $(basename "$zip"): pelmora.exe, jar/, LIESMICH.txt"
+  else
+    say "the package is missing or its contents are wrong (see $BUILD_DIR/cpack.log)"; status=1
+  fi
   for fuzz in "$ROOT"/scripts/fuzz-*.sh; do
     [ -e "$fuzz" ] || continue
     say "short fuzz run: $(basename "$fuzz")"
