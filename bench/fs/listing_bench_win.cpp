@@ -1,7 +1,7 @@
 // Listing a folder of 100,000 entries through dir_examine / dir_next_entry / dir_entry_name,
 // against a bare FindFirstFileA / FindNextFileA loop in the same run (the floor).
 // Usage: bench_fs_listing [folder]   (default: a folder under the temporary directory, filled
-// once and kept for later runs; run_benchmarks.sh makes the folder natively, much faster)
+// once and kept for later runs; scripts/bench.sh makes the folder natively, much faster)
 #include <windows.h>
 
 #include <algorithm>
