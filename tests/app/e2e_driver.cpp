@@ -93,20 +93,49 @@ INPUT mouse(DWORD flags, int x, int y) {
   return in;
 }
 
-bool click_at(int x, int y) {
-  INPUT moves[1] = {mouse(MOUSEEVENTF_MOVE, x, y)};
-  SendInput(1, moves, sizeof(INPUT));
-  Sleep(30);
-  INPUT press[2] = {mouse(MOUSEEVENTF_LEFTDOWN, x, y), mouse(MOUSEEVENTF_LEFTUP, x, y)};
-  const bool sent = SendInput(2, press, sizeof(INPUT)) == 2;
-  Sleep(50);
-  return sent;
+// Moves the pointer and waits until the system reports it there: under Wine a move reaches the
+// X server asynchronously, and a button press sent too early lands where the pointer was.
+bool move_to(int x, int y) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    INPUT move[1] = {mouse(MOUSEEVENTF_MOVE, x, y)};
+    SendInput(1, move, sizeof(INPUT));
+    const bool there = wait_until(
+        [&] {
+          POINT p;
+          return GetCursorPos(&p) && p.x == x && p.y == y;
+        },
+        100);
+    if (there) {
+      Sleep(60);
+      POINT p;
+      if (GetCursorPos(&p) && p.x == x && p.y == y) return true;
+    }
+  }
+  return false;
 }
 
+bool click_at(int x, int y) {
+  if (!move_to(x, y)) return false;
+  INPUT down[1] = {mouse(MOUSEEVENTF_LEFTDOWN, x, y)};
+  INPUT up[1] = {mouse(MOUSEEVENTF_LEFTUP, x, y)};
+  const bool sent = SendInput(1, down, sizeof(INPUT)) == 1;
+  Sleep(30);
+  const bool released = SendInput(1, up, sizeof(INPUT)) == 1;
+  Sleep(50);
+  return sent && released;
+}
+
+// Clicks the middle of a window, but only when that point shows a window of the same process:
+// a stray window on top would otherwise take the click.
 bool click_centre(HWND window) {
   RECT r;
   if (!window || !GetWindowRect(window, &r)) return false;
-  return click_at((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  const POINT p = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  DWORD target = 0, shown = 0;
+  GetWindowThreadProcessId(window, &target);
+  GetWindowThreadProcessId(WindowFromPoint(p), &shown);
+  if (target != shown) return false;
+  return click_at(p.x, p.y);
 }
 
 bool save_png(HBITMAP bitmap, const std::string& path) {
@@ -465,14 +494,19 @@ bool Pelmora::click_list_item(int index) {
 bool Pelmora::click_close_box() {
   RECT r;
   if (!main_ || !GetWindowRect(main_, &r)) return false;
-  for (int y = r.top + 2; y < r.top + 40; y += 2) {
-    for (int x = r.right - 2; x > r.right - 80; x -= 2) {
+  // Ask the window where its close box is and click the middle of it.
+  long sum_x = 0, sum_y = 0, count = 0;
+  for (int y = r.top; y < r.top + 40; y += 2) {
+    for (int x = r.right - 80; x < r.right; x += 2) {
       DWORD_PTR hit = 0;
       SendMessageTimeoutA(main_, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &hit);
-      if (hit == HTCLOSE) return click_at(x, y);
+      if (hit != HTCLOSE) continue;
+      sum_x += x;
+      sum_y += y;
+      ++count;
     }
   }
-  return false;
+  return count > 0 && click_at(static_cast<int>(sum_x / count), static_cast<int>(sum_y / count));
 }
 
 bool Pelmora::enabled(int number) { return IsWindowEnabled(gadget(number)) != FALSE; }
@@ -489,12 +523,19 @@ int Pelmora::list_count() {
 }
 
 std::string Pelmora::list_item(int index) {
+  // Read as Unicode and converted to the ANSI code page: Wine hands the ANSI form of
+  // LB_GETTEXT across processes as UTF-16.
   const HWND list = gadget(3);
-  const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
+  const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
   if (length == LB_ERR) return "<none>";
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
-  text.resize(static_cast<size_t>(length));
+  std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT got = SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&wide[0]));
+  if (got == LB_ERR) return "<none>";
+  wide.resize(static_cast<size_t>(got));
+  std::string text(wide.size() * 2 + 1, '\0');
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0],
+                                    static_cast<int>(text.size()), nullptr, nullptr);
+  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
   return text;
 }
 
