@@ -27,7 +27,7 @@ struct RunningProgram {
 void program_init();
 
 // Starts program with parameters in working_directory (null or "" for the current one); null
-// strings count as "". When the program cannot be started and none of run_read, run_write,
+// strings count as "", and an empty program text fails. When the program cannot be started and none of run_read, run_write,
 // run_error and run_connect is given, the shell opens the text instead (a document or a web
 // address, with its registered handler). Returns 0 on failure, 1 on success without
 // run_open, and the address of the new RunningProgram with run_open (see running_program()).

@@ -144,7 +144,8 @@ void program_init() {
 intptr_t program_run(const char* program, const char* parameters,
                      const char* working_directory, int32_t flags,
                      const RunningProgram* sender) {
-  if (program == nullptr) program = "";
+  // Without a program text the shell would open the working folder in a window of its own.
+  if (program == nullptr || *program == '\0') return 0;
   if (parameters == nullptr) parameters = "";
   const std::string directory = working_directory != nullptr ? working_directory : "";
   const bool open = (flags & run_open) != 0;

@@ -204,6 +204,7 @@ TEST_F(ProgramRun, MissingProgramFails) {
   EXPECT_EQ(program_run(missing.c_str()), 0);
   EXPECT_EQ(program_run(missing.c_str(), "x", nullptr, run_open | run_read), 0);
   EXPECT_EQ(program_run(nullptr), 0);
+  EXPECT_EQ(program_run("", nullptr, scratch_.path().c_str(), run_open), 0);
 }
 
 // A document type of the test's own, opened by the helper. Registered in the user's classes;
