@@ -16,6 +16,8 @@ void tls_alloc() {}
 void* tls_get() { return t_slot; }
 void tls_set(void* value) { t_slot = value; }
 
+size_t tls_teb_offset() { return 0; }
+
 void* heap_create() { return &g_heap_token; }
 void heap_destroy(void*) {}
 void* heap_alloc_zero(void*, size_t size) {

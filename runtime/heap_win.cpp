@@ -16,6 +16,13 @@ void tls_set(void* value) {
   if (g_tls_index != TLS_OUT_OF_INDEXES) TlsSetValue(g_tls_index, value);
 }
 
+size_t tls_teb_offset() {
+#if defined(__i386__)
+  if (g_tls_index < 64) return 0xE10 + g_tls_index * sizeof(void*);
+#endif
+  return 0;
+}
+
 void* heap_create() { return HeapCreate(0, 4096, 0); }
 void heap_destroy(void* heap) {
   if (heap) HeapDestroy(static_cast<HANDLE>(heap));

@@ -10,6 +10,7 @@ namespace rt_platform {
 void tls_alloc();
 void* tls_get();
 void tls_set(void* value);
+size_t tls_teb_offset();  // see rt_detail::g_tls_teb_offset; 0 where not used
 
 // A private heap. create() returns an opaque heap or nullptr.
 void* heap_create();

@@ -292,6 +292,7 @@ size_t thread_state_register(size_t size, ThreadStateFn init, ThreadStateFn clea
   size = (size + 3) & ~size_t{3};
   if (g_total_size == 0) {
     rt_platform::tls_alloc();
+    rt_detail::g_tls_teb_offset = rt_platform::tls_teb_offset();
     if (!rt_platform::tls_get()) rt_platform::tls_set(heap_alloc(0));
   }
   size_t offset = g_total_size;
@@ -308,10 +309,12 @@ size_t thread_state_register(size_t size, ThreadStateFn init, ThreadStateFn clea
   return offset;
 }
 
-void* thread_state_get(size_t offset) {
-  rt_platform::tls_alloc();
+size_t rt_detail::g_tls_teb_offset = 0;
+
+void* rt_detail::thread_state_get_slow(size_t offset) {
   auto* block = static_cast<unsigned char*>(rt_platform::tls_get());
   if (!block) {
+    rt_platform::tls_alloc();
     // The thread's first access: a fresh block, every init (newest first), and a clean-up once
     // the thread has ended.
     block = static_cast<unsigned char*>(heap_alloc(g_total_size));

@@ -48,4 +48,24 @@ void object_table_destroy(ObjectTable* table);              // frees the table i
 using ThreadStateFn = void (*)(void* slice);
 // Start-up only, on the main thread. Returns the slice's offset.
 size_t thread_state_register(size_t size, ThreadStateFn init, ThreadStateFn cleanup);
-void* thread_state_get(size_t offset);
+// The calling thread's slice at offset; the thread's first access creates its block.
+inline void* thread_state_get(size_t offset);
+
+namespace rt_detail {
+// 32-bit Windows: byte offset of the thread-local slot inside the thread environment block
+// (the TlsSlots array at 0xE10 holds the first 64 slots), 0 when the slot lies beyond them.
+// Reading it directly keeps the hot path of every per-thread lookup free of calls.
+extern size_t g_tls_teb_offset;
+void* thread_state_get_slow(size_t offset);
+}  // namespace rt_detail
+
+inline void* thread_state_get(size_t offset) {
+#if defined(_WIN32) && defined(__i386__) && defined(__GNUC__)
+  if (size_t at = rt_detail::g_tls_teb_offset) {
+    void* block;
+    __asm__ volatile("movl %%fs:(%1), %0" : "=r"(block) : "r"(at));
+    if (block) return static_cast<unsigned char*>(block) + offset;
+  }
+#endif
+  return rt_detail::thread_state_get_slow(offset);
+}

@@ -64,7 +64,8 @@ start_wine() {
     wineserver -w
     touch "$WINEPREFIX/.pelmora-ready"
   fi
-  wineserver -p </dev/null >/dev/null 2>&1 || die "wineserver did not start"
+  # A server left running for this prefix is reused (wineserver -p then declines to start).
+  wineserver -p </dev/null >/dev/null 2>&1 || true
   wine cmd /c exit </dev/null >/dev/null 2>&1 || die "Wine does not run programs"
   PELMORA_OWN_SERVER=1
 }
