@@ -1,0 +1,44 @@
+// Samples another process's kernel handle, GDI and USER object counts and its working set. The
+// handle and GDI counts are taken inside the process by a small probe DLL (soak_probe.dll),
+// since Wine reports neither to another process.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace soak {
+
+struct ProcessCounts {
+  DWORD handles = 0;
+  DWORD gdi = 0;
+  DWORD user = 0;
+  SIZE_T working_set = 0;   // bytes
+};
+
+class ProcessSampler {
+ public:
+  // probe_dll: full path of soak_probe.dll, loaded into the process once.
+  ProcessSampler(DWORD process_id, const std::string& probe_dll);
+  ~ProcessSampler();
+  ProcessSampler(const ProcessSampler&) = delete;
+  ProcessSampler& operator=(const ProcessSampler&) = delete;
+
+  bool ok() const { return ok_; }
+  const std::string& why() const { return why_; }
+  // False when a count could not be taken.
+  bool sample(ProcessCounts* counts);
+
+ private:
+  bool load_probe(const std::string& probe_dll);
+  bool run_remote(LPTHREAD_START_ROUTINE start, void* argument, DWORD* result);
+
+  DWORD id_;
+  HANDLE process_ = nullptr;
+  LPTHREAD_START_ROUTINE count_gdi_ = nullptr;
+  LPTHREAD_START_ROUTINE count_handles_ = nullptr;
+  bool ok_ = false;
+  std::string why_;
+};
+
+}  // namespace soak
