@@ -545,6 +545,34 @@ TEST_F(PelmoraEndToEnd, ReadOnlyCurrentFolderOnFirstRunEndsWithAnError) {
   EXPECT_NE(code, -1) << "the program did not end";
 }
 
+TEST_F(PelmoraEndToEnd, MainWindowThatCannotOpenEndsWithAnError) {
+  make_standard_layout();
+  // A global hook that refuses to create "WindowClass_0" in every process of the desktop.
+  const HMODULE veto = LoadLibraryA(e2e::helper_exe("window_veto.dll").c_str());
+  ASSERT_TRUE(veto);
+  const auto proc =
+      reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(veto, "veto_main_window")));
+  ASSERT_TRUE(proc);
+  const HHOOK hook = SetWindowsHookExA(WH_CBT, proc, veto, 0);
+  if (!hook) {
+    FreeLibrary(veto);
+    GTEST_SKIP() << "global hooks are not available here";
+  }
+  std::string text;
+  int code = -1;
+  {
+    Pelmora p(root_);
+    ASSERT_TRUE(p.started());
+    text = error_box(p);
+    code = p.wait_exit();
+    EXPECT_FALSE(p.main_window(100));
+  }
+  UnhookWindowsHookEx(hook);
+  FreeLibrary(veto);
+  EXPECT_EQ(text, "Das Programmfenster konnte nicht ge\xF6" "ffnet werden.");
+  EXPECT_EQ(code, 2);
+}
+
 // --- Jar names ---
 
 TEST_F(PelmoraEndToEnd, JarNameWithAnUmlautIsListedAndInstalled) {
