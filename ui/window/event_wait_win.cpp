@@ -19,7 +19,26 @@ bool fetch_message(int32_t milliseconds, MSG* msg) {
   return PeekMessageA(msg, nullptr, 0, 0, kPeek) != 0;
 }
 
+// While a window is being sized, the keys that steer the sizing go to that window even when
+// one of its controls has the focus.
+void route_sizing_keys(MSG* msg) {
+  if (msg->message != WM_KEYDOWN) return;
+  switch (msg->wParam) {
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_RETURN:
+    case VK_ESCAPE:
+      if (HWND sized = sizing_window()) msg->hwnd = sized;
+      break;
+    default:
+      break;
+  }
+}
+
 void dispatch(MSG* msg) {
+  route_sizing_keys(msg);
   HWND active = GetActiveWindow();
   HACCEL table = accelerator_table_for(active);
   if (table && TranslateAcceleratorA(active, table, msg)) {

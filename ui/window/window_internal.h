@@ -75,6 +75,9 @@ HACCEL accelerator_table_for(HWND window);
 void keyboard_cues_set(HWND window, bool visible);
 void focus_move(bool backward);
 
-// Live window sizing (sizing_win.cpp).
+// Live window sizing (sizing_win.cpp). The per-thread sizing state is registered by
+// windows_init, during single-threaded start-up, so that every thread's block has room for it.
 void sizing_register_slice();
 LRESULT live_sizing_step(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+// The window the calling thread is sizing, or nullptr.
+HWND sizing_window();

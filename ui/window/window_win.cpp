@@ -14,7 +14,6 @@ ObjectTable* g_windows = nullptr;
 size_t g_event_offset = 0;
 HICON g_class_icon = nullptr;
 HCURSOR g_class_cursor = nullptr;
-bool g_sizing_registered = false;
 GadgetListSelectFn g_list_select = nullptr;
 
 constexpr int kGrowthStep = 16;
@@ -153,6 +152,7 @@ void windows_init() {
   if (g_windows) return;
   g_windows = object_table_create(sizeof(WindowObject), kGrowthStep, window_close);
   g_event_offset = thread_state_register(sizeof(CurrentEvent), nullptr, current_event_cleanup);
+  sizing_register_slice();
   g_class_icon = LoadIconA(module_instance(), MAKEINTRESOURCEA(1));
   g_class_cursor = LoadCursorA(nullptr, IDC_ARROW);
 }
@@ -166,10 +166,6 @@ void windows_end() {
 intptr_t window_open(intptr_t number, int x, int y, int width, int height, const char* title,
                      uint32_t flags, HWND parent) {
   if (!g_windows) return 0;
-  if (!g_sizing_registered) {
-    sizing_register_slice();
-    g_sizing_registered = true;
-  }
   auto* record = static_cast<WindowObject*>(object_claim(g_windows, number));
   if (!record) return 0;
   const bool automatic = number == -1;

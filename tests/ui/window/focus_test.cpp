@@ -1,0 +1,307 @@
+// Keyboard focus and dialog navigation with real keys and clicks: Tab and Shift+Tab through the
+// application's window, controls that keep the Tab, and the focus and keyboard cues across
+// deactivation.
+#include <richedit.h>
+
+#include <string>
+#include <vector>
+
+#include "runtime/runtime.h"
+#include "support/gui_driver.h"
+#include "ui/gadget/gadget.h"
+#include "ui/window/window.h"
+#include "ui/window/window_internal.h"
+#include "window_fixture.h"
+
+namespace {
+
+class ToolkitEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    LibrarySteps steps{};
+    steps.events_init = events_init;
+    steps.windows_init = windows_init;
+    steps.gadget_toolkit_init = [] { gadget_toolkit_init(); };
+    runtime_startup(steps);
+  }
+};
+
+::testing::Environment* const toolkit_environment =
+    ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
+
+HWND as_handle(intptr_t result) { return reinterpret_cast<HWND>(result); }
+
+bool bring_to_front(HWND w) {
+  SetForegroundWindow(w);
+  if (!wait_until([&] { return GetForegroundWindow() == w; }, 2000)) return false;
+  collect_events(300);   // let the display catch up before real input is aimed at the window
+  return true;
+}
+
+// The application's window 0 with its gadgets, "Aktivieren" disabled, in front.
+HWND open_application_window() {
+  HWND w = as_handle(window_open(0, 337, 189, 257, 266, "Pelmora v1.3", 0xC80000));
+  if (!w) return nullptr;
+  gadget_frame_create(0, 10, 10, 240, 90, "JAR ausw\xE4hlen");
+  gadget_frame_create(1, 10, 100, 240, 50, "Weitere Optionen");
+  gadget_button_create(2, 10, 190, 240, 40, "Aktivieren");
+  gadget_listbox_create(3, 20, 30, 220, 20);
+  gadget_button_create(5, 20, 70, 220, 20, "Jar ausw\xE4hlen");
+  gadget_checkbox_create(6, 20, 120, 120, 10, "Backup Minecraft Jar", 1);
+  gadget_text_create(7, 40, 130, 170, 20, "(.minecraft\\bin\\backup)");
+  gadget_button_create(8, 80, 160, 100, 20, "About");
+  gadget_button_create(9, 10, 240, 240, 20, "Mehr Jars");
+  gadget_item_add(3, 0, "a.jar");
+  gadget_disable(2, 1);
+  return bring_to_front(w) ? w : nullptr;
+}
+
+// Gadget number of the focused control; -1 for none or a control that is not a gadget.
+intptr_t focused_gadget() {
+  HWND focus = GetFocus();
+  for (intptr_t n : {0, 1, 2, 3, 5, 6, 7, 8, 9}) {
+    if (focus && gadget_handle(n) == focus) return n;
+  }
+  return -1;
+}
+
+// Presses Tab (or Shift+Tab) and runs the event loop until the focus has moved.
+std::vector<WaitedEvent> press_tab(bool shift) {
+  HWND before = GetFocus();
+  gui::press_key(VK_TAB, shift);
+  std::vector<WaitedEvent> seen;
+  wait_until([&] { return GetFocus() != before; }, 2000, &seen);
+  return seen;
+}
+
+// The gadgets that Tab (Shift+Tab) visits from the current focus, `count` presses.
+std::vector<intptr_t> tab_walk(bool shift, int count) {
+  std::vector<intptr_t> visited;
+  for (int i = 0; i < count; ++i) {
+    press_tab(shift);
+    visited.push_back(focused_gadget());
+  }
+  return visited;
+}
+
+// Windows keeps a window's keyboard-cue state (WM_QUERYUISTATE / WM_UPDATEUISTATE); Wine 8
+// answers every query with 0 and keeps nothing, so the tests put this subclass in front of the
+// window to keep the state the way Windows does.
+WNDPROC g_previous_proc = nullptr;
+LRESULT g_ui_state = 0;
+
+LRESULT CALLBACK ui_state_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_QUERYUISTATE) return g_ui_state;
+  if (message == WM_UPDATEUISTATE) {
+    if (LOWORD(wparam) == UIS_SET) g_ui_state |= HIWORD(wparam);
+    if (LOWORD(wparam) == UIS_CLEAR) g_ui_state &= ~static_cast<LRESULT>(HIWORD(wparam));
+    return 0;
+  }
+  return CallWindowProcA(g_previous_proc, hwnd, message, wparam, lparam);
+}
+
+void keep_ui_state(HWND w, LRESULT initial) {
+  g_ui_state = initial;
+  g_previous_proc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ui_state_proc)));
+}
+
+// A point on the window's caption, away from its buttons and icon.
+POINT caption_point(HWND w) {
+  RECT r;
+  GetWindowRect(w, &r);
+  for (int y = r.top + 2; y < r.top + 40; ++y) {
+    POINT p{(r.left + r.right) / 2, y};
+    if (SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)) == HTCAPTION) return {p.x, y + 4};
+  }
+  return {(r.left + r.right) / 2, r.top + 10};
+}
+
+// Activates `w` with a real click on its caption; a second click is tried because Wine's
+// virtual desktop now and then drops a click.
+bool click_to_activate(HWND w) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    POINT p = caption_point(w);
+    gui::click_at(p.x, p.y);
+    if (wait_until([&] { return GetActiveWindow() == w; }, 1500)) return true;
+  }
+  return false;
+}
+
+// Activates a window of another thread with a real click on its caption, until `own` is no
+// longer the active window.
+bool click_to_activate_foreign(HWND foreign, HWND own) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    POINT p = caption_point(foreign);
+    gui::click_at(p.x, p.y);
+    if (wait_until([&] { return GetForegroundWindow() == foreign && GetActiveWindow() != own; },
+                   1500)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+class FocusTest : public WindowTest {};
+
+TEST_F(FocusTest, TabAndShiftTabFollowTheCreationOrderSkipDisabledAndWrap) {
+  HWND w = open_application_window();
+  ASSERT_NE(w, nullptr);
+  SetFocus(gadget_handle(3));
+  // "Aktivieren" (2) is disabled; frames and the text are no tab stops.
+  EXPECT_EQ(tab_walk(false, 5), (std::vector<intptr_t>{5, 6, 8, 9, 3}));
+  EXPECT_EQ(tab_walk(true, 6), (std::vector<intptr_t>{9, 8, 6, 5, 3, 9}));
+
+  // Enabled, "Aktivieren" is the first tab stop: Tab from the last wraps to it and back.
+  gadget_disable(2, 0);
+  EXPECT_EQ(tab_walk(false, 2), (std::vector<intptr_t>{2, 3}));
+  EXPECT_EQ(tab_walk(true, 2), (std::vector<intptr_t>{2, 9}));
+
+  // A hidden control is skipped too.
+  ShowWindow(gadget_handle(8), SW_HIDE);
+  SetFocus(gadget_handle(6));
+  EXPECT_EQ(tab_walk(false, 1), (std::vector<intptr_t>{9}));
+  EXPECT_EQ(tab_walk(true, 1), (std::vector<intptr_t>{6}));
+}
+
+TEST_F(FocusTest, TabIsReturnedAsTheKeyMessageWithoutAGadgetEvent) {
+  HWND w = open_application_window();
+  ASSERT_NE(w, nullptr);
+  SetFocus(gadget_handle(5));
+  collect_events();
+  event_post(event_gadget_activity, 8, 0, 0);   // the last gadget event before the key
+  ASSERT_EQ(event_wait_timed(0), event_gadget_activity);
+
+  gui::press_key(VK_TAB);
+  int32_t got = 0;
+  const DWORD start = GetTickCount();
+  while (got != WM_KEYDOWN && GetTickCount() - start < 2000) got = event_wait_timed(50);
+  ASSERT_EQ(got, static_cast<int32_t>(WM_KEYDOWN));
+  EXPECT_EQ(event_wparam(), static_cast<WPARAM>(VK_TAB));
+  EXPECT_EQ(event_gadget(), 8);   // a raw message keeps the object of the last event
+  EXPECT_EQ(focused_gadget(), 6);
+  auto rest = collect_events();
+  EXPECT_TRUE(only(rest, {event_gadget_activity, event_menu}).empty())
+      << ::testing::PrintToString(rest);
+  EXPECT_EQ(event_gadget(), 8);
+}
+
+TEST_F(FocusTest, WithNoControlFocusedTabTakesTheFirstAndShiftTabTheLastTabStop) {
+  HWND w = open_application_window();
+  ASSERT_NE(w, nullptr);
+  SetFocus(w);   // the window itself: no control has the focus
+  EXPECT_EQ(tab_walk(false, 1), (std::vector<intptr_t>{3}));
+  SetFocus(w);
+  EXPECT_EQ(tab_walk(true, 1), (std::vector<intptr_t>{9}));
+
+  // The same with no focus at all (the keys then reach the window as system keys, so the
+  // moves are made directly).
+  SetFocus(nullptr);
+  focus_move(false);
+  EXPECT_EQ(focused_gadget(), 3);
+  SetFocus(nullptr);
+  focus_move(true);
+  EXPECT_EQ(focused_gadget(), 9);
+}
+
+TEST_F(FocusTest, NoActiveWindowOrNoTabStopsLeavesTheFocusAlone) {
+  HWND w = as_handle(window_open(1, 100, 100, 200, 120, "Empty", 0xC80000));
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(bring_to_front(w));
+  gadget_text_create(0, 10, 10, 100, 20, "no tab stop");
+  SetFocus(w);
+  focus_move(false);
+  EXPECT_EQ(GetFocus(), w);
+  focus_move(true);
+  EXPECT_EQ(GetFocus(), w);
+  EXPECT_EQ(accelerator_table_for(nullptr), nullptr);
+}
+
+TEST_F(FocusTest, EditableRichEditAndHotkeyControlsKeepTheTab) {
+  ASSERT_NE(LoadLibraryA("riched20.dll"), nullptr);
+  HWND w = as_handle(window_open(1, 150, 150, 300, 200, "Rich", 0xC80000));
+  ASSERT_NE(w, nullptr);
+  const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_MULTILINE;
+  HWND rich = CreateWindowExA(0, "RichEdit20A", "", style, 10, 10, 200, 60, w, nullptr,
+                              nullptr, nullptr);
+  HWND next = CreateWindowExA(0, "BUTTON", "Next", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 100,
+                              80, 25, w, nullptr, nullptr, nullptr);
+  HWND last = CreateWindowExA(0, "BUTTON", "Last", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 100, 100,
+                              80, 25, w, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(rich && next && last);
+  ASSERT_TRUE(bring_to_front(w));
+
+  // Editable: the Tab is typed into the control and the focus stays.
+  SetFocus(rich);
+  gui::press_key(VK_TAB);
+  auto text = [&] { return gui::window_text(rich); };
+  EXPECT_TRUE(wait_until([&] { return text().find('\t') != std::string::npos; }, 2000))
+      << "text: " << text();
+  EXPECT_EQ(GetFocus(), rich);
+
+  // Shift+Tab is no plain Tab: it moves the focus even out of an editable rich edit.
+  press_tab(true);
+  EXPECT_EQ(GetFocus(), last);
+
+  // Read-only: Tab moves the focus.
+  SendMessageA(rich, EM_SETREADONLY, TRUE, 0);
+  SetFocus(rich);
+  press_tab(false);
+  EXPECT_EQ(GetFocus(), next);
+
+  // A control marked GX_Hotkey receives every key itself.
+  SetPropA(next, "GX_Hotkey", reinterpret_cast<HANDLE>(1));
+  press_tab(false);
+  EXPECT_EQ(GetFocus(), next);
+  RemovePropA(next, "GX_Hotkey");
+  press_tab(false);
+  EXPECT_EQ(GetFocus(), last);
+}
+
+TEST_F(FocusTest, DeactivationKeepsTheFocusForReactivationAndHidesTheCues) {
+  HWND w = open_application_window();
+  ASSERT_NE(w, nullptr);
+  keep_ui_state(w, 0);
+  HWND other = as_handle(window_open(1, 700, 100, 200, 150, "Other", 0xC80000 | 0x8));
+  ASSERT_NE(other, nullptr);
+  ASSERT_TRUE(bring_to_front(w));
+  SetFocus(gadget_handle(8));
+
+  // Another window of the program.
+  ASSERT_TRUE(click_to_activate(other));
+  EXPECT_EQ(GetPropA(w, "GX_Focus"), gadget_handle(8));
+  EXPECT_EQ(g_ui_state & 3, 3) << "cues hidden on deactivation";
+  ASSERT_TRUE(click_to_activate(w));
+  EXPECT_EQ(focused_gadget(), 8);
+  EXPECT_EQ(g_ui_state & 3, 3) << "activation alone shows no cues";
+  gui::press_key(VK_SHIFT);
+  EXPECT_TRUE(wait_until([] { return (g_ui_state & 3) == 0; }, 2000)) << "a modifier shows them";
+
+  // A window of another thread, standing in for another program.
+  SetFocus(gadget_handle(6));
+  HWND foreign = nullptr;
+  volatile bool stop = false;
+  {
+    gui::AsyncTask task([&] {
+      HWND f = CreateWindowExA(0, "STATIC", "Foreign", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 650, 400,
+                               250, 150, nullptr, nullptr, nullptr, nullptr);
+      foreign = f;
+      gui::pump_until([&] { return stop; }, 20000);
+      DestroyWindow(f);
+    });
+    ASSERT_TRUE(wait_until([&] { return foreign != nullptr; }, 3000));
+    collect_events(300);
+    EXPECT_TRUE(click_to_activate_foreign(foreign, w));
+    EXPECT_EQ(GetPropA(w, "GX_Focus"), gadget_handle(6));
+    EXPECT_EQ(g_ui_state & 3, 3);
+    EXPECT_TRUE(click_to_activate(w));
+    EXPECT_EQ(focused_gadget(), 6);
+    // Tab shows the cues as it moves the focus.
+    press_tab(false);
+    EXPECT_EQ(focused_gadget(), 8);
+    EXPECT_EQ(g_ui_state & 3, 0);
+    stop = true;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,458 @@
+// Live window sizing with real mouse drags and keys: size events during the drag, the keyboard
+// Size command with the arrow-key table, the tracking limits, and the end of an operation.
+#include <algorithm>
+#include <vector>
+
+#include "runtime/registry.h"
+#include "support/gui_driver.h"
+#include "ui/window/window.h"
+#include "ui/window/window_internal.h"
+#include "window_fixture.h"
+
+namespace {
+
+constexpr uint32_t kSizable = 0xCC0000;   // caption, system menu, sizing border
+constexpr int32_t kEnterSizeMove = WM_ENTERSIZEMOVE;
+constexpr int32_t kExitSizeMove = WM_EXITSIZEMOVE;
+
+HWND as_handle(intptr_t result) { return reinterpret_cast<HWND>(result); }
+
+RECT rect_of(HWND w) {
+  RECT r{};
+  GetWindowRect(w, &r);
+  return r;
+}
+
+POINT cursor() {
+  POINT p{};
+  GetCursorPos(&p);
+  return p;
+}
+
+// Places the cursor and lets the moves settle. Wine keeps its own idea of the cursor position
+// next to the display's, and the two can disagree after a run of quick moves; a position
+// equal to its own idea is not passed on to the display, so a neighbouring point is set first.
+void place_cursor(POINT p) {
+  SetCursorPos(p.x + 1, p.y);
+  SetCursorPos(p.x, p.y);
+  collect_events(200);
+}
+
+bool same_rect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+void send_mouse(DWORD flags, int x, int y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+  SendInput(1, &in, sizeof in);
+}
+
+// Presses and releases the keys in one batch, so that nothing comes between them.
+void press_keys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (WORD vk : keys) {
+    for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wVk = vk;
+      in.ki.dwFlags = up;
+      inputs.push_back(in);
+    }
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// A screen point on the window's sizing border where WM_NCHITTEST answers `hit`, searched from
+// the outer edge inwards across the middle of that side.
+bool find_border(HWND w, LRESULT hit, POINT* at) {
+  RECT r = rect_of(w);
+  const int mid_x = (r.left + r.right) / 2;
+  const int mid_y = (r.top + r.bottom) / 2;
+  for (int i = 0; i < 12; ++i) {
+    POINT p{};
+    switch (hit) {
+      case HTLEFT: p = {r.left + i, mid_y}; break;
+      case HTRIGHT: p = {r.right - 1 - i, mid_y}; break;
+      case HTTOP: p = {mid_x, r.top + i}; break;
+      default: p = {mid_x, r.bottom - 1 - i}; break;
+    }
+    if (SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)) == hit) {
+      *at = p;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool contains(const std::vector<WaitedEvent>& events, int32_t event) {
+  return std::any_of(events.begin(), events.end(),
+                     [&](const WaitedEvent& e) { return e.event == event; });
+}
+
+class SizingTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    SystemParametersInfoA(SPI_GETDRAGFULLWINDOWS, 0, &saved_full_drag_, 0);
+    // Only this process sees the change: the setting is not written back.
+    SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
+  }
+  void TearDown() override {
+    if (GetKeyState(VK_LBUTTON) < 0) {
+      POINT p = cursor();
+      send_mouse(MOUSEEVENTF_LEFTUP, p.x, p.y);
+    }
+    ReleaseCapture();
+    collect_events(100, 1000);
+    SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, saved_full_drag_, nullptr, 0);
+    WindowTest::TearDown();
+  }
+
+  // Window 1, sizable, in front, with the events of its opening drained.
+  HWND open_sizable() {
+    HWND w = as_handle(window_open(1, 200, 150, 300, 200, "Sizable", kSizable));
+    if (!w) return nullptr;
+    SetForegroundWindow(w);
+    if (!wait_until([&] { return GetForegroundWindow() == w; }, 2000)) return nullptr;
+    collect_events(300);
+    return w;
+  }
+
+  // Drags the border `hit` of `w` with the real mouse to the screen point `to`; the events seen
+  // from the press to the release (inclusive of what the release produces).
+  std::vector<WaitedEvent> drag_border(HWND w, LRESULT hit, POINT to) {
+    std::vector<WaitedEvent> seen;
+    POINT from{};
+    EXPECT_TRUE(find_border(w, hit, &from)) << "no border " << hit;
+    send_mouse(0, from.x, from.y);
+    collect_events(100);
+    send_mouse(MOUSEEVENTF_LEFTDOWN, from.x, from.y);
+    EXPECT_TRUE(wait_until([&] { return GetCapture() == w; }, 2000, &seen)) << "no sizing";
+    send_mouse(0, (from.x + to.x) / 2, (from.y + to.y) / 2);
+    collect_events(100);
+    send_mouse(0, to.x, to.y);
+    wait_until([&] { return cursor().x == to.x && cursor().y == to.y; }, 2000, &seen);
+    send_mouse(MOUSEEVENTF_LEFTUP, to.x, to.y);
+    EXPECT_TRUE(wait_until([&] { return contains(seen, kExitSizeMove); }, 2000, &seen));
+    return seen;
+  }
+
+  // Starts the Size command as the system menu does and waits until the sizing runs.
+  bool start_keyboard_size(HWND w) {
+    PostMessageA(w, WM_SYSCOMMAND, SC_SIZE, 0);
+    return wait_until([&] { return GetCapture() == w; }, 2000);
+  }
+
+  BOOL saved_full_drag_ = FALSE;
+};
+
+TEST_F(SizingTest, DraggingTheRightBorderGivesSizeEventsDuringTheDrag) {
+  HWND w = open_sizable();
+  ASSERT_NE(w, nullptr);
+  const RECT r0 = rect_of(w);
+  POINT from{};
+  ASSERT_TRUE(find_border(w, HTRIGHT, &from));
+  std::vector<WPARAM> sizing_edges;
+  gui::SentMessageRecorder recorder([&](const CWPSTRUCT& m) {
+    if (m.hwnd == w && m.message == WM_SIZING) sizing_edges.push_back(m.wParam);
+  });
+
+  std::vector<WaitedEvent> seen;
+  send_mouse(0, from.x, from.y);
+  collect_events(100);
+  send_mouse(MOUSEEVENTF_LEFTDOWN, from.x, from.y);
+  ASSERT_TRUE(wait_until([&] { return GetCapture() == w; }, 2000, &seen));
+  for (int dx : {20, 40, 60}) {
+    const LONG x = from.x + dx;
+    // Wine may follow an injected move with one that carries an earlier position; the move is
+    // sent again until the cursor and the border stay at the target.
+    auto there = [&] { return cursor().x == x && rect_of(w).right == x + 2; };
+    bool stayed = false;
+    for (int attempt = 0; attempt < 4 && !stayed; ++attempt) {
+      send_mouse(0, x, from.y);
+      stayed = wait_until(there, 700, &seen) && there();
+    }
+    EXPECT_TRUE(stayed) << "step " << dx << ": right " << rect_of(w).right;
+  }
+  // Size events while the button is still down; Windows' own sizing loop never ran.
+  EXPECT_GE(only(seen, {event_window_sized}).size(), 3u) << ::testing::PrintToString(seen);
+  EXPECT_TRUE(contains(seen, kEnterSizeMove));
+  EXPECT_FALSE(contains(seen, kExitSizeMove));
+
+  send_mouse(MOUSEEVENTF_LEFTUP, from.x + 60, from.y);
+  EXPECT_TRUE(wait_until([&] { return contains(seen, kExitSizeMove); }, 2000, &seen));
+  EXPECT_EQ(GetCapture(), nullptr);
+  const RECT r = rect_of(w);
+  EXPECT_EQ(r.left, r0.left);
+  EXPECT_EQ(r.top, r0.top);
+  EXPECT_EQ(r.bottom, r0.bottom);
+  EXPECT_EQ(r.right, from.x + 62);
+  ASSERT_FALSE(sizing_edges.empty());
+  EXPECT_TRUE(std::all_of(sizing_edges.begin(), sizing_edges.end(),
+                          [](WPARAM e) { return e == WMSZ_RIGHT; }));
+
+  // The next mouse move belongs to nobody's sizing.
+  send_mouse(0, from.x + 100, from.y + 20);
+  collect_events();
+  EXPECT_EQ(rect_of(w).right, from.x + 62);
+}
+
+TEST_F(SizingTest, SizeCommandThenRightRightWidensByTenAndEscapeKeepsIt) {
+  HWND w = open_sizable();
+  ASSERT_NE(w, nullptr);
+  const RECT r0 = rect_of(w);
+  const POINT start{r0.left + 60, r0.top + 70};
+  place_cursor(start);
+  ASSERT_TRUE(start_keyboard_size(w));
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZEALL));
+
+  // Wine follows each SetCursorPos with mouse moves that may carry an earlier position; the
+  // states are checked once those have passed.
+  press_keys({VK_RIGHT});
+  EXPECT_TRUE(wait_until([&] {
+    return cursor().x == r0.right - 2 && cursor().y == start.y && same_rect(rect_of(w), r0);
+  }, 2000)) << "choosing the edge keeps the size";
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZEWE));
+
+  std::vector<WaitedEvent> seen;
+  press_keys({VK_RIGHT});
+  ASSERT_TRUE(wait_until([&] {
+    return rect_of(w).right == r0.right + 10 && cursor().x == r0.right + 8;
+  }, 2000, &seen));
+  EXPECT_FALSE(only(seen, {event_window_sized}).empty());
+
+  press_keys({VK_ESCAPE});
+  EXPECT_TRUE(wait_until([&] { return contains(seen, kExitSizeMove); }, 2000, &seen));
+  EXPECT_EQ(GetCapture(), nullptr);
+  const RECT r = rect_of(w);
+  EXPECT_EQ(r.left, r0.left);
+  EXPECT_EQ(r.top, r0.top);
+  EXPECT_EQ(r.bottom, r0.bottom);
+  EXPECT_EQ(r.right, r0.right + 10) << "Escape keeps the size reached";
+}
+
+// Under Wine every SetCursorPos is followed by mouse moves that may carry an earlier cursor
+// position, which a live sizing applies like any move, and GetCursorPos may answer with such a
+// position for about 100 ms. The arrow-key table is therefore driven here with key messages
+// sent straight to the window procedure, each followed by a pause without dispatching, so that
+// no mouse move comes between them and the cursor position has settled; the real keys are used
+// above and below.
+void send_key(HWND w, WPARAM vk) {
+  SendMessageA(w, WM_KEYDOWN, vk, 0);
+  Sleep(200);
+}
+
+TEST_F(SizingTest, UpThenLeftChoosesTheTopLeftCorner) {
+  HWND w = open_sizable();
+  ASSERT_NE(w, nullptr);
+  const RECT r0 = rect_of(w);
+  const POINT start{r0.left + 80, r0.top + 90};
+  place_cursor(start);
+  SendMessageA(w, WM_SYSCOMMAND, SC_SIZE, 0);
+  ASSERT_EQ(GetCapture(), w);
+
+  send_key(w, VK_UP);
+  EXPECT_EQ(cursor().x, start.x);
+  EXPECT_EQ(cursor().y, r0.top);
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZENS));
+  send_key(w, VK_LEFT);
+  EXPECT_EQ(cursor().x, r0.left + 2);
+  EXPECT_EQ(cursor().y, r0.top + 2);
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZENWSE));
+  EXPECT_TRUE(same_rect(rect_of(w), r0));
+
+  // Further arrows step the corner by 10 pixels: the left edge and the top move out.
+  send_key(w, VK_LEFT);
+  send_key(w, VK_UP);
+  send_key(w, VK_RETURN);
+  EXPECT_EQ(GetCapture(), nullptr);
+  const RECT r = rect_of(w);
+  EXPECT_EQ(r.left, r0.left - 10);
+  EXPECT_EQ(r.top, r0.top - 10);
+  EXPECT_EQ(r.right, r0.right);
+  EXPECT_EQ(r.bottom, r0.bottom);
+}
+
+// The rest of the arrow-key table, from each edge: where the cursor goes, and whether the size
+// stays (an edge or corner chosen) or changes by 10 pixels (a step).
+TEST_F(SizingTest, TheArrowKeyTableChoosesEdgesAndSteps) {
+  HWND w = open_sizable();
+  ASSERT_NE(w, nullptr);
+  const RECT r0 = rect_of(w);
+  const POINT start{r0.left + 100, r0.top + 60};
+  auto run = [&](std::initializer_list<WPARAM> keys) {
+    SetWindowPos(w, nullptr, r0.left, r0.top, r0.right - r0.left, r0.bottom - r0.top,
+                 SWP_NOZORDER);
+    place_cursor(start);
+    SendMessageA(w, WM_SYSCOMMAND, SC_SIZE, 0);
+    for (WPARAM key : keys) send_key(w, key);
+    POINT at = cursor();
+    send_key(w, VK_ESCAPE);
+    return at;
+  };
+  auto rect_changed_by = [&](LONG dl, LONG dt, LONG dr, LONG db) {
+    RECT r = rect_of(w);
+    return r.left - r0.left == dl && r.top - r0.top == dt && r.right - r0.right == dr &&
+           r.bottom - r0.bottom == db;
+  };
+  auto at = [](LONG x, LONG y) { return POINT{x, y}; };
+  auto same_point = [](POINT a, POINT b) {
+    if (a.x == b.x && a.y == b.y) return true;
+    ADD_FAILURE() << "cursor at " << a.x << "," << a.y << ", expected " << b.x << "," << b.y;
+    return false;
+  };
+
+  EXPECT_TRUE(same_point(run({VK_LEFT}), at(r0.left, start.y)));
+  EXPECT_TRUE(rect_changed_by(0, 0, 0, 0));
+  EXPECT_TRUE(same_point(run({VK_DOWN}), at(start.x, r0.bottom - 2)));
+  EXPECT_TRUE(rect_changed_by(0, 0, 0, 0));
+  EXPECT_TRUE(same_point(run({VK_UP, VK_RIGHT}), at(r0.right - 2, r0.top)));
+  EXPECT_TRUE(rect_changed_by(0, 0, 0, 0));
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZENESW));
+  EXPECT_TRUE(same_point(run({VK_DOWN, VK_LEFT}), at(r0.left, r0.bottom - 2)));
+  EXPECT_TRUE(rect_changed_by(0, 0, 0, 0));
+  EXPECT_TRUE(same_point(run({VK_RIGHT, VK_DOWN}), at(r0.right - 2, r0.bottom - 2)));
+  EXPECT_TRUE(rect_changed_by(0, 0, 0, 0));
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZENWSE));
+  // Steps: along the chosen edge's axis and across it.
+  run({VK_LEFT, VK_LEFT, VK_LEFT});
+  EXPECT_TRUE(rect_changed_by(-20, 0, 0, 0));
+  run({VK_DOWN, VK_DOWN});
+  EXPECT_TRUE(rect_changed_by(0, 0, 0, 10));
+  run({VK_DOWN, VK_UP});   // the bottom edge stepped back up
+  EXPECT_TRUE(rect_changed_by(0, 0, 0, -10));
+  run({VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN});   // bottom-right corner, both ways
+  EXPECT_TRUE(rect_changed_by(0, 0, 10, 10));
+  run({VK_RIGHT, VK_UP, VK_LEFT});   // top-right corner stepped left: narrower
+  EXPECT_TRUE(rect_changed_by(0, 0, -10, 0));
+}
+
+TEST_F(SizingTest, TheMinimumSizeHoldsWithTheOppositeEdgeFixed) {
+  HWND w = open_sizable();
+  ASSERT_NE(w, nullptr);
+  RECT r0 = rect_of(w);
+  // The system's minimum tracking width, dragging the right border past the left one.
+  drag_border(w, HTRIGHT, {r0.left - 40, (r0.top + r0.bottom) / 2});
+  RECT r = rect_of(w);
+  EXPECT_EQ(r.left, r0.left);
+  EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXMINTRACK));
+
+  // The window's own limits, from WM_GETMINMAXINFO: the top edge dragged below the bottom.
+  auto* record = static_cast<WindowObject*>(object_find(windows_table(), 1));
+  ASSERT_NE(record, nullptr);
+  record->min_width = 260;
+  record->min_height = 180;
+  record->max_height = 400;
+  SetWindowPos(w, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+  collect_events();
+  r0 = rect_of(w);
+  drag_border(w, HTTOP, {(r0.left + r0.right) / 2, r0.bottom + 60});
+  r = rect_of(w);
+  EXPECT_EQ(r.bottom, r0.bottom);
+  EXPECT_EQ(r.bottom - r.top, 180);
+  // The left edge dragged to the right: the width stops at the window's minimum.
+  r0 = rect_of(w);
+  drag_border(w, HTLEFT, {r0.right - 50, (r0.top + r0.bottom) / 2});
+  r = rect_of(w);
+  EXPECT_EQ(r.right, r0.right);
+  EXPECT_EQ(r.right - r.left, 260);
+  // The bottom edge dragged far down: the height stops at the window's maximum.
+  r0 = rect_of(w);
+  drag_border(w, HTBOTTOM, {(r0.left + r0.right) / 2, r0.top + 600});
+  r = rect_of(w);
+  EXPECT_EQ(r.top, r0.top);
+  EXPECT_EQ(r.bottom - r.top, 400);
+}
+
+TEST_F(SizingTest, AKeyboardSizingWithoutMouseMovesPutsTheCursorBack) {
+  HWND w = open_sizable();
+  ASSERT_NE(w, nullptr);
+  const RECT r0 = rect_of(w);
+  const POINT start{r0.left + 70, r0.top + 80};
+  place_cursor(start);
+  // Up places the cursor on the top edge; Escape comes before any mouse move.
+  SendMessageA(w, WM_SYSCOMMAND, SC_SIZE, 0);
+  send_key(w, VK_UP);
+  EXPECT_EQ(cursor().y, r0.top);
+  // Wine's own idea of the cursor position can lag behind the display's after the move to the
+  // edge; setting a neighbouring point and back brings the two together (no message is
+  // dispatched, so the sizing still sees no mouse move).
+  const POINT edge = cursor();
+  SetCursorPos(edge.x + 1, edge.y);
+  SetCursorPos(edge.x, edge.y);
+  send_key(w, VK_ESCAPE);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(cursor().x, start.x);
+  EXPECT_EQ(cursor().y, start.y);
+  std::vector<WaitedEvent> seen;
+  EXPECT_TRUE(wait_until([&] { return contains(seen, kExitSizeMove); }, 2000, &seen));
+  EXPECT_TRUE(same_rect(rect_of(w), r0));
+
+  // Once the mouse has moved during the operation, the cursor stays where it is.
+  SendMessageA(w, WM_SYSCOMMAND, SC_SIZE, 0);
+  POINT client = start;
+  ScreenToClient(w, &client);
+  SendMessageA(w, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+  send_key(w, VK_UP);
+  send_key(w, VK_ESCAPE);
+  EXPECT_EQ(cursor().x, start.x);
+  EXPECT_EQ(cursor().y, r0.top);
+}
+
+TEST_F(SizingTest, TheArrowKeysReachTheSizedWindowWhenAControlHasTheFocus) {
+  HWND w = open_sizable();
+  ASSERT_NE(w, nullptr);
+  HWND button = CreateWindowExA(0, "BUTTON", "Focus", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10,
+                                80, 25, w, nullptr, nullptr, nullptr);
+  ASSERT_NE(button, nullptr);
+  SetFocus(button);
+  const RECT r0 = rect_of(w);
+  place_cursor({r0.left + 60, r0.top + 70});
+  ASSERT_TRUE(start_keyboard_size(w));
+  press_keys({VK_DOWN});
+  ASSERT_TRUE(wait_until([&] { return cursor().y == r0.bottom - 2; }, 2000));
+  press_keys({VK_DOWN});
+  EXPECT_TRUE(wait_until([&] { return rect_of(w).bottom == r0.bottom + 10; }, 2000));
+  press_keys({VK_RETURN});
+  EXPECT_TRUE(wait_until([&] { return GetCapture() == nullptr; }, 2000));
+  EXPECT_EQ(GetFocus(), button);
+  EXPECT_EQ(rect_of(w).bottom, r0.bottom + 10);
+}
+
+// Wine keeps the full-window-drag setting per process, so both states are reachable here; with
+// it off, the Size command is left to Windows (whose modal loop is not entered by this test).
+TEST_F(SizingTest, WithFullWindowDraggingOffNothingIsTakenOver) {
+  HWND w = open_sizable();
+  ASSERT_NE(w, nullptr);
+  SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, FALSE, nullptr, 0);
+  EXPECT_EQ(live_sizing_step(w, WM_SYSCOMMAND, SC_SIZE | WMSZ_RIGHT, 0), kNotHandled);
+  EXPECT_EQ(GetCapture(), nullptr);
+  SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
+  // Other system commands and idle mouse messages are never taken.
+  EXPECT_EQ(live_sizing_step(w, WM_SYSCOMMAND, SC_MOVE, 0), kNotHandled);
+  EXPECT_EQ(live_sizing_step(w, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5)), kNotHandled);
+  EXPECT_EQ(live_sizing_step(w, WM_KEYDOWN, VK_ESCAPE, 0), kNotHandled);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(SizingTest, ClosingTheWindowDuringSizingLeavesTheThreadFreeToSizeAgain) {
+  HWND w = open_sizable();
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(start_keyboard_size(w));
+  window_close(1);
+  collect_events();
+  EXPECT_EQ(sizing_window(), nullptr);
+  w = open_sizable();
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(start_keyboard_size(w));
+  EXPECT_EQ(sizing_window(), w);
+  press_keys({VK_ESCAPE});
+  EXPECT_TRUE(wait_until([&] { return GetCapture() == nullptr; }, 2000));
+  EXPECT_EQ(sizing_window(), nullptr);
+}
+
+}  // namespace
