@@ -4,6 +4,8 @@
 // window procedure as the accelerator commands of the window's table and move the focus here;
 // the keyboard cues (focus rectangles, accelerator underlines) are hidden on deactivation and
 // shown again when the keyboard is used.
+#include <windows.h>
+
 #include <richedit.h>
 
 #include <cstring>
@@ -48,6 +50,9 @@ bool is_tab_stop(HWND window) {
 BOOL CALLBACK forward_visit(HWND window, LPARAM param) {
   auto* n = reinterpret_cast<Navigation*>(param);
   if (!is_tab_stop(window)) return TRUE;
+  // The parts of a composite anchor follow it in the enumeration; the move skips them, or Tab
+  // would never leave a composite whose parts are tab stops themselves.
+  if (n->take_next && IsChild(n->anchor, window)) return TRUE;
   if (n->take_next || !n->anchor) {
     SetFocus(window);
     n->take_next = false;

@@ -1,6 +1,9 @@
 // Keyboard focus and dialog navigation with real keys and clicks: Tab and Shift+Tab through the
 // application's window, controls that keep the Tab, and the focus and keyboard cues across
 // deactivation.
+#include <windows.h>
+
+#include <commctrl.h>
 #include <richedit.h>
 
 #include <string>
@@ -256,6 +259,46 @@ TEST_F(FocusTest, EditableRichEditAndHotkeyControlsKeepTheTab) {
   RemovePropA(next, "GX_Hotkey");
   press_tab(false);
   EXPECT_EQ(GetFocus(), last);
+}
+
+TEST_F(FocusTest, AFocusInsideACompositeControlMovesAsTheComposite) {
+  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_INTERNET_CLASSES | ICC_USEREX_CLASSES};
+  ASSERT_TRUE(InitCommonControlsEx(&classes));
+  HWND w = as_handle(window_open(1, 150, 150, 320, 200, "Composite", 0xC80000));
+  ASSERT_NE(w, nullptr);
+  auto child = [&](const char* cls, DWORD style, int y) {
+    return CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 10, y, 200, 24,
+                           w, nullptr, nullptr, nullptr);
+  };
+  HWND first = child("BUTTON", 0, 10);
+  HWND address = child("SysIPAddress32", 0, 40);
+  HWND combo = child("ComboBoxEx32", CBS_DROPDOWNLIST, 70);
+  HWND last = child("BUTTON", 0, 150);
+  ASSERT_TRUE(first && address && combo && last);
+  ASSERT_TRUE(bring_to_front(w));
+
+  // The second field of the address control: Tab leaves the whole control.
+  HWND field = GetWindow(GetWindow(address, GW_CHILD), GW_HWNDNEXT);
+  ASSERT_NE(field, nullptr);
+  SetFocus(field);
+  ASSERT_EQ(GetParent(GetFocus()), address);
+  press_tab(false);
+  EXPECT_TRUE(GetFocus() == combo || IsChild(combo, GetFocus())) << gui::class_name(GetFocus());
+  SetFocus(field);
+  press_tab(true);
+  EXPECT_EQ(GetFocus(), first);
+
+  // The inner combo box of an extended drop-down list (under Wine it takes the style of the
+  // extended combo box, WS_TABSTOP included, and follows it among the tab stops).
+  HWND inner = GetWindow(combo, GW_CHILD);
+  ASSERT_NE(inner, nullptr);
+  SetFocus(inner);
+  press_tab(false);
+  EXPECT_EQ(GetFocus(), last);
+  SetFocus(inner);
+  press_tab(true);
+  EXPECT_TRUE(GetFocus() == address || IsChild(address, GetFocus()))
+      << gui::class_name(GetFocus());
 }
 
 TEST_F(FocusTest, DeactivationKeepsTheFocusForReactivationAndHidesTheCues) {

@@ -455,4 +455,33 @@ TEST_F(SizingTest, ClosingTheWindowDuringSizingLeavesTheThreadFreeToSizeAgain) {
   EXPECT_EQ(sizing_window(), nullptr);
 }
 
+TEST_F(SizingTest, EachThreadSizesItsOwnWindow) {
+  HWND w = open_sizable();
+  ASSERT_NE(w, nullptr);
+  SendMessageA(w, WM_SYSCOMMAND, SC_SIZE, 0);
+  ASSERT_EQ(sizing_window(), w);
+  HWND other = nullptr;
+  HWND sized_there = nullptr;
+  HWND sized_after = reinterpret_cast<HWND>(1);
+  {
+    gui::AsyncTask task([&] {
+      event_wait_timed(0);   // the thread's state exists before its first window
+      intptr_t number = window_open(-1, 550, 350, 200, 150, "Thread", kSizable | 0x8);
+      other = window_handle(number);
+      if (!other) return;
+      SendMessageA(other, WM_SYSCOMMAND, SC_SIZE, 0);
+      sized_there = sizing_window();
+      SendMessageA(other, WM_KEYDOWN, VK_ESCAPE, 0);
+      sized_after = sizing_window();
+      window_close(number);
+    });
+  }
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(sized_there, other);
+  EXPECT_EQ(sized_after, nullptr);
+  EXPECT_EQ(sizing_window(), w) << "the other thread's sizing is its own";
+  SendMessageA(w, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(sizing_window(), nullptr);
+}
+
 }  // namespace
