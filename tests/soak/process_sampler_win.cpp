@@ -6,6 +6,7 @@ namespace soak {
 namespace {
 
 constexpr DWORD kRemoteTimeoutMs = 15000;
+constexpr DWORD kSettleMs = 300;
 
 struct WindowCount {
   DWORD process;
@@ -97,6 +98,9 @@ bool ProcessSampler::load_probe(const std::string& probe_dll) {
 
 bool ProcessSampler::sample(ProcessCounts* counts) {
   if (!ok_) return false;
+  // Painting that is still under way holds brushes and fonts for a moment.
+  WaitForInputIdle(process_, kRemoteTimeoutMs);
+  Sleep(kSettleMs);
   *counts = ProcessCounts{};
   counts->user = GetGuiResources(process_, GR_USEROBJECTS);
   if (counts->user == 0) {

@@ -26,7 +26,8 @@ class ProcessSampler {
 
   bool ok() const { return ok_; }
   const std::string& why() const { return why_; }
-  // False when a count could not be taken.
+  // Waits until the process is idle (waiting for input), then takes the counts; false when a
+  // count could not be taken.
   bool sample(ProcessCounts* counts);
 
  private:

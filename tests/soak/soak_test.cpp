@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/e2e_driver.h"
+#include "clicks.h"
 #include "process_sampler_win.h"
 #include "support/scratch_folder_win.h"
 
@@ -96,23 +97,34 @@ class Soak : public ::testing::Test {
     ASSERT_TRUE(sampler.ok()) << sampler.why();
     ASSERT_TRUE(sampler.sample(&sampled->start)) << "no sample at the start";
 
-    ASSERT_TRUE(p.click_gadget(kBackup));
-    ASSERT_EQ(p.check_state(kBackup), BST_CHECKED);
-    ASSERT_TRUE(p.click_list_item(index));
-    ASSERT_EQ(p.list_selection(), index);
-    ASSERT_TRUE(p.click_gadget(kConfirm));
-    ASSERT_TRUE(p.enabled(kActivate));
-    ASSERT_TRUE(p.click_gadget(kActivate));
+    ASSERT_TRUE(soak::click_until(p, kBackup, [&] { return p.check_state(kBackup) == BST_CHECKED; }));
+    ASSERT_TRUE(soak::select_item(p, index));
+    ASSERT_TRUE(soak::click_until(p, kConfirm, [&] { return p.enabled(kActivate); }));
+    e2e::Box box;
+    ASSERT_TRUE(soak::click_for_box(p, kActivate, &box)) << "no message box after Aktivieren\n" << describe(p);
     for (const char* expected : {kBackupDone, kInstalled}) {
-      e2e::Box box;
-      ASSERT_TRUE(p.wait_box(&box)) << "no message box; expected " << expected;
+      if (expected == kInstalled) {
+        ASSERT_TRUE(p.wait_box(&box)) << "no message box; expected " << expected << "\n" << describe(p);
+      }
       ASSERT_EQ(box.title, "Info");
       ASSERT_EQ(box.text, expected);
       ASSERT_TRUE(p.answer(box));
     }
     ASSERT_TRUE(sampler.sample(&sampled->end)) << "no sample at the end";
-    ASSERT_TRUE(p.click_close_box());
-    ASSERT_EQ(p.wait_exit(), 0) << "run " << run;
+    ASSERT_EQ(soak::close_program(p), 0) << "run " << run;
+  }
+
+  // What the program and the files look like, for a failure message.
+  std::string describe(e2e::Pelmora& p) {
+    std::string text = p.running() ? "the program is running" : "the program has ended";
+    text += "; Aktivieren " + std::string(p.enabled(kActivate) ? "enabled" : "disabled");
+    text += "; backup folder:";
+    for (const std::string& name : e2e::list_folder(backups(), "*")) text += " " + name;
+    text += "; bin:";
+    for (const std::string& name : e2e::list_folder(root_ + "game\\bin\\", "*")) text += " " + name;
+    const std::string shot = e2e::save_screenshot(p.main_window(1000), "soak-failure");
+    if (!shot.empty()) text += "; screenshot " + shot;
+    return text;
   }
 
   test_support::ScratchFolder scratch_;
@@ -151,7 +163,8 @@ TEST_F(Soak, RepeatedInstallsWithBackupLeaveNoTraceAndNoGrowth) {
     previous = jar_content(index);
   }
 
-  std::printf("soak: %d runs, each a full install with backup\n", total);
+  std::printf("soak: %d runs, each a full install with backup; %d clicks had to be repeated\n", total,
+              soak::repeated_clicks());
   std::printf("  first run  start: handles %lu, GDI %lu, USER %lu, working set %.1f MiB\n", runs.front().start.handles,
               runs.front().start.gdi, runs.front().start.user, runs.front().start.working_set / 1048576.0);
   std::printf("  first run  end:   handles %lu, GDI %lu, USER %lu, working set %.1f MiB\n", runs.front().end.handles,

@@ -1,0 +1,72 @@
+// Clicks that are checked: under load a mouse click sent through Wine's X input path is now and
+// then lost before it reaches the program (the program never sees it). Each helper clicks,
+// waits for the effect the click must have, and clicks again when it does not come; the
+// repeats are counted so that the run reports them.
+#pragma once
+
+#include <windows.h>
+
+#include "app/e2e_driver.h"
+
+namespace soak {
+
+constexpr int kClickAttempts = 3;
+
+inline int& repeated_clicks() {
+  static int count = 0;
+  return count;
+}
+
+// Waits up to ms for done().
+template <typename Done>
+bool wait_for(Done done, DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount() - start >= ms) return false;
+    Sleep(20);
+  }
+}
+
+// Clicks gadget `number` until done() holds (at most kClickAttempts clicks).
+template <typename Done>
+bool click_until(e2e::Pelmora& p, int number, Done done, DWORD wait_ms = 2000) {
+  for (int attempt = 0; attempt < kClickAttempts; ++attempt) {
+    if (attempt > 0) ++repeated_clicks();
+    if (!p.click_gadget(number)) continue;
+    if (wait_for(done, wait_ms)) return true;
+  }
+  return false;
+}
+
+inline bool select_item(e2e::Pelmora& p, int index) {
+  for (int attempt = 0; attempt < kClickAttempts; ++attempt) {
+    if (attempt > 0) ++repeated_clicks();
+    if (p.click_list_item(index) && wait_for([&] { return p.list_selection() == index; }, 2000)) return true;
+  }
+  return false;
+}
+
+// Clicks gadget `number` until a message box of the program shows; the box in *box.
+inline bool click_for_box(e2e::Pelmora& p, int number, e2e::Box* box) {
+  for (int attempt = 0; attempt < kClickAttempts; ++attempt) {
+    if (attempt > 0) ++repeated_clicks();
+    p.click_gadget(number);
+    if (p.wait_box(box, 8000)) return true;
+    if (!p.enabled(number)) return false;   // the click arrived: a missing box is the program's
+  }
+  return false;
+}
+
+// Clicks the close box until the program ends; its exit code, or -1 when it does not end.
+inline int close_program(e2e::Pelmora& p) {
+  for (int attempt = 0; attempt < kClickAttempts; ++attempt) {
+    if (attempt > 0) ++repeated_clicks();
+    if (!p.click_close_box() && !p.running()) break;
+    const int code = p.wait_exit(5000);
+    if (code != -1) return code;
+  }
+  return p.wait_exit(0);
+}
+
+}  // namespace soak
