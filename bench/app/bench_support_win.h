@@ -29,6 +29,10 @@ inline double now_ms() {
   return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
+inline double best(const std::vector<double>& values) {
+  return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
+}
+
 inline double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values.empty() ? 0.0 : values[values.size() / 2];
