@@ -1,6 +1,8 @@
 // The end-to-end driver (see e2e_driver.h).
 #include "e2e_driver.h"
 
+#include "support/scratch_folder_win.h"
+
 #include <commctrl.h>
 #include <objidl.h>  // before gdiplus.h, which needs PROPID
 #include <gdiplus.h>
@@ -580,31 +582,12 @@ std::string save_screenshot(HWND window, const std::string& name) {
 }
 
 bool write_file(const std::string& path, const std::string& content) {
-  const HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = content.empty() || WriteFile(h, content.data(), static_cast<DWORD>(content.size()),
-                                               &written, nullptr);
-  CloseHandle(h);
-  return ok && written == content.size();
+  return test_support::ScratchFolder::write_file(path, content);
 }
 
-std::string read_file(const std::string& path) {
-  const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string content;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
-  CloseHandle(h);
-  return content;
-}
+std::string read_file(const std::string& path) { return test_support::ScratchFolder::read_file(path); }
 
-bool exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool exists(const std::string& path) { return test_support::ScratchFolder::exists(path); }
 
 std::vector<std::string> list_folder(const std::string& folder, const std::string& pattern) {
   std::vector<std::string> names;
