@@ -11,6 +11,7 @@
 namespace soak {
 
 constexpr int kClickAttempts = 3;
+constexpr DWORD kSettleMs = 300;
 
 inline int& repeated_clicks() {
   static int count = 0;
@@ -28,23 +29,32 @@ bool wait_for(Done done, DWORD ms) {
   }
 }
 
-// Clicks gadget `number` until done() holds (at most kClickAttempts clicks).
+// Clicks gadget `number` until done() holds (at most kClickAttempts clicks). A click that
+// arrives late must not be followed by a second one that undoes it (a check box), so the
+// effect must still hold a moment after it appeared, and done() is tested before every click.
 template <typename Done>
-bool click_until(e2e::Pelmora& p, int number, Done done, DWORD wait_ms = 2000) {
+bool click_until(e2e::Pelmora& p, int number, Done done, DWORD wait_ms = 3000) {
   for (int attempt = 0; attempt < kClickAttempts; ++attempt) {
+    if (done()) {
+      Sleep(kSettleMs);
+      if (done()) return true;
+    }
     if (attempt > 0) ++repeated_clicks();
-    if (!p.click_gadget(number)) continue;
-    if (wait_for(done, wait_ms)) return true;
+    p.click_gadget(number);
+    wait_for(done, wait_ms);
   }
-  return false;
+  Sleep(kSettleMs);
+  return done();
 }
 
 inline bool select_item(e2e::Pelmora& p, int index) {
   for (int attempt = 0; attempt < kClickAttempts; ++attempt) {
+    if (p.list_selection() == index) return true;
     if (attempt > 0) ++repeated_clicks();
-    if (p.click_list_item(index) && wait_for([&] { return p.list_selection() == index; }, 2000)) return true;
+    p.click_list_item(index);
+    wait_for([&] { return p.list_selection() == index; }, 3000);
   }
-  return false;
+  return p.list_selection() == index;
 }
 
 // Clicks gadget `number` until a message box of the program shows; the box in *box.

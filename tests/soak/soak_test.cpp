@@ -100,6 +100,9 @@ class Soak : public ::testing::Test {
     ASSERT_TRUE(soak::click_until(p, kBackup, [&] { return p.check_state(kBackup) == BST_CHECKED; }));
     ASSERT_TRUE(soak::select_item(p, index));
     ASSERT_TRUE(soak::click_until(p, kConfirm, [&] { return p.enabled(kActivate); }));
+    // The check box must still be ticked when "Aktivieren" is clicked: a backup that does not
+    // happen then is the program's fault, not the driver's.
+    ASSERT_EQ(p.check_state(kBackup), BST_CHECKED) << "the check box lost its tick before Aktivieren";
     e2e::Box box;
     ASSERT_TRUE(soak::click_for_box(p, kActivate, &box)) << "no message box after Aktivieren\n" << describe(p);
     for (const char* expected : {kBackupDone, kInstalled}) {
@@ -140,7 +143,8 @@ TEST_F(Soak, RepeatedInstallsWithBackupLeaveNoTraceAndNoGrowth) {
     RunSamples sampled;
     run_once(run, index, &sampled);
     if (HasFatalFailure()) {
-      ADD_FAILURE() << "run " << run << " of " << total << " failed";
+      ADD_FAILURE() << "run " << run << " of " << total << " failed; " << soak::repeated_clicks()
+                    << " clicks had been repeated";
       return;
     }
     runs.push_back(sampled);
