@@ -9,6 +9,7 @@
 #   BENCH|figure|ours|unit|floor or peer|floor's figure|target
 # where the target applies to the ratio ours / floor ("<=1.2", ">=1.0"), to the difference
 # ours - floor when it starts with "+" ("+<=4" in the figure's unit), or is "-" (figure only).
+#   bash scripts/bench.sh --table   prints the last run's table again, without running anything
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 trap stop_all EXIT
@@ -17,8 +18,56 @@ out="$BUILD_DIR/bench"
 host="$out/host"
 win="$out/win32"
 logs="$out/logs"
-mkdir -p "$logs" "$out/run"
+raw="$out/raw.txt"
+table="$out/results.md"
 jobs=${PELMORA_BENCH_JOBS:-2}
+
+table_program='
+    function num(x) { return x ~ /^-?[0-9]+(\.[0-9]+)?([eE][-+]?[0-9]+)?$/ }
+    {
+      where = $1; figure = $2; ours = $3; unit = $4; peer = $5; floor = $6; target = $7
+      ratio = "-"; holds = "-"
+      if (num(ours) && num(floor) && floor + 0 != 0) {
+        r = ours / floor
+        ratio = (r < 0.1) ? sprintf("%.2g", r) : sprintf("%.3f", r)
+      }
+      if (target ~ /^\+/) {
+        limit = substr(target, 4) + 0; diff = ours - floor
+        ratio = ratio " (" sprintf("%+.1f", diff) " " unit ")"
+        holds = (num(ours) && num(floor)) ? ((substr(target, 2, 2) == "<=" ? diff <= limit : diff >= limit) ? "yes" : "NO") : "NO"
+      } else if (target ~ /^<=/) {
+        holds = (ratio != "-" && ratio + 0 <= substr(target, 3) + 0) ? "yes" : "NO"
+      } else if (target ~ /^>=/) {
+        holds = (ratio != "-" && ratio + 0 >= substr(target, 3) + 0) ? "yes" : "NO"
+      } else {
+        target = "none"
+      }
+      if (figure ~ /FAILED/) holds = "NO"
+      o = (ours == "-") ? "-" : ours " " unit
+      f = (floor == "-") ? "-" : floor " " unit
+      printf "| %s | %s | %s | %s | %s | %s | %s | %s |\n", figure, where, o, peer, f, ratio, target, holds
+    }'
+
+# Turns the collected BENCH lines into the table (markdown), with the date and the machine.
+write_table() {
+  local cpu machine
+  cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//' || echo unknown)
+  machine="$(hostname), $cpu, $(nproc) cores, $(uname -sr), $(wine --version 2>/dev/null || echo 'no Wine')"
+  {
+    printf 'Benchmarks of %s on %s\n\n' "$(date -u -r "$raw" '+%Y-%m-%d %H:%M UTC')" "$machine"
+    printf '| figure | where | ours | floor or peer | floor | ratio | target | holds |\n'
+    printf '|---|---|---|---|---|---|---|---|\n'
+    awk -F'|' "$table_program" "$raw"
+  } >"$table"
+}
+
+if [ "${1:-}" = "--table" ]; then
+  [ -f "$raw" ] || die "no benchmark results in $out yet"
+  write_table
+  cat "$table"
+  exit 0
+fi
+mkdir -p "$logs" "$out/run"
 
 bash "$ROOT/scripts/setup.sh" >/dev/null || die "installing the packages failed"
 
@@ -52,7 +101,7 @@ args_of() {
   esac
 }
 
-raw="$out/raw.txt"
+
 : >"$raw"
 failed=0
 
@@ -99,36 +148,7 @@ else
   failed=1
 fi
 
-cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//' || echo unknown)
-machine="$(hostname), $cpu, $(nproc) cores, $(uname -sr), $(wine --version 2>/dev/null || echo 'no Wine')"
-table="$out/results.md"
-{
-  printf 'Benchmarks of %s on %s\n\n' "$(date -u '+%Y-%m-%d %H:%M UTC')" "$machine"
-  printf '| figure | where | ours | floor or peer | floor | ratio | target | holds |\n'
-  printf '|---|---|---|---|---|---|---|---|\n'
-  awk -F'|' '
-    function num(x) { return x ~ /^-?[0-9]+(\.[0-9]+)?([eE][-+]?[0-9]+)?$/ }
-    {
-      where = $1; figure = $2; ours = $3; unit = $4; peer = $5; floor = $6; target = $7
-      ratio = "-"; holds = "-"
-      if (num(ours) && num(floor) && floor + 0 != 0) ratio = sprintf("%.3f", ours / floor)
-      if (target ~ /^\+/) {
-        limit = substr(target, 4) + 0; diff = ours - floor
-        ratio = ratio " (" sprintf("%+.1f", diff) " " unit ")"
-        holds = (num(ours) && num(floor)) ? ((substr(target, 2, 2) == "<=" ? diff <= limit : diff >= limit) ? "yes" : "NO") : "NO"
-      } else if (target ~ /^<=/) {
-        holds = (ratio != "-" && ratio + 0 <= substr(target, 3) + 0) ? "yes" : "NO"
-      } else if (target ~ /^>=/) {
-        holds = (ratio != "-" && ratio + 0 >= substr(target, 3) + 0) ? "yes" : "NO"
-      } else {
-        target = "none"
-      }
-      if (figure ~ /FAILED/) holds = "NO"
-      o = (ours == "-") ? "-" : ours " " unit
-      f = (floor == "-") ? "-" : floor " " unit
-      printf "| %s | %s | %s | %s | %s | %s | %s | %s |\n", figure, where, o, peer, f, ratio, target, holds
-    }' "$raw"
-} >"$table"
+write_table
 
 echo
 cat "$table"
