@@ -15,13 +15,52 @@ die() { printf '[%s] ERROR: %s\n' "$(basename "$0" .sh)" "$*" >&2; exit 1; }
 PELMORA_XVFB_PID=
 PELMORA_OWN_SERVER=
 
-configure_and_build_win32() {
-  say "configuring the Windows build (mingw-w64, i686) in $BUILD_DIR/win32"
-  cmake -S "$ROOT" -B "$BUILD_DIR/win32" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686-mingw32.cmake" "$@" >/dev/null \
+# configure_and_build_windows <i686|x86_64> <folder> [cmake arguments...]
+configure_and_build_windows() {
+  local arch=$1 tree=$2
+  shift 2
+  say "configuring the Windows build (mingw-w64, $arch) in $tree"
+  cmake -S "$ROOT" -B "$tree" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$arch-mingw32.cmake" "$@" >/dev/null \
     || die "cmake configure of the Windows build failed"
-  say "building the Windows build"
-  cmake --build "$BUILD_DIR/win32" -j "$(nproc)" || die "the Windows build failed"
+  say "building the Windows build ($arch)"
+  cmake --build "$tree" -j "$(nproc)" || die "the Windows build failed"
+}
+
+# The product: 32-bit Windows, in $BUILD_DIR/win32.
+configure_and_build_win32() { configure_and_build_windows i686 "$BUILD_DIR/win32" "$@"; }
+
+# Which Wine runs the Windows programs. The product is 32-bit, but some machines' kernels cannot
+# start 32-bit programs at all ("Exec format error"); there the tests run a 64-bit build of the
+# same sources under 64-bit Wine. Sets WIN_ARCH (i686 or x86_64), WIN_TREE (the build folder
+# whose programs run here), WINE (the loader to call) and the matching prefix.
+# PELMORA_WIN_ARCH=x86_64 forces the 64-bit way.
+select_wine() {
+  WIN_ARCH=${PELMORA_WIN_ARCH:-}
+  if [ -z "$WIN_ARCH" ]; then
+    if [ ! -e /lib/ld-linux.so.2 ] || /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+      WIN_ARCH=i686
+    else
+      WIN_ARCH=x86_64
+    fi
+  fi
+  if [ "$WIN_ARCH" = x86_64 ]; then
+    WIN_TREE="$BUILD_DIR/win64"
+    WINE=/usr/lib/wine/wine64
+    export WINELOADER=$WINE WINEARCH=win64 WINEPREFIX="$BUILD_DIR/wineprefix64"
+    say "this machine cannot start 32-bit programs: the Windows programs run as a 64-bit build under 64-bit Wine"
+  else
+    WIN_TREE="$BUILD_DIR/win32"
+    WINE=wine
+  fi
+}
+
+# The build whose programs run here: the product itself, or its 64-bit twin (see select_wine).
+configure_and_build_win_runnable() {
+  [ -n "${WIN_ARCH:-}" ] || select_wine
+  if [ "$WIN_ARCH" = x86_64 ]; then
+    configure_and_build_windows x86_64 "$WIN_TREE" "$@"
+  fi
 }
 
 configure_and_build_host() {
@@ -55,18 +94,19 @@ start_display() {
 # focus as on Windows), then starts a persistent wineserver and Wine's services with every
 # output closed, so that no test inherits them.
 start_wine() {
+  [ -n "${WIN_ARCH:-}" ] || select_wine
   if [ ! -f "$WINEPREFIX/.pelmora-ready" ]; then
     say "creating the Wine prefix $WINEPREFIX (once, about 15 s)"
     rm -rf "$WINEPREFIX"
-    wineboot -i </dev/null >/dev/null 2>&1 || die "wineboot failed"
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
+    "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || die "wineboot failed"
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.pelmora-ready"
   fi
   # A server left running for this prefix is reused (wineserver -p then declines to start).
   wineserver -p </dev/null >/dev/null 2>&1 || true
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || die "Wine does not run programs"
+  "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || die "Wine does not run programs"
   PELMORA_OWN_SERVER=1
 }
 

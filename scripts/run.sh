@@ -8,7 +8,9 @@ trap stop_all EXIT
 
 bash "$ROOT/scripts/setup.sh" || die "installing the packages failed"
 configure_and_build_win32 -DPELMORA_TESTS=OFF -DPELMORA_BENCH=OFF
-exe="$BUILD_DIR/win32/app/pelmora.exe"
+select_wine
+configure_and_build_win_runnable -DPELMORA_TESTS=OFF -DPELMORA_BENCH=OFF
+exe="$WIN_TREE/app/pelmora.exe"
 [ -f "$exe" ] || die "the build made no $exe"
 
 run_dir=${PELMORA_RUN_DIR:-$BUILD_DIR/run}
@@ -18,13 +20,13 @@ cd "$run_dir"
 if [ -n "${DISPLAY:-}" ]; then
   start_wine
   say "running $exe in $run_dir"
-  wine "$exe"
+  "$WINE" "$exe"
   say "the program ended with exit code $?"
 else
   start_display
   start_wine
   say "running $exe in $run_dir on the virtual display $DISPLAY"
-  wine "$exe" </dev/null >/dev/null 2>&1 &
+  "$WINE" "$exe" </dev/null >/dev/null 2>&1 &
   pid=$!
   sleep "${PELMORA_SHOT_DELAY:-5}"
   shot="$BUILD_DIR/screenshot.png"

@@ -9,10 +9,12 @@ die() { printf '[setup] ERROR: %s\n' "$*" >&2; exit 1; }
 packages=(
   cmake ninja-build make g++ clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   googletest libinih-dev
   wine wine32:i386 wine64
   libxrender1:i386 libxcursor1:i386 libxi6:i386 libxrandr2:i386 libxfixes3:i386
   libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386
+  libxrender1 libxcursor1 libxi6 libxrandr2 libxfixes3 libxinerama1 libxcomposite1 libxxf86vm1
   fonts-wine fonts-liberation
   xvfb xauth x11-utils xdotool imagemagick icoutils
 )

@@ -9,6 +9,8 @@ trap stop_all EXIT
 bash "$ROOT/scripts/setup.sh" || die "installing the packages failed"
 configure_and_build_host -DPELMORA_TESTS=ON
 configure_and_build_win32 -DPELMORA_TESTS=ON -DPELMORA_BENCH=ON
+select_wine
+configure_and_build_win_runnable -DPELMORA_TESTS=ON
 
 status=0
 say "running the host tests"
@@ -17,7 +19,7 @@ say "running the host tests"
 start_display
 start_wine
 say "running the Windows tests under Wine"
-(cd "$BUILD_DIR/win32" && ctest -j "$(nproc)" --output-on-failure "$@") || status=1
+(cd "$WIN_TREE" && ctest -j "$(nproc)" --output-on-failure "$@") || status=1
 
 if [ $# -eq 0 ]; then
   say "packaging: cpack in the Windows build"
