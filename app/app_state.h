@@ -23,6 +23,15 @@ constexpr int kExitOk = 0;
 constexpr int kExitNoPreferences = 1;  // "pref.ini" could not be created
 constexpr int kExitNoWindow = 2;       // the main window could not be opened
 
+// Window 0 and its flags, shared by the main window and the windows opened over it.
+constexpr intptr_t kMainWindow = 0;
+constexpr uint32_t kWindowFlags = 0xC80000;  // caption, system menu, close box; fixed size
+constexpr int kWindowWidth = 257;
+constexpr int kWindowHeight = 266;
+
+// Commands of window 0's system menu.
+constexpr uint32_t kMenuRestore = 0x1100;
+
 #ifdef _WIN32
 // The settings loop: makes sure the jar folder exists, takes the two time stamps and opens
 // "pref.ini", creating it on the first run with the game folder the user chooses. Leaves the
@@ -41,6 +50,9 @@ void fill_jar_list(AppState& app);
 void run_event_loop(AppState& app);
 // "Aktivieren": the optional backup, then the install.
 void activate_jar(AppState& app);
+// "Backup wiederherstellen...": lists the backups in window 1 over window 0 and puts the chosen
+// one back as the client jar; window 0 is disabled meanwhile.
+void restore_dialog(AppState& app);
 
 // The whole application after the runtime start-up; returns the exit code.
 int run_application(AppState& app);

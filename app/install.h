@@ -7,6 +7,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "app/jar_check.h"
 
 enum class FileProblem {
   none,
@@ -17,6 +20,9 @@ enum class FileProblem {
   no_free_name,    // every backup name for the stamp is taken
   rename_failed,   // giving the backup its name failed
   replace_failed,  // moving the new jar over the client jar failed
+  not_a_jar,       // the file is no zip archive
+  jar_damaged,     // the archive is cut short or damaged
+  jar_unreadable,  // the file could not be read for the check (system_error tells why)
 };
 
 struct FileOutcome {
@@ -32,18 +38,39 @@ struct BackupSettings {
   int max_names = 1000;      // names tried for one stamp: stamp.jar, stamp_2.jar, ...
 };
 
+// The outcome of a jar check of the file at path: none when it passed.
+FileOutcome jar_check_outcome(const JarCheck& check, const std::string& path);
+
 #ifdef _WIN32
 // Copies G + "bin\minecraft.jar" into the backup folder (created when missing) and names the
 // copy after the stamp, choosing the next free "_n" name when a backup of the same second
-// exists. On success the outcome's path is the backup; on failure nothing is left behind and
+// exists. The copy is made under a name no file has and never replaces or deletes a file it did
+// not make. On success the outcome's path is the backup; on failure nothing is left behind and
 // the client jar is untouched.
 FileOutcome backup_client_jar(const std::string& game_folder, const std::string& stamp,
                               const BackupSettings& settings = BackupSettings());
 
 // Installs source as G + "bin\minecraft.jar": copies it beside the client jar, checks the size
-// and moves it over the client jar in one step. On failure the client jar is as before and no
-// staging file is left. On success the outcome's path is the client jar.
+// and the archive and moves it over the client jar in one step. On failure the client jar is as
+// before and no staging file is left. On success the outcome's path is the client jar.
 FileOutcome install_client_jar(const std::string& source, const std::string& game_folder);
+
+// The jar check of a file in the form of a file step's outcome.
+FileOutcome check_jar_outcome(const std::string& path);
+
+// True when the two files hold the same bytes (sizes first, then contents).
+bool same_file_contents(const std::string& a, const std::string& b);
+
+struct RestoreResult {
+  FileOutcome outcome;      // the failure, or on success the client jar
+  std::string new_backup;   // the backup of the previous client jar made first, "" when none
+};
+// Puts the backup back as the client jar. The backup must pass the jar check; a client jar that
+// no file of `backups` holds is first backed up under `stamp` like the install's backup. The
+// backup itself stays unchanged.
+RestoreResult restore_backup(const std::string& backup, const std::string& game_folder,
+                             const std::vector<std::string>& backups, const std::string& stamp,
+                             const BackupSettings& settings = BackupSettings());
 #endif
 
 // "<reason> <path>" for a failed outcome, e.g. "Zugriff verweigert: C:\x\bin\minecraft.jar".
@@ -52,3 +79,11 @@ std::string failure_reason_text(const FileOutcome& outcome);
 std::string backup_failure_text(const FileOutcome& outcome);
 // The "Fehler!" message of a failed install; backup_path is "" when no backup was made.
 std::string install_failure_text(const FileOutcome& outcome, const std::string& backup_path);
+// The "Fehler!" message of a failed restore; backup_path as above.
+std::string restore_failure_text(const FileOutcome& outcome, const std::string& backup_path);
+// The "Info" message after a restore of the backup shown as `shown` ("24.12.2012 18:05:09").
+std::string restore_done_text(const std::string& shown, const std::string& new_backup);
+// The "Fehler!" message when an existing "pref.ini" at path cannot be opened for `error`.
+std::string prefs_unopenable_text(uint32_t error, const std::string& path);
+// The "Fehler!" message when "Jar ausw\xE4hlen" confirms a file that fails the jar check.
+std::string jar_refused_text(const std::string& name, const JarCheck& check);

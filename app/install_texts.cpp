@@ -33,7 +33,39 @@ std::string system_reason(uint32_t error) {
   }
 }
 
+// The system's reason as a sentence of its own, for a line that names no path after it.
+std::string system_reason_sentence(uint32_t error) {
+  std::string reason = system_reason(error);
+  if (!reason.empty() && reason.back() == ':') reason.back() = '.';
+  return reason;
+}
+
+std::string jar_reason(JarVerdict verdict, uint32_t error) {
+  switch (verdict) {
+    case JarVerdict::not_zip:
+      return texts::kReasonNotZip;
+    case JarVerdict::damaged:
+      return texts::kReasonDamaged;
+    case JarVerdict::unreadable:
+      return std::string(texts::kReasonUnreadable) + " " + system_reason_sentence(error);
+    case JarVerdict::ok:
+      break;
+  }
+  return "";
+}
+
 }  // namespace
+
+FileOutcome jar_check_outcome(const JarCheck& check, const std::string& path) {
+  FileOutcome outcome;
+  if (check.ok()) return outcome;
+  outcome.path = path;
+  outcome.system_error = check.system_error;
+  outcome.problem = check.verdict == JarVerdict::not_zip   ? FileProblem::not_a_jar
+                    : check.verdict == JarVerdict::damaged ? FileProblem::jar_damaged
+                                                           : FileProblem::jar_unreadable;
+  return outcome;
+}
 
 std::string failure_reason_text(const FileOutcome& outcome) {
   std::string reason;
@@ -57,6 +89,15 @@ std::string failure_reason_text(const FileOutcome& outcome) {
     case FileProblem::replace_failed:
       reason = system_reason(outcome.system_error);
       break;
+    case FileProblem::not_a_jar:
+      reason = jar_reason(JarVerdict::not_zip, 0);
+      break;
+    case FileProblem::jar_damaged:
+      reason = jar_reason(JarVerdict::damaged, 0);
+      break;
+    case FileProblem::jar_unreadable:
+      reason = jar_reason(JarVerdict::unreadable, outcome.system_error);
+      break;
   }
   return reason + "\n" + outcome.path;
 }
@@ -71,4 +112,29 @@ std::string install_failure_text(const FileOutcome& outcome, const std::string& 
                      "\n\n" + texts::kClientJarUnchanged;
   if (!backup_path.empty()) text += std::string("\n") + texts::kBackupLocation + "\n" + backup_path;
   return text;
+}
+
+std::string restore_failure_text(const FileOutcome& outcome, const std::string& backup_path) {
+  std::string text = std::string(texts::kRestoreFailed) + "\n" + failure_reason_text(outcome) +
+                     "\n\n" + texts::kClientJarUnchanged;
+  if (!backup_path.empty()) text += std::string("\n") + texts::kBackupLocation + "\n" + backup_path;
+  return text;
+}
+
+std::string restore_done_text(const std::string& shown, const std::string& new_backup) {
+  std::string text = texts::kRestoredBefore + shown + texts::kRestoredAfter;
+  if (!new_backup.empty()) {
+    text += std::string("\n\n") + texts::kPreviousJarBackedUp + "\n" + new_backup;
+  }
+  return text;
+}
+
+std::string jar_refused_text(const std::string& name, const JarCheck& check) {
+  return name + texts::kNotAValidJar + "\n" + jar_reason(check.verdict, check.system_error) +
+         "\n\n" + texts::kChooseAnotherJar;
+}
+
+std::string prefs_unopenable_text(uint32_t error, const std::string& path) {
+  return std::string(texts::kPrefsNotOpened) + "\n" + system_reason(error) + "\n" + path + "\n\n" +
+         texts::kPrefsKept;
 }

@@ -1,5 +1,12 @@
-// Backing up and replacing the client jar with real files.
+// Backing up, replacing and restoring the client jar with real files.
+//
+// Every copy is made under a name that no file has (CopyFileA refuses an existing target), so
+// a failure can only ever delete what this run made, and a copy reaches its final name in one
+// rename or move.
 #include <windows.h>
+
+#include <algorithm>
+#include <cstring>
 
 #include "app/install.h"
 #include "app/paths.h"
@@ -7,6 +14,8 @@
 #include "process/process.h"
 
 namespace {
+
+constexpr int kStagingNames = 100;   // "x.pelmora-neu", "x.pelmora-neu-2", ...
 
 FileOutcome failure(FileProblem problem, const std::string& path, uint32_t error = 0) {
   FileOutcome outcome;
@@ -20,6 +29,11 @@ FileOutcome success(const std::string& path) {
   FileOutcome outcome;
   outcome.path = path;
   return outcome;
+}
+
+uint32_t last_error() {
+  const DWORD error = GetLastError();
+  return error ? error : ERROR_GEN_FAILURE;
 }
 
 // The size of a file that must exist, or the failure that stops the step.
@@ -36,14 +50,36 @@ bool source_size(const std::string& path, int64_t* size, FileOutcome* problem) {
   return true;
 }
 
-// Copies source to target; the error code of a failed copy, 0 on success. A failed copy may
-// leave a partial target behind, so it is removed.
-uint32_t copy_or_clean(const std::string& source, const std::string& target) {
-  if (file_copy(source.c_str(), target.c_str())) return 0;
-  uint32_t error = GetLastError();
-  if (error == 0) error = ERROR_GEN_FAILURE;
-  file_delete(target.c_str());
-  return error;
+// 0 when the file can be opened for reading, else the system's reason.
+uint32_t read_error(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return last_error();
+  CloseHandle(file);
+  return 0;
+}
+
+// Copies source to the first name of base, base + "-2", ... that no file has; *made is the copy.
+// A copy that failed half-way is ours and is removed. The failure names the source when the
+// source cannot be read (the game holding it, for example), else the copy's target.
+FileOutcome copy_to_new_name(const std::string& source, const std::string& base,
+                             const std::string& target_shown, std::string* made) {
+  for (int attempt = 1; attempt <= kStagingNames; ++attempt) {
+    const std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
+    if (file_size(name.c_str()) != -1) continue;
+    if (CopyFileA(source.c_str(), name.c_str(), TRUE)) {
+      *made = name;
+      return success(name);
+    }
+    const uint32_t error = last_error();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;   // taken meanwhile
+    if (file_size(name.c_str()) != -1) DeleteFileA(name.c_str());
+    if (const uint32_t unreadable = read_error(source)) {
+      return failure(FileProblem::copy_failed, source, unreadable);
+    }
+    return failure(FileProblem::copy_failed, target_shown, error);
+  }
+  return failure(FileProblem::no_free_name, target_shown);
 }
 
 // Waits, at most limit_ms, until the file at path has the expected size.
@@ -56,20 +92,57 @@ bool wait_for_size(const std::string& path, int64_t expected, int limit_ms) {
   }
 }
 
-// Gives the copy the first free backup name for the stamp. A name that exists is never
-// overwritten: the rename fails on it and the next name is tried.
-FileOutcome name_backup(const std::string& copy, const std::string& game_folder,
-                        const std::string& stamp, int max_names) {
-  for (int attempt = 1; attempt <= max_names; ++attempt) {
-    const std::string name = backup_name_path(game_folder, stamp, attempt);
-    if (file_size(name.c_str()) != -1) continue;
-    if (file_rename(copy.c_str(), name.c_str())) return success(name);
-    const uint32_t error = GetLastError();
-    if (file_size(name.c_str()) != -1) continue;  // taken meanwhile
-    return failure(FileProblem::rename_failed, name, error ? error : ERROR_GEN_FAILURE);
+// Makes one backup under the name for `attempt`: copy beside it under a name of its own, wait
+// for the copy, then the rename, which fails rather than replace a file that took the name.
+// *taken is set when the name was found taken and the next one should be tried.
+FileOutcome backup_as(const std::string& client, int64_t size, const std::string& name,
+                      const BackupSettings& settings, bool* taken) {
+  *taken = false;
+  std::string copy;
+  FileOutcome outcome = copy_to_new_name(client, name + ".pelmora-neu", name, &copy);
+  if (!outcome.ok()) return outcome;
+  if (!wait_for_size(copy, size, settings.wait_limit_ms)) {
+    DeleteFileA(copy.c_str());
+    return failure(FileProblem::incomplete, name);
   }
-  return failure(FileProblem::no_free_name, backup_folder_path(game_folder) + stamp + ".jar");
+  delay_ms(settings.pause_ms);
+  if (file_rename(copy.c_str(), name.c_str())) return success(name);
+  const uint32_t error = last_error();
+  DeleteFileA(copy.c_str());
+  if (file_size(name.c_str()) != -1) {
+    *taken = true;
+    return failure(FileProblem::no_free_name, name);
+  }
+  return failure(FileProblem::rename_failed, name, error);
 }
+
+// Reads exactly `length` bytes; false at the end of the file or on an error.
+bool read_exactly(HANDLE file, char* buffer, DWORD length) {
+  while (length > 0) {
+    DWORD got = 0;
+    if (!ReadFile(file, buffer, length, &got, nullptr) || got == 0) return false;
+    buffer += got;
+    length -= got;
+  }
+  return true;
+}
+
+class ReadHandle {
+ public:
+  explicit ReadHandle(const std::string& path)
+      : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
+  ~ReadHandle() {
+    if (ok()) CloseHandle(handle_);
+  }
+  ReadHandle(const ReadHandle&) = delete;
+  ReadHandle& operator=(const ReadHandle&) = delete;
+  bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
 
 }  // namespace
 
@@ -82,16 +155,16 @@ FileOutcome backup_client_jar(const std::string& game_folder, const std::string&
 
   const std::string folder = backup_folder_path(game_folder);
   const bool folder_made = dir_create(folder.c_str()) != 0;
-  const std::string copy = backup_copy_path(game_folder);
-  if (const uint32_t error = copy_or_clean(client, copy)) {
-    outcome = failure(FileProblem::copy_failed, copy, error);
-  } else if (!wait_for_size(copy, size, settings.wait_limit_ms)) {
-    file_delete(copy.c_str());
-    outcome = failure(FileProblem::incomplete, copy);
-  } else {
-    delay_ms(settings.pause_ms);
-    outcome = name_backup(copy, game_folder, stamp, settings.max_names);
-    if (!outcome.ok()) file_delete(copy.c_str());
+  outcome = failure(FileProblem::no_free_name, backup_name_path(game_folder, stamp, 1));
+  for (int attempt = 1; attempt <= settings.max_names; ++attempt) {
+    const std::string name = backup_name_path(game_folder, stamp, attempt);
+    if (file_size(name.c_str()) != -1) continue;
+    bool taken = false;
+    outcome = backup_as(client, size, name, settings, &taken);
+    if (!taken) break;
+  }
+  if (outcome.problem == FileProblem::no_free_name) {
+    outcome.path = backup_name_path(game_folder, stamp, 1);
   }
   // A failed backup changes nothing: a backup folder made for it goes again.
   if (!outcome.ok() && folder_made) RemoveDirectoryA(folder.c_str());
@@ -104,19 +177,76 @@ FileOutcome install_client_jar(const std::string& source, const std::string& gam
   if (!source_size(source, &size, &outcome)) return outcome;
 
   const std::string client = client_jar_path(game_folder);
-  const std::string staging = client_jar_staging_path(game_folder);
-  if (const uint32_t error = copy_or_clean(source, staging)) {
-    return failure(FileProblem::copy_failed, client, error);
-  }
+  std::string staging;
+  outcome = copy_to_new_name(source, client_jar_staging_path(game_folder), client, &staging);
+  if (!outcome.ok()) return outcome;
   if (file_size(staging.c_str()) != size) {
-    file_delete(staging.c_str());
+    DeleteFileA(staging.c_str());
     return failure(FileProblem::incomplete, client);
+  }
+  // The copy that is about to become the client jar is checked itself: a jar that changed or
+  // was cut short on the way is never installed.
+  outcome = check_jar_outcome(staging);
+  if (!outcome.ok()) {
+    DeleteFileA(staging.c_str());
+    outcome.path = source;
+    return outcome;
   }
   if (!MoveFileExA(staging.c_str(), client.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const uint32_t error = GetLastError();
-    file_delete(staging.c_str());
-    return failure(FileProblem::replace_failed, client, error ? error : ERROR_GEN_FAILURE);
+    const uint32_t error = last_error();
+    DeleteFileA(staging.c_str());
+    return failure(FileProblem::replace_failed, client, error);
   }
   return success(client);
+}
+
+FileOutcome check_jar_outcome(const std::string& path) {
+  if (file_size(path.c_str()) == -1) return failure(FileProblem::not_found, path, ERROR_FILE_NOT_FOUND);
+  return jar_check_outcome(check_jar_file(path), path);
+}
+
+bool same_file_contents(const std::string& a, const std::string& b) {
+  const int64_t size = file_size(a.c_str());
+  if (size < 0 || file_size(b.c_str()) != size) return false;
+  ReadHandle first(a);
+  ReadHandle second(b);
+  if (!first.ok() || !second.ok()) return false;
+  constexpr DWORD kChunk = 1 << 20;
+  std::string left(kChunk, '\0');
+  std::string right(kChunk, '\0');
+  for (int64_t done = 0; done < size;) {
+    const DWORD length = static_cast<DWORD>(std::min<int64_t>(kChunk, size - done));
+    if (!read_exactly(first.get(), &left[0], length) ||
+        !read_exactly(second.get(), &right[0], length) ||
+        std::memcmp(left.data(), right.data(), length) != 0) {
+      return false;
+    }
+    done += length;
+  }
+  return true;
+}
+
+RestoreResult restore_backup(const std::string& backup, const std::string& game_folder,
+                             const std::vector<std::string>& backups, const std::string& stamp,
+                             const BackupSettings& settings) {
+  RestoreResult result;
+  result.outcome = check_jar_outcome(backup);
+  if (!result.outcome.ok()) return result;
+
+  // Restoring never loses the installed jar: unless a backup holds the same bytes, it is
+  // backed up first.
+  const std::string client = client_jar_path(game_folder);
+  if (file_size(client.c_str()) >= 0) {
+    const bool kept = std::any_of(backups.begin(), backups.end(), [&](const std::string& path) {
+      return same_file_contents(client, path);
+    });
+    if (!kept) {
+      result.outcome = backup_client_jar(game_folder, stamp, settings);
+      if (!result.outcome.ok()) return result;
+      result.new_backup = result.outcome.path;
+    }
+  }
+  result.outcome = install_client_jar(backup, game_folder);
+  return result;
 }

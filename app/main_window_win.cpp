@@ -11,8 +11,7 @@
 
 namespace {
 
-// Window 0 and its gadgets (there is no gadget 4).
-constexpr intptr_t kMainWindow = 0;
+// The gadgets of window 0 (there is no gadget 4).
 constexpr intptr_t kFrameJar = 0;
 constexpr intptr_t kFrameOptions = 1;
 constexpr intptr_t kButtonActivate = 2;
@@ -23,7 +22,6 @@ constexpr intptr_t kTextBackup = 7;
 constexpr intptr_t kButtonAbout = 8;
 constexpr intptr_t kButtonMoreJars = 9;
 
-constexpr uint32_t kWindowFlags = 0xC80000;  // caption, system menu, close box; fixed size
 constexpr int32_t kDisable = 1;
 constexpr int32_t kEnable = 0;
 
@@ -38,6 +36,15 @@ void create_gadgets() {
   gadget_button_create(kButtonAbout, 80, 160, 100, 20, texts::kButtonAbout, 0);
   gadget_button_create(kButtonMoreJars, 10, 240, 240, 20, texts::kButtonMoreJars, 0);
 }
+
+// The items added below the standard items of window 0's system menu, in menu order.
+struct SystemMenuItem {
+  uint32_t id;
+  const char* text;
+};
+constexpr SystemMenuItem kSystemMenu[] = {
+    {kMenuRestore, texts::kMenuRestore},
+};
 
 // Stops a control from drawing while it is filled and repaints it once afterwards. A visible
 // list box otherwise redraws itself and its scroll bar for every item added, which makes a
@@ -60,8 +67,15 @@ class RedrawPause {
 };
 
 // "Jar ausw\xE4hlen": locks the chosen name in and enables "Aktivieren"; ignored without a choice.
+// A file that is no jar archive is refused and the choice stays open.
 void confirm_jar() {
-  if (gadget_text_get(kListJars).empty()) return;
+  const std::string name = gadget_text_get(kListJars);
+  if (name.empty()) return;
+  const JarCheck check = check_jar_file(install_source_path(current_directory(), name));
+  if (!check.ok()) {
+    request_message(texts::kTitleError, jar_refused_text(name, check).c_str());
+    return;
+  }
   gadget_disable(kListJars, kDisable);
   gadget_disable(kButtonConfirm, kDisable);
   gadget_disable(kButtonActivate, kEnable);
@@ -72,6 +86,9 @@ void confirm_jar() {
 bool open_main_window(AppState& app) {
   if (!window_open(kMainWindow, 337, 189, 257, 266, texts::kWindowTitle, kWindowFlags)) return false;
   create_gadgets();
+  for (const SystemMenuItem& item : kSystemMenu) {
+    window_system_menu_add(kMainWindow, item.id, item.text);
+  }
   gadget_disable(kButtonActivate, kDisable);
   if (file_size(client_jar_path(app.game_folder).c_str()) == -1) {
     gadget_text_set(kTextBackup, texts::kGameJarMissingShort);
@@ -101,6 +118,10 @@ void run_event_loop(AppState& app) {
   while (!app.quit_requested) {
     app.last_event = event_wait();
     if (app.last_event == event_close_window) app.quit_requested = 1;
+    if (app.last_event == event_menu) {
+      if (event_gadget() == kMenuRestore) restore_dialog(app);
+      continue;
+    }
     // Only a gadget event is a click. A raw message keeps naming the last clicked gadget, and
     // acting on it would repeat that click (a second About box, a second install).
     if (app.last_event != event_gadget_activity) continue;
@@ -124,6 +145,14 @@ void run_event_loop(AppState& app) {
 }
 
 void activate_jar(AppState& app) {
+  const std::string source = install_source_path(current_directory(), gadget_text_get(kListJars));
+  // The chosen file may have changed since it was confirmed: it is checked before anything
+  // is changed.
+  const FileOutcome checked = check_jar_outcome(source);
+  if (!checked.ok()) {
+    request_message(texts::kTitleError, install_failure_text(checked, "").c_str());
+    return;
+  }
   // A backup is made once per run: after a failed install the user may try again without a
   // second copy of the same client jar.
   if (gadget_state_get(kCheckBackup) == 1 && app.backup_path.empty()) {
@@ -136,12 +165,18 @@ void activate_jar(AppState& app) {
     app.backup_path = backup.path;
     request_message(texts::kTitleInfo, texts::kBackupDone);
   }
+  // An install that fails changes nothing, so these come back as they were for the retry.
+  const bool was_enabled[] = {IsWindowEnabled(gadget_handle(kCheckBackup)) != FALSE,
+                              IsWindowEnabled(gadget_handle(kButtonMoreJars)) != FALSE,
+                              IsWindowEnabled(gadget_handle(kTextBackup)) != FALSE};
   gadget_disable(kCheckBackup, kDisable);
   gadget_disable(kButtonMoreJars, kDisable);
   gadget_disable(kTextBackup, kDisable);
-  const std::string source = install_source_path(current_directory(), gadget_text_get(kListJars));
   const FileOutcome installed = install_client_jar(source, app.game_folder);
   if (!installed.ok()) {
+    gadget_disable(kCheckBackup, was_enabled[0] ? kEnable : kDisable);
+    gadget_disable(kButtonMoreJars, was_enabled[1] ? kEnable : kDisable);
+    gadget_disable(kTextBackup, was_enabled[2] ? kEnable : kDisable);
     request_message(texts::kTitleError, install_failure_text(installed, app.backup_path).c_str());
     return;
   }

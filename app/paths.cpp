@@ -1,5 +1,8 @@
 #include "app/paths.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <tuple>
 #include <utility>
 
 std::string client_jar_path(const std::string& game_folder) {
@@ -8,10 +11,6 @@ std::string client_jar_path(const std::string& game_folder) {
 
 std::string backup_folder_path(const std::string& game_folder) {
   return game_folder + "bin\\backup\\";
-}
-
-std::string backup_copy_path(const std::string& game_folder) {
-  return backup_folder_path(game_folder) + "minecraft.jar";
 }
 
 std::string backup_name_path(const std::string& game_folder, const std::string& stamp, int attempt) {
@@ -26,6 +25,80 @@ std::string client_jar_staging_path(const std::string& game_folder) {
 
 std::string install_source_path(const std::string& current_directory, const std::string& name) {
   return current_directory + "jar\\" + name;
+}
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads `width` digits at text[*at] followed by `separator` (0: the end of the digits).
+bool take_number(const std::string& text, size_t* at, size_t width, char separator, int* value) {
+  if (*at + width > text.size()) return false;
+  int n = 0;
+  for (size_t i = 0; i < width; ++i) {
+    const char c = text[*at + i];
+    if (!is_digit(c)) return false;
+    n = n * 10 + (c - '0');
+  }
+  *at += width;
+  if (separator) {
+    if (*at >= text.size() || text[*at] != separator) return false;
+    ++*at;
+  }
+  *value = n;
+  return true;
+}
+
+bool ends_with_jar(const std::string& file) {
+  if (file.size() < 4) return false;
+  std::string tail = file.substr(file.size() - 4);
+  std::transform(tail.begin(), tail.end(), tail.begin(),
+                 [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+  return tail == ".jar";
+}
+
+}  // namespace
+
+bool parse_backup_name(const std::string& file, BackupName* backup) {
+  if (!ends_with_jar(file)) return false;
+  const std::string stem = file.substr(0, file.size() - 4);
+  BackupName b;
+  size_t at = 0;
+  if (!take_number(stem, &at, 2, '_', &b.day) || !take_number(stem, &at, 2, '_', &b.month) ||
+      !take_number(stem, &at, 4, '_', &b.year) || !take_number(stem, &at, 2, '_', &b.hour) ||
+      !take_number(stem, &at, 2, '_', &b.minute) || !take_number(stem, &at, 2, 0, &b.second)) {
+    return false;
+  }
+  if (b.day < 1 || b.day > 31 || b.month < 1 || b.month > 12 || b.hour > 23 || b.minute > 59 ||
+      b.second > 59) {
+    return false;
+  }
+  if (at < stem.size()) {
+    // "_N": N from 2, written without leading zeros, as the program counts them.
+    if (stem[at] != '_' || at + 1 >= stem.size() || stem[at + 1] == '0') return false;
+    const size_t digits = stem.size() - at - 1;
+    if (digits > 6 || !take_number(stem, &++at, digits, 0, &b.number) || b.number < 2) return false;
+  }
+  b.file = file;
+  *backup = std::move(b);
+  return true;
+}
+
+void sort_newest_first(std::vector<BackupName>* backups) {
+  const auto key = [](const BackupName& b) {
+    return std::make_tuple(b.year, b.month, b.day, b.hour, b.minute, b.second, b.number);
+  };
+  std::stable_sort(backups->begin(), backups->end(),
+                   [&](const BackupName& a, const BackupName& b) { return key(a) > key(b); });
+}
+
+std::string backup_shown_text(const BackupName& b) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d:%02d", b.day, b.month, b.year,
+                b.hour, b.minute, b.second);
+  std::string shown = text;
+  if (b.number > 1) shown += " (" + std::to_string(b.number) + ")";
+  return shown;
 }
 
 bool JarNames::add(std::string name) {

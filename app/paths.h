@@ -10,8 +10,6 @@
 std::string client_jar_path(const std::string& game_folder);
 // G + "bin\backup\": the backup folder.
 std::string backup_folder_path(const std::string& game_folder);
-// G + "bin\backup\minecraft.jar": the copy of the client jar before it gets its backup name.
-std::string backup_copy_path(const std::string& game_folder);
 // The backup name for a start-up stamp such as "24_12_2012_18_05_09": attempt 1 gives
 // G + "bin\backup\24_12_2012_18_05_09.jar", attempt n > 1 gives "..._n.jar" (runs started in
 // the same second).
@@ -21,6 +19,19 @@ std::string backup_name_path(const std::string& game_folder, const std::string& 
 std::string client_jar_staging_path(const std::string& game_folder);
 // C + "jar\" + name: the jar to install, from the jar folder below the current directory.
 std::string install_source_path(const std::string& current_directory, const std::string& name);
+
+// A backup's file name as the program makes it: "dd_mm_yyyy_hh_mm_ss.jar", or for a later run of
+// the same second "dd_mm_yyyy_hh_mm_ss_N.jar" with N from 2. Other names are not backups.
+struct BackupName {
+  std::string file;
+  int day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0;
+  int number = 1;   // 1 for the name without "_N"
+};
+bool parse_backup_name(const std::string& file, BackupName* backup);
+// Newest first by the time in the name; within one second the higher number first.
+void sort_newest_first(std::vector<BackupName>* backups);
+// How a backup is shown: "24.12.2012 18:05:09", with " (2)" appended for a numbered one.
+std::string backup_shown_text(const BackupName& backup);
 
 // The names found in the jar folder, in listing order. It holds at most kCapacity names, so
 // that the slot after the last name is always empty; further names are ignored. Reading a

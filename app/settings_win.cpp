@@ -1,5 +1,8 @@
 // Start-up: the jar folder, the backup time stamps, "pref.ini" and the jar listing.
+#include <windows.h>
+
 #include "app/app_state.h"
+#include "app/install.h"
 #include "app/texts.h"
 #include "date/date.h"
 #include "fs/fs.h"
@@ -30,6 +33,18 @@ bool create_preferences() {
   return true;
 }
 
+// Why an existing file cannot be opened for reading; a failure without a code counts as one.
+uint32_t open_error(const char* path) {
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+    return ERROR_GEN_FAILURE;
+  }
+  const DWORD error = GetLastError();
+  return error ? error : ERROR_GEN_FAILURE;
+}
+
 }  // namespace
 
 bool load_settings(AppState& app) {
@@ -40,6 +55,14 @@ bool load_settings(AppState& app) {
     if (file_size(kJarFolder) == -1) dir_create(kJarFolder);
     take_time_stamps(app);
     if (prefs_open(kPrefsFile)) break;
+    // Only a missing file is a first run: one that exists but cannot be opened (another program
+    // holds it, no right to read it) is reported and left exactly as it is.
+    if (!created && file_size(kPrefsFile) != -1) {
+      const uint32_t error = open_error(kPrefsFile);
+      request_message(texts::kTitleError,
+                      prefs_unopenable_text(error, current_directory() + kPrefsFile).c_str());
+      return false;
+    }
     if (created || !create_preferences()) {
       request_message(texts::kTitleError, texts::kPrefsNotCreatable);
       return false;

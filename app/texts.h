@@ -49,6 +49,30 @@ constexpr char kInstallFailed[] = "minecraft.jar konnte nicht installiert werden
 constexpr char kClientJarUnchanged[] = "Die bisherige minecraft.jar ist unver\xE4ndert.";
 constexpr char kBackupLocation[] = "Das Backup liegt hier:";
 
+// Restoring a backup (system menu of the main window, window 1).
+constexpr char kMenuRestore[] = "Backup &wiederherstellen...";
+constexpr char kRestoreTitle[] = "Backup wiederherstellen";
+constexpr char kButtonRestore[] = "Wiederherstellen";
+constexpr char kButtonCancel[] = "Abbrechen";
+constexpr char kNoBackup[] = "Im Backup-Ordner liegt noch kein Backup.";
+constexpr char kRestoredBefore[] = "Das Backup vom ";
+constexpr char kRestoredAfter[] = " wurde wiederhergestellt!";
+constexpr char kPreviousJarBackedUp[] = "Die bisherige minecraft.jar liegt jetzt als Backup hier:";
+constexpr char kRestoreFailed[] = "Das Backup konnte nicht wiederhergestellt werden.";
+
+// The jar check.
+constexpr char kNotAValidJar[] = " ist kein g\xFCltiges Jar-Archiv.";
+constexpr char kChooseAnotherJar[] = "Bitte w\xE4hlen sie eine andere Jar.";
+constexpr char kReasonNotZip[] = "Die Datei ist kein Zip-Archiv.";
+constexpr char kReasonDamaged[] = "Das Archiv ist unvollst\xE4ndig oder besch\xE4" "digt.";
+constexpr char kReasonUnreadable[] = "Die Datei konnte nicht gelesen werden.";
+
+// A "pref.ini" that exists but cannot be opened.
+constexpr char kPrefsNotOpened[] = "Die Einstellungsdatei \"pref.ini\" konnte nicht ge\xF6" "ffnet werden.";
+constexpr char kPrefsKept[] =
+    "Die Datei bleibt unver\xE4ndert. Bitte schlie\xDF" "en sie das Programm, das sie benutzt, "
+    "und starten sie Pelmora erneut.";
+
 // Reasons of a failed file step.
 constexpr char kReasonNotFound[] = "Die Datei oder der Ordner wurde nicht gefunden:";
 constexpr char kReasonLocked[] =

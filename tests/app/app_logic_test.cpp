@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/install.h"
 #include "app/paths.h"
@@ -14,7 +15,6 @@ TEST(AppPaths, GamePathsAreJoinedWithoutAddingSeparators) {
   const std::string g = "C:\\games\\.minecraft\\";
   EXPECT_EQ(client_jar_path(g), "C:\\games\\.minecraft\\bin\\minecraft.jar");
   EXPECT_EQ(backup_folder_path(g), "C:\\games\\.minecraft\\bin\\backup\\");
-  EXPECT_EQ(backup_copy_path(g), "C:\\games\\.minecraft\\bin\\backup\\minecraft.jar");
   EXPECT_EQ(install_source_path("D:\\tools\\", "mod.jar"), "D:\\tools\\jar\\mod.jar");
   // A game folder without its trailing separator is joined as written.
   EXPECT_EQ(client_jar_path("C:\\games\\.minecraft"), "C:\\games\\.minecraftbin\\minecraft.jar");
@@ -30,6 +30,31 @@ TEST(AppPaths, BackupNamesCountUpForRunsOfTheSameSecond) {
   EXPECT_EQ(backup_name_path(g, "24_12_2012_18_05_09", 1), "G\\bin\\backup\\24_12_2012_18_05_09.jar");
   EXPECT_EQ(backup_name_path(g, "24_12_2012_18_05_09", 2), "G\\bin\\backup\\24_12_2012_18_05_09_2.jar");
   EXPECT_EQ(backup_name_path(g, "24_12_2012_18_05_09", 17), "G\\bin\\backup\\24_12_2012_18_05_09_17.jar");
+}
+
+TEST(AppPaths, BackupNamesAreRecognisedSortedAndShown) {
+  const char* not_backups[] = {"minecraft.jar", "24_12_2012_18_05_09", "24_12_2012_18_05_09.zip",
+                               "24_12_2012_18_05_09_1.jar", "24_12_2012_18_05_09_02.jar",
+                               "24_12_2012_18_05_09_.jar", "32_12_2012_18_05_09.jar",
+                               "24_13_2012_18_05_09.jar", "24_12_2012_24_05_09.jar",
+                               "24_12_12_18_05_09.jar", "24-12-2012_18_05_09.jar",
+                               "24_12_2012_18_05_09_2x.jar", "x24_12_2012_18_05_09.jar"};
+  BackupName b;
+  for (const char* name : not_backups) EXPECT_FALSE(parse_backup_name(name, &b)) << name;
+  std::vector<BackupName> list;
+  for (const char* name : {"24_12_2012_18_05_09.jar", "01_01_2013_00_00_00.JAR",
+                           "24_12_2012_18_05_09_2.jar", "24_12_2012_18_05_09_10.jar",
+                           "23_12_2012_23_59_59.jar"}) {
+    ASSERT_TRUE(parse_backup_name(name, &b)) << name;
+    list.push_back(b);
+  }
+  sort_newest_first(&list);
+  std::vector<std::string> shown;
+  for (const BackupName& backup : list) shown.push_back(backup_shown_text(backup));
+  EXPECT_EQ(shown, (std::vector<std::string>{"01.01.2013 00:00:00", "24.12.2012 18:05:09 (10)",
+                                             "24.12.2012 18:05:09 (2)", "24.12.2012 18:05:09",
+                                             "23.12.2012 23:59:59"}));
+  EXPECT_EQ(list[1].file, "24_12_2012_18_05_09_10.jar");
 }
 
 TEST(JarNamesTable, KeepsListingOrderAndEndsAtTheFirstEmptySlot) {
@@ -135,6 +160,25 @@ TEST(AppTexts, FailureMessagesNameReasonPathAndBackup) {
     EXPECT_EQ(failure_reason_text(outcome), std::string(c.reason) + "\np");
   }
   EXPECT_EQ(failure_reason_text(FileOutcome()), "");
+
+  // The restore's messages and the refusal of a file that is no jar.
+  EXPECT_EQ(restore_done_text("24.12.2012 18:05:09 (2)", ""),
+            "Das Backup vom 24.12.2012 18:05:09 (2) wurde wiederhergestellt!");
+  EXPECT_EQ(restore_done_text("24.12.2012 18:05:09", "G\\b.jar"),
+            "Das Backup vom 24.12.2012 18:05:09 wurde wiederhergestellt!\n\n"
+            "Die bisherige minecraft.jar liegt jetzt als Backup hier:\nG\\b.jar");
+  JarCheck held;
+  held.verdict = JarVerdict::unreadable;
+  held.system_error = 5;
+  EXPECT_EQ(jar_refused_text("x.jar", held),
+            "x.jar ist kein g\xFCltiges Jar-Archiv.\nDie Datei konnte nicht gelesen werden. "
+            "Zugriff verweigert.\n\nBitte w\xE4hlen sie eine andere Jar.");
+  const FileOutcome damaged = jar_check_outcome(JarCheck{JarVerdict::damaged, 0}, "p");
+  EXPECT_EQ(restore_failure_text(damaged, ""),
+            "Das Backup konnte nicht wiederhergestellt werden.\n"
+            "Das Archiv ist unvollst\xE4ndig oder besch\xE4" "digt.\np\n\n"
+            "Die bisherige minecraft.jar ist unver\xE4ndert.");
+  EXPECT_TRUE(jar_check_outcome(JarCheck{}, "p").ok());
 }
 
 }  // namespace

@@ -398,7 +398,66 @@ HWND Pelmora::main_window(DWORD timeout_ms) {
   return main_;
 }
 
-HWND Pelmora::gadget(int number) { return main_ ? GetDlgItem(main_, number) : nullptr; }
+HWND Pelmora::gadget(int number) {
+  HWND found = main_ ? GetDlgItem(main_, number) : nullptr;
+  if (!found && restore_ && IsWindow(restore_)) found = GetDlgItem(restore_, number);
+  return found;
+}
+
+HWND Pelmora::restore_window(DWORD timeout_ms) {
+  if (restore_ && IsWindow(restore_) && IsWindowVisible(restore_)) return restore_;
+  restore_ = nullptr;
+  wait_until(
+      [&] {
+        restore_ = find_window(process_.dwProcessId,
+                               [](HWND w) { return class_of(w) == "WindowClass_1"; });
+        return restore_ != nullptr;
+      },
+      timeout_ms);
+  if (restore_) Sleep(150);   // let its gadgets be made and drawn
+  return restore_;
+}
+
+bool Pelmora::restore_window_gone(DWORD timeout_ms) {
+  return wait_until(
+      [&] {
+        return find_window(process_.dwProcessId,
+                           [](HWND w) { return class_of(w) == "WindowClass_1"; }) == nullptr;
+      },
+      timeout_ms);
+}
+
+bool Pelmora::system_command(unsigned id) {
+  return main_ && PostMessageA(main_, WM_SYSCOMMAND, id, 0) != FALSE;
+}
+
+HWND Pelmora::focus() {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(process_.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+bool Pelmora::press_key(WORD vk, bool alt) {
+  std::vector<INPUT> keys;
+  auto key = [&](WORD code, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = code;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    keys.push_back(in);
+  };
+  if (alt) key(VK_MENU, false);
+  key(vk, false);
+  key(vk, true);
+  if (alt) key(VK_MENU, true);
+  bool sent = true;
+  for (INPUT& in : keys) {
+    sent = SendInput(1, &in, sizeof(INPUT)) == 1 && sent;
+    Sleep(30);
+  }
+  Sleep(150);
+  return sent;
+}
 
 bool Pelmora::wait_list_filled(int count, DWORD timeout_ms) {
   return wait_until([&] { return list_count() >= count; }, timeout_ms);
@@ -481,14 +540,16 @@ bool Pelmora::click_gadget(int number) {
   return clicked;
 }
 
-bool Pelmora::click_list_item(int index) {
-  const HWND list = gadget(3);
+bool Pelmora::click_list_item(int index, int number, bool twice) {
+  const HWND list = gadget(number);
   if (!list) return false;
   SendMessageA(list, LB_SETTOPINDEX, index, 0);
-  const int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
-  POINT p = {20, height / 2};
+  RECT item{};
+  if (SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)) == LB_ERR) return false;
+  POINT p = {20, (item.top + item.bottom) / 2};
   ClientToScreen(list, &p);
-  const bool clicked = click_at(p.x, p.y);
+  bool clicked = click_at(p.x, p.y);
+  if (twice) clicked = click_at(p.x, p.y) && clicked;
   Sleep(150);
   return clicked;
 }
@@ -519,15 +580,15 @@ int Pelmora::check_state(int number) {
   return static_cast<int>(SendMessageA(gadget(number), BM_GETCHECK, 0, 0));
 }
 
-int Pelmora::list_count() {
-  const HWND list = gadget(3);
+int Pelmora::list_count(int number) {
+  const HWND list = gadget(number);
   return list ? static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)) : -1;
 }
 
-std::string Pelmora::list_item(int index) {
+std::string Pelmora::list_item(int index, int number) {
   // Read as Unicode and converted to the ANSI code page: Wine hands the ANSI form of
   // LB_GETTEXT across processes as UTF-16.
-  const HWND list = gadget(3);
+  const HWND list = gadget(number);
   const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
   if (length == LB_ERR) return "<none>";
   std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
@@ -541,8 +602,8 @@ std::string Pelmora::list_item(int index) {
   return text;
 }
 
-int Pelmora::list_selection() {
-  return static_cast<int>(SendMessageA(gadget(3), LB_GETCURSEL, 0, 0));
+int Pelmora::list_selection(int number) {
+  return static_cast<int>(SendMessageA(gadget(number), LB_GETCURSEL, 0, 0));
 }
 
 int Pelmora::wait_exit(DWORD timeout_ms) {
@@ -556,6 +617,10 @@ int Pelmora::wait_exit(DWORD timeout_ms) {
 
 bool Pelmora::running() {
   return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool wait_for(const std::function<bool()>& done, DWORD timeout_ms) {
+  return wait_until(done, timeout_ms);
 }
 
 std::string save_screenshot(HWND window, const std::string& name) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -116,17 +117,28 @@ class Pelmora {
 
   // Real mouse clicks.
   bool click_gadget(int number);
-  // Scrolls item `index` to the top of the one-row list and clicks it.
-  bool click_list_item(int index);
+  // Scrolls item `index` to the top of the list and clicks it (twice: a double click).
+  bool click_list_item(int index, int list = 3, bool twice = false);
   bool click_close_box();
 
-  // Gadget states as another program sees them.
+  // Window 1 ("Backup wiederherstellen") once visible (nullptr after the time limit), and the
+  // wait for it to go.
+  HWND restore_window(DWORD timeout_ms = 15000);
+  bool restore_window_gone(DWORD timeout_ms = 5000);
+  // Posts a system-menu command to window 0, as another program may.
+  bool system_command(unsigned id);
+  // The control that has the keyboard focus in the program (nullptr when none).
+  HWND focus();
+  // A real key press (down and up) to the window in front, with Alt held when `alt` is set.
+  bool press_key(WORD vk, bool alt = false);
+
+  // Gadget states as another program sees them; gadgets of window 1 are found there.
   bool enabled(int number);
   std::string text(int number);
   int check_state(int number);
-  int list_count();
-  std::string list_item(int index);
-  int list_selection();
+  int list_count(int list = 3);
+  std::string list_item(int index, int list = 3);
+  int list_selection(int list = 3);
 
   // Exit code once the program has ended, or -1 after the time limit.
   int wait_exit(DWORD timeout_ms = 15000);
@@ -135,7 +147,11 @@ class Pelmora {
  private:
   PROCESS_INFORMATION process_{};
   HWND main_ = nullptr;
+  HWND restore_ = nullptr;
 };
+
+// Waits until done() holds, at most timeout_ms; false after the time limit.
+bool wait_for(const std::function<bool()>& done, DWORD timeout_ms);
 
 // Saves the window's picture from the screen as a PNG (BMP when no PNG encoder is available)
 // into the screenshot folder; returns the file's path or "".

@@ -11,6 +11,7 @@
 
 #include "e2e_driver.h"
 #include "support/scratch_folder_win.h"
+#include "support/zip_writer.h"
 
 namespace {
 
@@ -24,10 +25,12 @@ using e2e::write_file;
 constexpr int kActivate = 2, kList = 3, kConfirm = 5, kBackup = 6, kBackupText = 7, kAbout = 8,
               kMoreJars = 9;
 
-constexpr char kOldClient[] = "old client jar \x01\x02\xFF bytes";
-constexpr char kJarA[] = "PK a.jar content";
-constexpr char kJarB[] = "PK b.jar content, longer than a";
-constexpr char kJarC[] = "PK c";
+// Every jar is a real zip archive: the program refuses anything else.
+std::string jar(const std::string& content) { return test_support::zip_archive({{"x.class", content}}); }
+const std::string kOldClient = jar("old client jar \x01\x02\xFF bytes");
+const std::string kJarA = jar("a.jar content");
+const std::string kJarB = jar("b.jar content, longer than a");
+const std::string kJarC = jar("c");
 
 constexpr char kGameJarMissing[] =
     "Minecraft Jar nicht gefunden!\nBitte starten sie Minecraft einmal damit das Programm "
@@ -440,6 +443,9 @@ TEST_F(PelmoraEndToEnd, MoreJarsOpensTheDownloadPageAndEnds) {
 
 TEST_F(PelmoraEndToEnd, LockedClientJarBlocksTheBackupUntilReleased) {
   make_standard_layout();
+  // A file of the user's own in the backup folder, under the name the old copy step used.
+  ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr));
+  ASSERT_TRUE(write_file(backups() + "minecraft.jar", "the user's own file"));
   Pelmora p(root_);
   start(p, 3);
   ASSERT_TRUE(p.click_gadget(kBackup));
@@ -448,42 +454,58 @@ TEST_F(PelmoraEndToEnd, LockedClientJarBlocksTheBackupUntilReleased) {
     e2e::FileHolder game_running(client());
     ASSERT_TRUE(game_running.ok());
     ASSERT_TRUE(p.click_gadget(kActivate));
-    const std::string text = error_box(p);
-    EXPECT_TRUE(contains(text, "Das Backup konnte nicht erstellt werden.")) << text;
-    EXPECT_TRUE(contains(text, "Es wurde nichts ver\xE4ndert.")) << text;
+    // The message names the file that failed: the client jar the game holds.
+    EXPECT_EQ(error_box(p),
+              "Das Backup konnte nicht erstellt werden.\n"
+              "Die Datei wird von einem anderen Programm benutzt (l\xE4uft Minecraft noch?):\n" +
+                  client() + "\n\nEs wurde nichts ver\xE4ndert. Sie k\xF6nnen es erneut versuchen.");
     EXPECT_TRUE(p.no_box_for(500)) << "no success message after a failed backup";
     // Nothing changed and the user may try again.
     EXPECT_TRUE(p.enabled(kActivate));
     EXPECT_TRUE(p.enabled(kBackup));
     EXPECT_TRUE(p.enabled(kMoreJars));
-    EXPECT_TRUE(e2e::list_folder(backups(), "*").empty());
+    EXPECT_EQ(e2e::list_folder(backups(), "*"), std::vector<std::string>{"minecraft.jar"});
+    EXPECT_EQ(read_file(backups() + "minecraft.jar"), "the user's own file");
   }
   EXPECT_EQ(read_file(client()), kOldClient);
   ASSERT_TRUE(p.click_gadget(kActivate));
   expect_box(p, "Info", kBackupDone);
   expect_box(p, "Info", kInstalled);
   EXPECT_EQ(read_file(client()), kJarB);
-  const std::vector<std::string> made = e2e::list_folder(backups(), "*");
+  EXPECT_EQ(read_file(backups() + "minecraft.jar"), "the user's own file");
+  const std::vector<std::string> made = e2e::list_folder(backups(), "??_*.jar");
   ASSERT_EQ(made.size(), 1u);
   EXPECT_EQ(read_file(backups() + made[0]), kOldClient);
+  EXPECT_EQ(e2e::list_folder(backups(), "*").size(), 2u) << "no copy is left beside the backup";
   close_and_expect_exit(p);
 }
 
-TEST_F(PelmoraEndToEnd, LockedClientJarFailsTheInstallAndKeepsTheJar) {
+TEST_F(PelmoraEndToEnd, LockedClientJarFailsTheInstallAndTheRetryMayIncludeABackup) {
   make_standard_layout();
   Pelmora p(root_);
   start(p, 3);
   choose_and_confirm(p, 0);
-  e2e::FileHolder game_running(client());
-  ASSERT_TRUE(game_running.ok());
-  ASSERT_TRUE(p.click_gadget(kActivate));
-  const std::string text = error_box(p);
-  EXPECT_TRUE(contains(text, "minecraft.jar konnte nicht installiert werden.")) << text;
-  EXPECT_TRUE(p.no_box_for(500));
-  game_running.release();
+  {
+    e2e::FileHolder game_running(client());
+    ASSERT_TRUE(game_running.ok());
+    ASSERT_TRUE(p.click_gadget(kActivate));
+    const std::string text = error_box(p);
+    EXPECT_TRUE(contains(text, "minecraft.jar konnte nicht installiert werden.")) << text;
+    EXPECT_TRUE(p.no_box_for(500));
+  }
   EXPECT_EQ(read_file(client()), kOldClient);
   EXPECT_EQ(e2e::list_folder(game() + "bin\\", "*"), std::vector<std::string>{"minecraft.jar"});
-  EXPECT_TRUE(p.enabled(kActivate)) << "the user may try again";
+  // The failed install changed nothing: the gadgets are as before the click.
+  for (int on : {kActivate, kBackup, kBackupText, kMoreJars}) EXPECT_TRUE(p.enabled(on)) << on;
+  ASSERT_TRUE(p.click_gadget(kBackup));
+  ASSERT_EQ(p.check_state(kBackup), BST_CHECKED);
+  ASSERT_TRUE(p.click_gadget(kActivate));
+  expect_box(p, "Info", kBackupDone);
+  expect_box(p, "Info", kInstalled);
+  EXPECT_EQ(read_file(client()), kJarA);
+  const std::vector<std::string> made = e2e::list_folder(backups(), "*");
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_EQ(read_file(backups() + made[0]), kOldClient);
   close_and_expect_exit(p);
 }
 
@@ -508,27 +530,6 @@ TEST_F(PelmoraEndToEnd, ReadOnlyBinFolderFailsBackupAndInstallSafely) {
   EXPECT_TRUE(contains(text, "Zugriff verweigert")) << text;
   EXPECT_TRUE(p.no_box_for(300));
   EXPECT_EQ(read_file(client()), kOldClient);
-  close_and_expect_exit(p);
-}
-
-TEST_F(PelmoraEndToEnd, InstallSourceDeletedAfterStartTellsWhereTheBackupIs) {
-  make_standard_layout();
-  Pelmora p(root_);
-  start(p, 3);
-  ASSERT_TRUE(DeleteFileA((root_ + "jar\\b.jar").c_str()));
-  ASSERT_TRUE(p.click_gadget(kBackup));
-  choose_and_confirm(p, 1);
-  ASSERT_TRUE(p.click_gadget(kActivate));
-  expect_box(p, "Info", kBackupDone);
-  const std::string text = error_box(p);
-  EXPECT_TRUE(contains(text, "minecraft.jar konnte nicht installiert werden.")) << text;
-  EXPECT_TRUE(contains(text, "nicht gefunden")) << text;
-  const std::vector<std::string> made = e2e::list_folder(backups(), "*");
-  ASSERT_EQ(made.size(), 1u);
-  EXPECT_TRUE(contains(text, backups() + made[0])) << "the message names the backup: " << text;
-  EXPECT_EQ(read_file(backups() + made[0]), kOldClient);
-  EXPECT_EQ(read_file(client()), kOldClient) << "the client jar is never left missing";
-  EXPECT_TRUE(p.no_box_for(300));
   close_and_expect_exit(p);
 }
 
@@ -573,13 +574,314 @@ TEST_F(PelmoraEndToEnd, MainWindowThatCannotOpenEndsWithAnError) {
   EXPECT_EQ(code, 2);
 }
 
+// --- The jar check ---
+
+// The index of a name in the main window's list, -1 when it is not there.
+int list_index(Pelmora& p, const std::string& name) {
+  for (int i = 0; i < p.list_count(); ++i) {
+    if (p.list_item(i) == name) return i;
+  }
+  return -1;
+}
+
+constexpr char kNotZip[] = "Die Datei ist kein Zip-Archiv.";
+constexpr char kDamaged[] = "Das Archiv ist unvollst\xE4ndig oder besch\xE4" "digt.";
+constexpr char kHeld[] =
+    "Die Datei konnte nicht gelesen werden. Die Datei wird von einem anderen Programm benutzt "
+    "(l\xE4uft Minecraft noch?).";
+
+TEST_F(PelmoraEndToEnd, ConfirmRefusesFilesThatAreNoJars) {
+  make_standard_layout();
+  ASSERT_TRUE(write_file(root_ + "jar\\page.jar", "<!DOCTYPE html><html>Not found</html>"));
+  ASSERT_TRUE(write_file(root_ + "jar\\empty.jar", ""));
+  ASSERT_TRUE(write_file(root_ + "jar\\cut.jar", kJarB.substr(0, kJarB.size() / 2)));
+  ASSERT_TRUE(write_file(root_ + "jar\\held.jar", kJarA));
+  e2e::FileHolder holder(root_ + "jar\\held.jar");
+  ASSERT_TRUE(holder.ok());
+  Pelmora p(root_);
+  start(p, 7);
+  const std::pair<const char*, const char*> refused[] = {
+      {"page.jar", kNotZip}, {"empty.jar", kNotZip}, {"cut.jar", kDamaged}, {"held.jar", kHeld}};
+  for (const auto& r : refused) {
+    SCOPED_TRACE(r.first);
+    const int index = list_index(p, r.first);
+    ASSERT_NE(index, -1);
+    ASSERT_TRUE(p.click_list_item(index));
+    ASSERT_TRUE(p.click_gadget(kConfirm));
+    expect_box(p, "Fehler!",
+               std::string(r.first) + " ist kein g\xFCltiges Jar-Archiv.\n" + r.second +
+                   "\n\nBitte w\xE4hlen sie eine andere Jar.");
+    EXPECT_TRUE(p.enabled(kList));
+    EXPECT_TRUE(p.enabled(kConfirm));
+    EXPECT_FALSE(p.enabled(kActivate));
+  }
+  choose_and_confirm(p, list_index(p, "b.jar"));
+  EXPECT_TRUE(p.no_box_for(300));
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, JarSpoiledAfterConfirmIsRefusedAtActivateAndNothingChanges) {
+  make_standard_layout();
+  const std::string source = root_ + "jar\\b.jar";
+  Pelmora p(root_);
+  start(p, 3);
+  ASSERT_TRUE(p.click_gadget(kBackup));
+  choose_and_confirm(p, 1);
+  const std::string unchanged = "\n\nDie bisherige minecraft.jar ist unver\xE4ndert.";
+  const std::string head = "minecraft.jar konnte nicht installiert werden.\n";
+  struct Spoil {
+    const char* what;
+    std::string content;   // "" with missing: the file is deleted
+    bool missing;
+    std::string reason;
+  };
+  const Spoil spoils[] = {
+      {"a web page", "<html>Not found</html>", false, kNotZip},
+      {"cut short", kJarB.substr(0, kJarB.size() - 30), false, kDamaged},
+      {"deleted", "", true, "Die Datei oder der Ordner wurde nicht gefunden:"},
+  };
+  for (const Spoil& spoil : spoils) {
+    SCOPED_TRACE(spoil.what);
+    if (spoil.missing) {
+      ASSERT_TRUE(DeleteFileA(source.c_str()));
+    } else {
+      ASSERT_TRUE(write_file(source, spoil.content));
+    }
+    ASSERT_TRUE(p.click_gadget(kActivate));
+    expect_box(p, "Fehler!", head + spoil.reason + "\n" + source + unchanged);
+    EXPECT_TRUE(p.no_box_for(300)) << "no backup and no success message";
+    EXPECT_FALSE(exists(backups()));
+    EXPECT_EQ(read_file(client()), kOldClient);
+    EXPECT_EQ(e2e::list_folder(game() + "bin\\", "*"), std::vector<std::string>{"minecraft.jar"});
+    for (int on : {kActivate, kBackup, kBackupText, kMoreJars}) EXPECT_TRUE(p.enabled(on)) << on;
+    EXPECT_EQ(p.check_state(kBackup), BST_CHECKED);
+  }
+  {
+    ASSERT_TRUE(write_file(source, kJarB));
+    e2e::FileHolder holder(source);
+    ASSERT_TRUE(holder.ok());
+    ASSERT_TRUE(p.click_gadget(kActivate));
+    expect_box(p, "Fehler!", head + kHeld + "\n" + source + unchanged);
+  }
+  ASSERT_TRUE(p.click_gadget(kActivate));
+  expect_box(p, "Info", kBackupDone);
+  expect_box(p, "Info", kInstalled);
+  EXPECT_EQ(read_file(client()), kJarB);
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, HeldPreferencesAreReportedAndKeptNotAFirstRun) {
+  make_standard_layout();
+  const std::string prefs = read_file(root_ + "pref.ini");
+  {
+    e2e::FileHolder other_program(root_ + "pref.ini");
+    ASSERT_TRUE(other_program.ok());
+    Pelmora p(root_);
+    ASSERT_TRUE(p.started());
+    expect_box(p, "Fehler!",
+               "Die Einstellungsdatei \"pref.ini\" konnte nicht ge\xF6" "ffnet werden.\n"
+               "Die Datei wird von einem anderen Programm benutzt (l\xE4uft Minecraft noch?):\n" +
+                   root_ + "pref.ini\n\nDie Datei bleibt unver\xE4ndert. Bitte schlie\xDF" "en sie "
+                   "das Programm, das sie benutzt, und starten sie Pelmora erneut.");
+    EXPECT_EQ(p.wait_exit(), 1);
+    EXPECT_FALSE(p.wait_chooser(nullptr, 100)) << "a held pref.ini is not a first run";
+  }
+  EXPECT_EQ(read_file(root_ + "pref.ini"), prefs);
+}
+
+// --- Restoring a backup ---
+
+constexpr unsigned kMenuRestore = 0x1100;
+constexpr int kBackupList = 20, kRestore = 21, kCancel = 22;
+constexpr char kRestored[] = " wurde wiederhergestellt!";
+
+TEST_F(PelmoraEndToEnd, RestoreWithoutBackupsSaysSo) {
+  make_standard_layout();
+  Pelmora p(root_);
+  start(p, 3);
+  // No backup folder at all, then one with files that are not backups.
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(p.system_command(kMenuRestore));
+    expect_box(p, "Info", "Im Backup-Ordner liegt noch kein Backup.");
+    EXPECT_FALSE(p.restore_window(300));
+    EXPECT_TRUE(IsWindowEnabled(p.main_window()));
+    ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr) || round == 1);
+    for (const char* name : {"minecraft.jar", "notes.txt", "24_12_2012_18_05_09_1.jar",
+                             "24_12_2012_18_05_09_02.jar", "32_12_2012_18_05_09.jar",
+                             "24_12_12_18_05_09.jar"}) {
+      ASSERT_TRUE(write_file(backups() + name, kJarA));
+    }
+    CreateDirectoryA((backups() + "01_01_2013_00_00_00.jar").c_str(), nullptr);
+  }
+  EXPECT_EQ(read_file(client()), kOldClient);
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, RestoreListsBackupsNewestFirstAndPutsOneBack) {
+  make_standard_layout();
+  ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr));
+  const std::pair<const char*, std::string> files[] = {
+      {"24_12_2012_18_05_09.jar", kJarA}, {"24_12_2012_18_05_09_2.jar", kJarB},
+      {"01_01_2013_00_00_00.jar", kOldClient}, {"23_12_2012_23_59_59.jar", kJarC}};
+  for (const auto& f : files) ASSERT_TRUE(write_file(backups() + f.first, f.second));
+  Pelmora p(root_);
+  start(p, 3);
+  ASSERT_TRUE(p.system_command(kMenuRestore));
+  const HWND restore = p.restore_window();
+  ASSERT_TRUE(restore);
+  char title[64] = {};
+  GetWindowTextA(restore, title, sizeof title);
+  EXPECT_STREQ(title, "Backup wiederherstellen");
+  EXPECT_EQ(GetWindow(restore, GW_OWNER), p.main_window());
+  RECT outer, inner, main_outer;
+  GetWindowRect(restore, &outer);
+  GetClientRect(restore, &inner);
+  GetWindowRect(p.main_window(), &main_outer);
+  EXPECT_EQ(outer.left, main_outer.left);
+  EXPECT_EQ(outer.top, main_outer.top);
+  EXPECT_EQ(inner.right, 257);
+  EXPECT_EQ(inner.bottom, 266);
+  EXPECT_FALSE(IsWindowEnabled(p.main_window())) << "window 0 is disabled while window 1 is open";
+  EXPECT_EQ(p.text(kRestore), "Wiederherstellen");
+  EXPECT_EQ(p.text(kCancel), "Abbrechen");
+  EXPECT_FALSE(p.enabled(kRestore)) << "disabled until a backup is chosen";
+  const std::vector<std::string> shown = {"01.01.2013 00:00:00", "24.12.2012 18:05:09 (2)",
+                                          "24.12.2012 18:05:09", "23.12.2012 23:59:59"};
+  ASSERT_EQ(p.list_count(kBackupList), 4);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(p.list_item(i, kBackupList), shown[i]) << i;
+  e2e::save_screenshot(restore, "restore-window");
+
+  // The current jar is the backup of 01.01.2013: no second copy of it is made.
+  ASSERT_TRUE(p.click_list_item(2, kBackupList));
+  ASSERT_TRUE(e2e::wait_for([&] { return p.enabled(kRestore); }, 3000));
+  ASSERT_EQ(p.list_selection(kBackupList), 2);
+  ASSERT_TRUE(p.click_gadget(kRestore));
+  expect_box(p, "Info", std::string("Das Backup vom 24.12.2012 18:05:09") + kRestored);
+  EXPECT_TRUE(p.restore_window_gone());
+  EXPECT_TRUE(IsWindowEnabled(p.main_window()));
+  EXPECT_EQ(read_file(client()), kJarA);
+  EXPECT_EQ(e2e::list_folder(backups(), "*").size(), 4u) << "no new backup, nothing left beside";
+  for (const auto& f : files) EXPECT_EQ(read_file(backups() + f.first), f.second) << f.first;
+  EXPECT_EQ(e2e::list_folder(game() + "bin\\", "*"), (std::vector<std::string>{"backup", "minecraft.jar"}));
+  // The main window is as it was.
+  for (int on : {kList, kConfirm, kBackup, kBackupText, kAbout, kMoreJars}) EXPECT_TRUE(p.enabled(on)) << on;
+  EXPECT_FALSE(p.enabled(kActivate));
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, RestoreAfterAnInstallBacksUpTheInstalledJarFirst) {
+  make_standard_layout();
+  Pelmora p(root_);
+  start(p, 3);
+  ASSERT_TRUE(p.click_gadget(kBackup));
+  choose_and_confirm(p, 2);
+  ASSERT_TRUE(p.click_gadget(kActivate));
+  expect_box(p, "Info", kBackupDone);
+  expect_box(p, "Info", kInstalled);
+  const std::vector<std::string> first = e2e::list_folder(backups(), "*");
+  ASSERT_EQ(first.size(), 1u);
+  const std::string stamp = first[0].substr(0, 19);
+  const std::string shown = stamp.substr(0, 2) + "." + stamp.substr(3, 2) + "." + stamp.substr(6, 4) +
+                            " " + stamp.substr(11, 2) + ":" + stamp.substr(14, 2) + ":" + stamp.substr(17, 2);
+
+  ASSERT_TRUE(p.system_command(kMenuRestore));
+  ASSERT_TRUE(p.restore_window());
+  ASSERT_EQ(p.list_count(kBackupList), 1);
+  EXPECT_EQ(p.list_item(0, kBackupList), shown);
+  // A double click restores at once.
+  const SYSTEMTIME before = e2e::local_now();
+  ASSERT_TRUE(p.click_list_item(0, kBackupList, /*twice=*/true));
+  Box box;
+  ASSERT_TRUE(p.wait_box(&box));
+  const SYSTEMTIME after = e2e::local_now();
+  const std::vector<std::string> now = e2e::list_folder(backups(), "*");
+  ASSERT_EQ(now.size(), 2u);
+  const std::string made = now[0] == first[0] ? now[1] : now[0];
+  const std::vector<std::string> stamps = e2e::stamps_between(before, after);
+  EXPECT_TRUE(std::find(stamps.begin(), stamps.end(), made.substr(0, 19)) != stamps.end() ||
+              made.substr(0, 19) == stamp)
+      << made << " is not named after the time of the restore";
+  EXPECT_EQ(box.title, "Info");
+  EXPECT_EQ(box.text, "Das Backup vom " + shown + kRestored +
+                          "\n\nDie bisherige minecraft.jar liegt jetzt als Backup hier:\n" + backups() + made);
+  ASSERT_TRUE(p.answer(box));
+  EXPECT_TRUE(p.restore_window_gone());
+  EXPECT_EQ(read_file(client()), kOldClient);
+  EXPECT_EQ(read_file(backups() + made), kJarC) << "the installed jar is kept as a backup";
+  EXPECT_EQ(read_file(backups() + first[0]), kOldClient);
+  // The main window stays installed.
+  for (int off : {kList, kConfirm, kActivate, kBackup, kBackupText, kMoreJars}) EXPECT_FALSE(p.enabled(off)) << off;
+  EXPECT_TRUE(p.enabled(kAbout));
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, BackupThatIsNoJarIsNotRestored) {
+  make_standard_layout();
+  ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr));
+  ASSERT_TRUE(write_file(backups() + "02_02_2013_10_00_00.jar", "<html>saved page</html>"));
+  ASSERT_TRUE(write_file(backups() + "01_02_2013_10_00_00.jar", kJarA));
+  Pelmora p(root_);
+  start(p, 3);
+  ASSERT_TRUE(p.system_command(kMenuRestore));
+  ASSERT_TRUE(p.restore_window());
+  // Chosen by messages, as the list would report a click (posted, so that the wait wakes).
+  SendMessageA(p.gadget(kBackupList), LB_SETCURSEL, 0, 0);
+  PostMessageA(p.restore_window(), WM_COMMAND, MAKEWPARAM(kBackupList, LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(p.gadget(kBackupList)));
+  ASSERT_TRUE(e2e::wait_for([&] { return p.enabled(kRestore); }, 3000));
+  ASSERT_TRUE(p.click_gadget(kRestore));
+  expect_box(p, "Fehler!",
+             "Das Backup konnte nicht wiederhergestellt werden.\nDie Datei ist kein Zip-Archiv.\n" +
+                 backups() + "02_02_2013_10_00_00.jar\n\nDie bisherige minecraft.jar ist unver\xE4ndert.");
+  EXPECT_TRUE(p.restore_window(100)) << "window 1 stays open after a failure";
+  EXPECT_EQ(e2e::list_folder(backups(), "*").size(), 2u) << "nothing was backed up";
+  EXPECT_EQ(read_file(client()), kOldClient);
+  ASSERT_TRUE(p.click_gadget(kCancel));
+  EXPECT_TRUE(p.restore_window_gone());
+  EXPECT_TRUE(IsWindowEnabled(p.main_window()));
+  EXPECT_EQ(read_file(client()), kOldClient);
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, RestoreByKeyboardFromTheSystemMenu) {
+  make_standard_layout();
+  ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr));
+  ASSERT_TRUE(write_file(backups() + "01_02_2013_10_00_00.jar", kJarA));
+  ASSERT_TRUE(write_file(backups() + "01_01_2013_10_00_00.jar", kOldClient));
+  Pelmora p(root_);
+  start(p, 3);
+  SetForegroundWindow(p.main_window());
+  // Alt+Space opens the system menu, "w" chooses "Backup wiederherstellen...".
+  ASSERT_TRUE(p.press_key(VK_SPACE, true));
+  ASSERT_TRUE(p.press_key('W'));
+  ASSERT_TRUE(p.restore_window()) << "the system menu did not open window 1";
+  ASSERT_TRUE(p.press_key(VK_ESCAPE));
+  ASSERT_TRUE(p.restore_window_gone()) << "Escape closes window 1";
+  EXPECT_EQ(read_file(client()), kOldClient);
+
+  ASSERT_TRUE(p.press_key(VK_SPACE, true));
+  ASSERT_TRUE(p.press_key('W'));
+  ASSERT_TRUE(p.restore_window());
+  for (int tab = 0; tab < 4 && p.focus() != p.gadget(kBackupList); ++tab) p.press_key(VK_TAB);
+  ASSERT_EQ(p.focus(), p.gadget(kBackupList)) << "Tab reaches the list";
+  ASSERT_TRUE(p.press_key(VK_HOME));
+  ASSERT_TRUE(e2e::wait_for([&] { return p.enabled(kRestore); }, 3000));
+  ASSERT_TRUE(p.press_key(VK_TAB));
+  ASSERT_EQ(p.focus(), p.gadget(kRestore));
+  ASSERT_TRUE(p.press_key(VK_SPACE));
+  expect_box(p, "Info", std::string("Das Backup vom 01.02.2013 10:00:00") + kRestored);
+  EXPECT_TRUE(p.restore_window_gone());
+  EXPECT_EQ(read_file(client()), kJarA);
+  close_and_expect_exit(p);
+}
+
 // --- Jar names ---
 
 TEST_F(PelmoraEndToEnd, JarNameWithAnUmlautIsListedAndInstalled) {
   if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 1252";
   make_standard_layout();
   const std::string name = "\xDC" "bermod.jar";   // "Übermod.jar" in Windows-1252
-  ASSERT_TRUE(write_file(root_ + "jar\\" + name, "umlaut jar"));
+  ASSERT_TRUE(write_file(root_ + "jar\\" + name, jar("umlaut jar")));
   Pelmora p(root_);
   start(p, 4);
   const int count = p.list_count();
@@ -591,7 +893,7 @@ TEST_F(PelmoraEndToEnd, JarNameWithAnUmlautIsListedAndInstalled) {
   choose_and_confirm(p, index);
   ASSERT_TRUE(p.click_gadget(kActivate));
   expect_box(p, "Info", kInstalled);
-  EXPECT_EQ(read_file(client()), "umlaut jar");
+  EXPECT_EQ(read_file(client()), jar("umlaut jar"));
   close_and_expect_exit(p);
 }
 

@@ -12,6 +12,7 @@
 #include "e2e_driver.h"
 #include "runtime/runtime.h"
 #include "support/scratch_folder_win.h"
+#include "support/zip_writer.h"
 
 namespace {
 
@@ -21,8 +22,8 @@ using e2e::read_file;
 using e2e::write_file;
 
 constexpr char kStamp[] = "24_12_2012_18_05_09";
-constexpr char kOld[] = "old client jar";
-constexpr char kNew[] = "the new jar, a little longer";
+const std::string kOld = test_support::zip_archive({{"old.class", "old client jar"}});
+const std::string kNew = test_support::zip_archive({{"new.class", "the new jar, a little longer"}});
 
 class InstallTest : public ::testing::Test {
  protected:
@@ -93,7 +94,50 @@ TEST_F(InstallTest, BackupOfTheSameSecondTakesTheNextFreeName) {
   EXPECT_EQ(read_file(outcome.path), kOld);
   EXPECT_EQ(read_file(backups() + kStamp + ".jar"), "older backup");
   EXPECT_EQ(read_file(backups() + kStamp + "_2.jar"), "older backup 2");
-  EXPECT_FALSE(exists(backups() + "minecraft.jar")) << "no intermediate copy is left";
+  EXPECT_EQ(list_folder(backups(), "*").size(), 3u) << "no intermediate copy is left";
+}
+
+TEST_F(InstallTest, CopiesNeverReplaceOrDeleteAFileTheyDidNotMake) {
+  // Files of the user's own under every name an intermediate copy would take first.
+  ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr));
+  const std::vector<std::string> own = {backups() + "minecraft.jar",
+                                        backups() + kStamp + ".jar.pelmora-neu",
+                                        client_jar_staging_path(game_)};
+  for (const std::string& path : own) ASSERT_TRUE(write_file(path, "mine"));
+  const FileOutcome backup = backup_client_jar(game_, kStamp, quick());
+  ASSERT_TRUE(backup.ok()) << failure_reason_text(backup);
+  EXPECT_EQ(read_file(backup.path), kOld);
+  ASSERT_TRUE(install_client_jar(source_, game_).ok());
+  EXPECT_EQ(read_file(client()), kNew);
+  // A spoiled source fails the check of the staged copy; only that copy goes again.
+  ASSERT_TRUE(write_file(source_, "<html>"));
+  EXPECT_EQ(install_client_jar(source_, game_).problem, FileProblem::not_a_jar);
+  EXPECT_EQ(read_file(client()), kNew);
+  for (const std::string& path : own) EXPECT_EQ(read_file(path), "mine") << path;
+  EXPECT_EQ(list_folder(backups(), "*").size(), 3u);
+  EXPECT_EQ(bin_files().size(), 3u) << "backup, minecraft.jar and the user's file only";
+}
+
+TEST_F(InstallTest, RestoreBacksUpTheClientJarOnlyWhenNoBackupHoldsIt) {
+  ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr));
+  const std::string older = backups() + "01_01_2013_10_00_00.jar";
+  const std::string same_size = backups() + "01_01_2013_10_00_01.jar";
+  std::string twin = kOld;
+  twin[twin.size() / 2] ^= 1;   // as long as the client jar, other bytes
+  ASSERT_TRUE(write_file(older, kNew));
+  ASSERT_TRUE(write_file(same_size, twin));
+  RestoreResult result = restore_backup(older, game_, {older, same_size}, kStamp, quick());
+  ASSERT_TRUE(result.outcome.ok()) << failure_reason_text(result.outcome);
+  EXPECT_EQ(result.new_backup, backups() + kStamp + ".jar");
+  EXPECT_EQ(read_file(result.new_backup), kOld);
+  EXPECT_EQ(read_file(client()), kNew);
+  EXPECT_EQ(read_file(older), kNew) << "the backup stays as it was";
+  // Now the installed jar is the backup itself: nothing new is made.
+  result = restore_backup(result.new_backup, game_, {older, same_size, result.new_backup}, "x", quick());
+  ASSERT_TRUE(result.outcome.ok());
+  EXPECT_EQ(result.new_backup, "");
+  EXPECT_EQ(read_file(client()), kOld);
+  EXPECT_EQ(list_folder(backups(), "*").size(), 3u);
 }
 
 TEST_F(InstallTest, BackupWithEveryNameTakenFailsAndKeepsEverything) {

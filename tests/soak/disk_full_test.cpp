@@ -12,6 +12,7 @@
 #include "app/e2e_driver.h"
 #include "clicks.h"
 #include "support/scratch_folder_win.h"
+#include "support/zip_writer.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ TEST(DiskFull, BackupAndInstallFailAndKeepTheClientJar) {
   const Unmount unmount{unix};
 
   const std::string old_client(150 * 1024, 'o');
-  const std::string chosen(200 * 1024, 'n');
+  const std::string chosen = test_support::zip_archive({{"big", std::string(200 * 1024, 'n')}});
   const std::string client = game + "bin\\minecraft.jar";
   ASSERT_TRUE(CreateDirectoryA((game + "bin").c_str(), nullptr));
   ASSERT_TRUE(e2e::write_file(client, old_client));
@@ -60,9 +61,14 @@ TEST(DiskFull, BackupAndInstallFailAndKeepTheClientJar) {
   ASSERT_TRUE(soak::click_until(p, kBackup, [&] { return p.check_state(kBackup) == BST_CHECKED; }));
   ASSERT_TRUE(soak::select_item(p, 0));
   ASSERT_TRUE(soak::click_until(p, kConfirm, [&] { return p.enabled(kActivate); }));
-  EXPECT_EQ(error_after_activate(p), "Das Backup konnte nicht erstellt werden.\nDer Datentr\xE4ger ist voll:\n" + game +
-                               "bin\\backup\\minecraft.jar\n\nEs wurde nichts ver\xE4ndert. Sie k\xF6nnen es erneut "
-                               "versuchen.");
+  // The message names the backup that could not be written.
+  const std::string backup_error = error_after_activate(p);
+  const std::string head = "Das Backup konnte nicht erstellt werden.\nDer Datentr\xE4ger ist voll:\n" + game + "bin\\backup\\";
+  const std::string tail = ".jar\n\nEs wurde nichts ver\xE4ndert. Sie k\xF6nnen es erneut versuchen.";
+  EXPECT_EQ(backup_error.substr(0, head.size()), head) << backup_error;
+  EXPECT_TRUE(backup_error.size() > head.size() + tail.size() &&
+              backup_error.compare(backup_error.size() - tail.size(), tail.size(), tail) == 0)
+      << backup_error;
   EXPECT_TRUE(p.no_box_for(300));
   EXPECT_EQ(e2e::read_file(client), old_client);
   EXPECT_EQ(e2e::list_folder(game + "bin\\", "*"), std::vector<std::string>{"minecraft.jar"})

@@ -17,6 +17,7 @@
 #include "clicks.h"
 #include "process_sampler_win.h"
 #include "support/scratch_folder_win.h"
+#include "support/zip_writer.h"
 
 namespace {
 
@@ -39,7 +40,8 @@ int soak_runs() {
 
 std::string jar_content(int index) {
   // Distinct contents of a few KiB, so that a wrong or partial copy shows.
-  return "PK soak jar " + std::to_string(index) + std::string(4096 + 997 * index, static_cast<char>('a' + index));
+  return test_support::zip_archive(
+      {{"soak-" + std::to_string(index), std::string(4096 + 997 * index, static_cast<char>('a' + index))}});
 }
 
 struct RunSamples {

@@ -95,6 +95,11 @@ void window_close(intptr_t number);
 HWND window_handle(intptr_t number);
 // Window number of a toolkit window from its GX_WindowID property (number + 1); -1 when absent.
 intptr_t window_number_of(HWND window);
+// Adds an item below the standard items of the window's system menu; the first item added gets a
+// separator above it. Choosing the item, or a WM_SYSCOMMAND with its id from any program, gives
+// event_menu with the id as object. The id must lie below 0xF000 (the system's commands) with its
+// low four bits clear (the system uses them in WM_SYSCOMMAND). Non-zero on success.
+int32_t window_system_menu_add(intptr_t number, uint32_t id, const char* text);
 
 // --- Waiting for events (calling thread). ---
 int32_t event_wait();                          // no time limit

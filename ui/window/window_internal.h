@@ -57,6 +57,7 @@ constexpr const char kPropGadgetId[] = "GX_ID";
 constexpr WORD kCommandFocusNext = 64001;
 constexpr WORD kCommandFocusPrevious = 64002;
 constexpr int kToolbarId = -10000;
+constexpr UINT kSystemCommandFirst = 0xF000;   // SC_SIZE and the other commands of the system
 
 ObjectTable* windows_table();
 CurrentEvent* current_event();                 // nullptr before windows_init

@@ -131,6 +131,19 @@ LRESULT on_command(const Translation& t) {
   return 0;
 }
 
+// An item the application added to the system menu becomes a menu event, however it was
+// chosen: with the mouse, the keyboard or a WM_SYSCOMMAND posted by another program. The
+// system's own commands keep their default processing.
+LRESULT on_system_command(const Translation& t) {
+  const UINT id = static_cast<UINT>(t.wparam) & 0xFFF0;
+  if (!t.record || id == 0 || id >= kSystemCommandFirst) return kNotHandled;
+  HMENU menu = GetSystemMenu(t.hwnd, FALSE);
+  if (!menu || GetMenuState(menu, id, MF_BYCOMMAND) == static_cast<UINT>(-1)) return kNotHandled;
+  t.current->pending = event_menu;
+  t.current->object = id;
+  return 0;
+}
+
 LRESULT on_tray_icon(const Translation& t) {
   int32_t type = -1;
   switch (t.lparam) {
@@ -181,6 +194,8 @@ LRESULT handle(const Translation& t) {
       return 1;
     case WM_COMMAND:
       return on_command(t);
+    case WM_SYSCOMMAND:
+      return on_system_command(t);
     case WM_TIMER:
       if (!t.record) return kNotHandled;
       c->pending = event_timer;

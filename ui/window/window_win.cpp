@@ -235,6 +235,20 @@ HWND window_handle(intptr_t number) {
   return record ? record->handle : nullptr;
 }
 
+int32_t window_system_menu_add(intptr_t number, uint32_t id, const char* text) {
+  if (id == 0 || id >= kSystemCommandFirst || (id & 0xF) != 0) return 0;
+  HWND handle = window_handle(number);
+  HMENU menu = handle ? GetSystemMenu(handle, FALSE) : nullptr;
+  if (!menu) return 0;
+  // The system's own items all carry ids of 0xF000 or more; the first item of ours comes after a
+  // separator, the later ones directly below it.
+  const int count = GetMenuItemCount(menu);
+  const UINT last = count > 0 ? GetMenuItemID(menu, count - 1) : 0;
+  const bool ours_last = last != 0 && last != static_cast<UINT>(-1) && last < kSystemCommandFirst;
+  if (!ours_last && count > 0 && !AppendMenuA(menu, MF_SEPARATOR, 0, nullptr)) return 0;
+  return AppendMenuA(menu, MF_STRING, id, text ? text : "") ? 1 : 0;
+}
+
 intptr_t window_number_of(HWND window) {
   if (!window) return -1;
   HANDLE value = GetPropA(window, kPropWindowId);

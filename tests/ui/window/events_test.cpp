@@ -230,6 +230,37 @@ TEST_F(EventWaitTest, CommandsFromControlsToolbarsMenusAndAccelerators) {
   EXPECT_EQ(event_wait_timed(0), 0);
 }
 
+TEST_F(EventWaitTest, SystemMenuItemsGiveMenuEventsAndLeaveTheSystemCommandsAlone) {
+  HWND w = as_handle(window_open(0, 100, 100, 200, 150, "System menu", 0xC80000));
+  ASSERT_NE(w, nullptr);
+  HMENU menu = GetSystemMenu(w, FALSE);
+  const int standard = GetMenuItemCount(menu);
+  ASSERT_TRUE(window_system_menu_add(0, 0x1100, "&First"));
+  ASSERT_TRUE(window_system_menu_add(0, 0x1110, "&Second"));
+  // Refused: the system's range, low bits set, a window that is not open.
+  EXPECT_FALSE(window_system_menu_add(0, 0xF100, "x"));
+  EXPECT_FALSE(window_system_menu_add(0, 0x1101, "x"));
+  EXPECT_FALSE(window_system_menu_add(5, 0x1120, "x"));
+  // One separator, then the two items in order.
+  ASSERT_EQ(GetMenuItemCount(menu), standard + 3);
+  EXPECT_TRUE(GetMenuState(menu, standard, MF_BYPOSITION) & MF_SEPARATOR);
+  EXPECT_EQ(GetMenuItemID(menu, standard + 1), 0x1100u);
+  EXPECT_EQ(GetMenuItemID(menu, standard + 2), 0x1110u);
+  collect_events();
+  auto post = [&](WPARAM command) {
+    PostMessageA(w, WM_SYSCOMMAND, command, 0);
+    int32_t e = event_wait_timed(1000);
+    return WaitedEvent{e, event_gadget(), event_window(), event_type()};
+  };
+  EXPECT_EQ(post(0x1110), (WaitedEvent{event_menu, 0x1110, 0, -1}));
+  EXPECT_EQ(post(0x1100), (WaitedEvent{event_menu, 0x1100, 0, -1}));
+  // An id that is not in the menu stays a raw message; a system command keeps working (its
+  // close event is queued while the message is handled).
+  EXPECT_EQ(post(0x1200).event, static_cast<int32_t>(WM_SYSCOMMAND));
+  EXPECT_EQ(post(SC_CLOSE).event, static_cast<int32_t>(WM_SYSCOMMAND));
+  EXPECT_EQ(event_wait_timed(0), event_close_window);
+}
+
 TEST_F(EventWaitTest, TabKeyIsTranslatedByTheWindowsAcceleratorsAndGivesNoEvent) {
   HWND w = as_handle(window_open(0, 100, 100, 200, 150, "Keys", 0xC80000));
   ASSERT_NE(w, nullptr);
