@@ -4,6 +4,7 @@
 // application opens a window and changes the preference file named in PROBE_PREFS; the end
 // sequence must write the file and then close the window.
 #include <windows.h>
+#include <objbase.h>
 
 #include <cstdio>
 #include <cstdlib>
