@@ -160,28 +160,35 @@ void* claim_automatic(ObjectTable* t) {
 }
 
 void* claim_slot(ObjectTable* t, intptr_t number) {
+  if (number < t->slot_count && t->slots[number]) {
+    // The number was used before: let the kind tear down a live object (it zero-fills the
+    // record through object_release), then hand out the same memory again.
+    void* record = t->slots[number];
+    if (t->release) t->release(number);
+    std::memset(record, 0, static_cast<size_t>(t->record_size));
+    return record;
+  }
+  // The record first: when it cannot be had, the slot array is left as it was.
+  void* block = heap_alloc(kHeaderSize + static_cast<size_t>(t->record_size));
+  if (!block) return nullptr;
   if (number >= t->slot_count) {
     // Linear growth: the requested number plus one step.
     size_t count = static_cast<size_t>(number) + static_cast<size_t>(t->growth_step);
-    if (count > static_cast<size_t>(INT32_MAX) || count > static_cast<size_t>(-1) / sizeof(void*)) return nullptr;
-    auto* grown = static_cast<void**>(heap_realloc(t->slots, count * sizeof(void*)));
-    if (!grown) return nullptr;
+    void** grown = nullptr;
+    if (count <= static_cast<size_t>(INT32_MAX) && count <= static_cast<size_t>(-1) / sizeof(void*)) {
+      grown = static_cast<void**>(heap_realloc(t->slots, count * sizeof(void*)));
+    }
+    if (!grown) {
+      heap_free(block);
+      return nullptr;
+    }
     t->slots = grown;
     t->slot_count = static_cast<int32_t>(count);
   }
-  void*& slot = t->slots[number];
-  if (slot) {
-    // The number was used before: let the kind tear down a live object (it zero-fills the
-    // record through object_release), then hand out the same memory again.
-    if (t->release) t->release(number);
-    std::memset(slot, 0, static_cast<size_t>(t->record_size));
-    return slot;
-  }
-  void* block = heap_alloc(kHeaderSize + static_cast<size_t>(t->record_size));
-  if (!block) return nullptr;
-  slot = record_of(block);
-  header_of(slot)->number = number;
-  return slot;
+  void* record = record_of(block);
+  header_of(record)->number = number;
+  t->slots[number] = record;
+  return record;
 }
 
 // Looks a number up without the existence test. Caller holds the lock.

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kThreadsPerWatcher = MAXIMUM_WAIT_OBJECTS - 1;  // 63 handles with the semaphore
+constexpr int kThreadsPerWatcher = MAXIMUM_WAIT_OBJECTS - 2;  // 63 handles with the semaphore
 
 struct Cleanup {
   void (*function)(void*);

@@ -131,7 +131,20 @@ bool click_at(int x, int y) {
 // a stray window on top would otherwise take the click.
 bool click_centre(HWND window) {
   RECT r;
-  if (!window || !GetWindowRect(window, &r)) return false;
+  if (!window) return false;
+  // Wait for the state the click needs: the control enabled and shown, its window in front.
+  const HWND top = GetAncestor(window, GA_ROOT);
+  if (!wait_until(
+          [&] {
+            if (!IsWindowEnabled(window) || !IsWindowVisible(window)) return false;
+            if (GetForegroundWindow() == top) return true;
+            SetForegroundWindow(top);
+            return false;
+          },
+          3000)) {
+    return false;
+  }
+  if (!GetWindowRect(window, &r)) return false;
   const POINT p = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   DWORD target = 0, shown = 0;
   GetWindowThreadProcessId(window, &target);
@@ -535,6 +548,8 @@ bool Pelmora::chooser_click(HWND chooser, int button_id) {
 }
 
 bool Pelmora::click_gadget(int number) {
+  // A message box of the program would take the click (and the window behind it is disabled).
+  if (find_window(process_.dwProcessId, is_message_box)) return false;
   const bool clicked = click_centre(gadget(number));
   Sleep(150);
   return clicked;
@@ -543,6 +558,11 @@ bool Pelmora::click_gadget(int number) {
 bool Pelmora::click_list_item(int index, int number, bool twice) {
   const HWND list = gadget(number);
   if (!list) return false;
+  if (find_window(process_.dwProcessId, is_message_box)) return false;
+  if (!wait_until([&] { return IsWindowEnabled(list) && GetForegroundWindow() == main_; }, 3000)) {
+    SetForegroundWindow(main_);
+    if (!wait_until([&] { return GetForegroundWindow() == main_; }, 2000)) return false;
+  }
   SendMessageA(list, LB_SETTOPINDEX, index, 0);
   RECT item{};
   if (SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)) == LB_ERR) return false;

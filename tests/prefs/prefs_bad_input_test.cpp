@@ -107,4 +107,17 @@ TEST(PrefsBadInput, ManyGroupsAndKeysThroughTheIndex) {
   EXPECT_EQ(file_read_string(lf.f, "new399", "none"), "none");
 }
 
+// Contents for which no memory can be had leave the file without entries and read-only, so that
+// a close never writes the empty list over the file. (The size is never read: the allocation
+// fails first.)
+TEST(PrefsBadInput, ContentsWithoutMemoryLeaveTheFileReadOnly) {
+  const char head[] = "k=v";
+  PreferenceFile f{};
+  f.handle = 1;
+  EXPECT_FALSE(file_load_text(f, head, size_t{3} << 30));
+  EXPECT_EQ(f.read_only, 1u);
+  EXPECT_EQ(f.entries, nullptr);
+  file_release(f);
+}
+
 }  // namespace

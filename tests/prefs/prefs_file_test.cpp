@@ -32,7 +32,7 @@ class PrefsFile : public ::testing::Test {
 // Another Wine process holding a file open with the given access and sharing.
 class Holder {
  public:
-  Holder(const std::string& file, const char* access, const char* share) {
+  Holder(const std::string& file, const char* access, const char* share, const char* locked_from = nullptr) {
     static int counter = 0;
     std::string prefix = "pelmora_prefs_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
     ready_ = CreateEventA(nullptr, TRUE, FALSE, (prefix + "_ready").c_str());
@@ -42,6 +42,7 @@ class Holder {
     std::string program(exe, n);
     program = program.substr(0, program.find_last_of('\\') + 1) + "prefs_lock_holder.exe";
     std::string command = "\"" + program + "\" \"" + file + "\" " + access + " " + share + " " + prefix;
+    if (locked_from) command += std::string(" ") + locked_from;
     STARTUPINFOA si{};
     si.cb = sizeof si;
     if (CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) {
@@ -262,6 +263,57 @@ TEST_F(PrefsFile, FileHeldExclusivelyIsNeverReplaced) {
   holder.release();
   prefs_close();
   EXPECT_EQ(read_file(path()), text);
+}
+
+// Contents that could not be read whole are never written back: a close after a change would
+// otherwise put the part that was read (and the change) in place of the whole file.
+TEST_F(PrefsFile, ShortReadLeavesTheFileAsItWas) {
+  const std::string text = "first=1\r\nsecond=2\r\nthird=3\r\n";
+  ASSERT_TRUE(dir_.write("pref.ini", text));
+  {
+    Holder holder(path(), "r", "rw", "10");   // bytes from 10 on cannot be read
+    ASSERT_TRUE(holder.held());
+    ASSERT_NE(prefs_open(path().c_str()), 0u);
+    holder.release();
+  }
+  EXPECT_EQ(prefs_read_string("first", ""), "1");
+  EXPECT_EQ(prefs_read_string("third", "missing"), "missing");
+  prefs_write_string("first", "changed");
+  prefs_close();
+  EXPECT_EQ(read_file(path()), text);
+}
+
+// A file too large for memory (3 GiB, sparse) is opened without its contents and never
+// written back.
+TEST_F(PrefsFile, ContentsTooLargeForMemoryLeaveTheFileAsItWas) {
+  const std::string big = path("big.ini");
+  {
+    HANDLE h = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, "k=1\r\n", 5, &written, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = 3LL << 30;
+    const bool sized = SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+    CloseHandle(h);
+    if (!sized) GTEST_SKIP() << "no room for a sparse 3 GiB file";
+  }
+  ASSERT_NE(prefs_open(big.c_str()), 0u);
+  EXPECT_EQ(prefs_read_string("k", "none"), "none");
+  prefs_write_string("k", "2");
+  prefs_close();
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(GetFileAttributesExA(big.c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.nFileSizeHigh, 0u);
+  EXPECT_EQ(data.nFileSizeLow, 3u << 30);
+  HANDLE h = CreateFileA(big.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  char head[5] = {};
+  DWORD got = 0;
+  ReadFile(h, head, 5, &got, nullptr);
+  CloseHandle(h);
+  EXPECT_EQ(std::string(head, got), "k=1\r\n");
+  DeleteFileA(big.c_str());
 }
 
 TEST_F(PrefsFile, MissingFolder) {

@@ -78,6 +78,12 @@ class LookupTest : public ::testing::TestWithParam<bool> {
  protected:
   void prepare(LoadedFile& lf) {
     if (!GetParam()) lf.without_index();
+    // The lookups went the way the parameter names: through the tables when indexed, by
+    // walking the list otherwise.
+    const bool indexed = GetParam();
+    lf.before_release = [indexed](const PreferenceFile& f) {
+      EXPECT_EQ(f.group_index.slots != nullptr || f.top_keys.slots != nullptr, indexed);
+    };
   }
 };
 
@@ -163,7 +169,7 @@ TEST_P(LookupTest, Utf8FileConvertsAtTheBoundary) {
   EXPECT_EQ(file_select_group(lf.f, "gr\xC3\xBC\xC3\x9F" "e"), 0);  // callers pass 8-bit text
 }
 
-TEST_P(LookupTest, NoFileFindsNothing) {
+TEST(PrefsLookup, NoFileFindsNothing) {
   PreferenceFile f{};
   EXPECT_EQ(file_select_group(f, "g"), 0);
   EXPECT_EQ(f.pending_group, nullptr);

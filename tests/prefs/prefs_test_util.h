@@ -2,6 +2,7 @@
 // readable lines.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,11 @@ struct LoadedFile {
     f.handle = 1;
     file_load_text(f, text.data(), text.size());
   }
-  ~LoadedFile() { file_release(f); }
+  ~LoadedFile() {
+    if (before_release) before_release(f);
+    file_release(f);
+  }
+  std::function<void(const PreferenceFile&)> before_release;  // a last look at the file
   LoadedFile(const LoadedFile&) = delete;
   LoadedFile& operator=(const LoadedFile&) = delete;
 

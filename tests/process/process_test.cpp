@@ -309,17 +309,36 @@ TEST(PipeEnd, MakePrivate) {
   EXPECT_EQ(pipe_end_make_private(nullptr), 0);
 }
 
-TEST(Delay, SleepsAtLeastTheTimeAsked) {
+// Milliseconds that `work` took, or -1 when it had not returned within `limit_ms` (the thread
+// running it is then left behind; the process ends it).
+DWORD WINAPI run_work(void* work) {
+  reinterpret_cast<void (*)()>(work)();
+  return 0;
+}
+
+double timed_ms(void (*work)(), DWORD limit_ms) {
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
-  delay_ms(100);
+  HANDLE thread = CreateThread(nullptr, 0, run_work, reinterpret_cast<void*>(work), 0, nullptr);
+  if (!thread) return -2;
+  const bool returned = WaitForSingleObject(thread, limit_ms) == WAIT_OBJECT_0;
   QueryPerformanceCounter(&end);
-  const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
-  EXPECT_GE(ms, 95.0);
-  delay_ms(1);
-  delay_ms(0);
-  delay_ms(-5);  // returns at once instead of sleeping for ever
+  CloseHandle(thread);
+  if (!returned) return -1;
+  return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
+}
+
+TEST(Delay, SleepsAtLeastTheTimeAskedAndNeverForEver) {
+  EXPECT_GE(timed_ms([] { delay_ms(100); }, 10000), 95.0);
+  EXPECT_GE(timed_ms([] { delay_ms(1); }, 10000), 0.9);
+  // No time or a negative time returns at once instead of sleeping for ever.
+  const double zero = timed_ms([] { delay_ms(0); }, 3000);
+  EXPECT_GE(zero, 0.0);
+  EXPECT_LT(zero, 1000.0);
+  const double negative = timed_ms([] { delay_ms(-5); }, 3000);
+  EXPECT_GE(negative, 0.0);
+  EXPECT_LT(negative, 1000.0);
 }
 
 }  // namespace

@@ -1,11 +1,16 @@
-// The process entry: every start-up and end step in its order, and the exit code.
+// The process entry: every start-up and end step in its order, seen through the libraries'
+// effects; the preference file written by the end sequence; and the exit code.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "support/scratch_folder_win.h"
+
 namespace {
+
+using test_support::ScratchFolder;
 
 struct Outcome {
   std::string output;
@@ -19,8 +24,9 @@ std::string probe_path() {
   return p.substr(0, p.find_last_of("\\/") + 1) + "runtime_entry_probe.exe";
 }
 
-Outcome run_probe(const char* exit_code_env) {
+Outcome run_probe(const char* exit_code_env, const char* prefs_file) {
   SetEnvironmentVariableA("PROBE_EXIT_CODE", exit_code_env);
+  SetEnvironmentVariableA("PROBE_PREFS", prefs_file);
   SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
   HANDLE read_end = nullptr, write_end = nullptr;
   Outcome out;
@@ -37,6 +43,7 @@ Outcome run_probe(const char* exit_code_env) {
   BOOL ok = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
   CloseHandle(write_end);
   SetEnvironmentVariableA("PROBE_EXIT_CODE", nullptr);
+  SetEnvironmentVariableA("PROBE_PREFS", nullptr);
   if (!ok) {
     CloseHandle(read_end);
     return out;
@@ -57,20 +64,35 @@ Outcome run_probe(const char* exit_code_env) {
   return out;
 }
 
+// Each line: the library step about to run, then the letters of the libraries already in
+// effect (H heap, A arrays, E events, W windows, P preference files, C COM, F the changed
+// preference file on disk, O the application's window open).
 TEST(ProcessEntry, RunsEveryStepInOrderAndExitsWithZero) {
-  Outcome o = run_probe(nullptr);
+  ScratchFolder dir;
+  ASSERT_TRUE(dir.write("pref.ini", "k=1\r\n"));
+  Outcome o = run_probe(nullptr, (dir / "pref.ini").c_str());
   EXPECT_EQ(o.exit_code, 0u);
   EXPECT_EQ(o.output,
-            "globals\ninstance\nmain heap\nstrings_init\narrays_init\nimages_init\nvisual_style_probe\n"
-            "events_init\nheap ok=1\nwindows_init\ngadget_toolkit_init\nprefs_init\nprogram_init\nrequester_init\n"
-            "application\ninstance ok=1 arrays ok=1\n"
-            "prefs_shutdown\nwindows_end\nvisual_style_end\nimages_end\nstrings_end\nmain heap destroy\n");
+            "events_init HA\n"
+            "windows_init HAE\n"
+            "gadget_toolkit_init HAEW\n"
+            "prefs_init HAEW\n"
+            "program_init HAEWP\n"
+            "requester_init HAEWP\n"
+            "application HAEWPC\n"
+            "prefs_shutdown HAEWCO\n"
+            "windows_end HAEWCFO\n");
+  // The end sequence wrote the application's change.
+  EXPECT_EQ(ScratchFolder::read_file(dir / "pref.ini"), "k = changed\r\n");
 }
 
 TEST(ProcessEntry, EndSequenceRunsAndTheApplicationsCodeIsTheExitCode) {
-  Outcome o = run_probe("3");
+  ScratchFolder dir;
+  ASSERT_TRUE(dir.write("pref.ini", "k=1\r\n"));
+  Outcome o = run_probe("3", (dir / "pref.ini").c_str());
   EXPECT_EQ(o.exit_code, 3u);
-  EXPECT_NE(o.output.find("strings_end\nmain heap destroy\n"), std::string::npos);
+  EXPECT_NE(o.output.find("windows_end HAEWCFO\n"), std::string::npos) << o.output;
+  EXPECT_EQ(ScratchFolder::read_file(dir / "pref.ini"), "k = changed\r\n");
 }
 
 }  // namespace

@@ -86,7 +86,29 @@ TEST_F(ObjectTableTest, NumbersBelowMinusOneAreRefused) {
   EXPECT_EQ(object_claim(g_table, -2), nullptr);
   EXPECT_EQ(object_claim(g_table, INTPTR_MIN), nullptr);
   EXPECT_EQ(object_slot_count(g_table), 16);
-  object_release(g_table, -5);  // nothing happens
+  // Releasing such a number touches no record (slot 0 counted from the end would be -5 + 16).
+  make(11, 5);
+  make(-1, 6);
+  object_release(g_table, -5);
+  ASSERT_NE(object_find(g_table, 11), nullptr);
+  EXPECT_EQ(static_cast<Record*>(object_find(g_table, 11))->payload, 5);
+  EXPECT_EQ(walk().size(), 2u);
+}
+
+// A record that cannot be allocated leaves the table exactly as it was: no enlarged slot array,
+// no half-made object, and the table still works.
+TEST(ObjectTableOutOfMemory, FailedClaimLeavesTheTableAsItWas) {
+  ObjectTable* t = object_table_create(INT32_MAX, 16, nullptr);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(object_claim(t, 40), nullptr);
+  EXPECT_EQ(object_slot_count(t), 16);
+  EXPECT_EQ(object_claim(t, 3), nullptr);
+  EXPECT_EQ(object_claim(t, -1), nullptr);
+  EXPECT_EQ(object_slot_count(t), 16);
+  object_walk_begin(t);
+  intptr_t n = 0;
+  EXPECT_EQ(object_walk_next(t, &n), nullptr);
+  object_table_destroy(t);
 }
 
 TEST_F(ObjectTableTest, AutomaticNumbersAreOutsideTheSlotsAndRecognisedSafely) {
@@ -129,8 +151,11 @@ TEST_F(ObjectTableTest, ReleasingDuringAWalkVisitsEachObjectOnceAndUnlocks) {
   make(-1);
   make(-1);
   make(-1);
+  const std::vector<intptr_t> live = walk();
+  ASSERT_EQ(live.size(), 5u);
   object_release_all(g_table);
-  EXPECT_EQ(g_released.size(), 5u);
+  // Each object exactly once, in the walk's order.
+  EXPECT_EQ(g_released, live);
   EXPECT_TRUE(walk().empty());
   // The lock was given back: another thread can claim.
   bool claimed = false;

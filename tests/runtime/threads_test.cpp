@@ -9,6 +9,11 @@
 #include <vector>
 #include <thread>
 
+#ifdef _WIN32
+#include <windows.h>
+#include <tlhelp32.h>
+#endif
+
 #include "runtime/registry.h"
 #include "runtime/runtime.h"
 
@@ -112,6 +117,60 @@ TEST(ThreadState, ManyThreadsAreAllCleanedUp) {
   }
   EXPECT_EQ(g_cleanups - before, kThreads);
 }
+
+#ifdef _WIN32
+// Threads of this process, counted from outside the runtime.
+int process_thread_count() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
+// One watcher serves 62 threads; the 63rd starts a second one. Counted as the threads beyond
+// the registered ones, once each registration has been made.
+TEST(OnThreadExit, OneWatcherServesSixtyTwoThreads) {
+  // Watchers of earlier tests end once their threads have been cleaned up: wait until the count
+  // holds still.
+  int before = process_thread_count();
+  for (int i = 0; i < 40; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const int now = process_thread_count();
+    if (now == before) break;
+    before = now;
+  }
+  ASSERT_GT(before, 0);
+  std::atomic<int> registered{0};
+  std::atomic<bool> release{false};
+  std::vector<std::thread> threads;
+  auto start = [&](int n) {
+    for (int i = 0; i < n; ++i) {
+      threads.emplace_back([&] {
+        on_thread_exit([](void*) {}, nullptr);
+        ++registered;
+        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      });
+    }
+    for (int i = 0; i < 500 && registered < static_cast<int>(threads.size()); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return registered == static_cast<int>(threads.size());
+  };
+  auto watchers = [&] { return process_thread_count() - before - static_cast<int>(threads.size()); };
+  ASSERT_TRUE(start(62));
+  EXPECT_EQ(watchers(), 1);
+  ASSERT_TRUE(start(1));
+  EXPECT_EQ(watchers(), 2);
+  release = true;
+  for (auto& t : threads) t.join();
+}
+#endif
 
 TEST(OnThreadExit, RunsForAThreadRegisteredTwiceNewestFirst) {
   static std::string order;

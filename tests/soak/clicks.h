@@ -1,7 +1,9 @@
-// Clicks that are checked: under load a mouse click sent through Wine's X input path is now and
-// then lost before it reaches the program (the program never sees it). Each helper clicks,
-// waits for the effect the click must have, and clicks again when it does not come; the
-// repeats are counted so that the run reports them.
+// Input for tests that are not about the mouse: under load a mouse click sent through Wine's X
+// input path is now and then lost before it reaches the program, so buttons and the check box
+// get BM_CLICK and the list its selection with the notification its parent would get, each
+// once the window is enabled and no message box is open. Each helper still waits for the
+// effect and tries again when it does not come; the repeats are counted so that the run
+// reports them.
 #pragma once
 
 #include <windows.h>
@@ -29,6 +31,21 @@ bool wait_for(Done done, DWORD ms) {
   }
 }
 
+// Waits until the program's window takes input: visible, enabled and no message box open.
+inline bool ready_for_input(e2e::Pelmora& p, HWND control) {
+  const HWND window = p.main_window(0);
+  return wait_for([&] { return window && IsWindowEnabled(window) && IsWindowEnabled(control) && p.no_box_for(0); },
+                  3000);
+}
+
+// Presses a button or the check box through its own message (posted: the press may open a
+// message box, which must not block the test).
+inline bool press(e2e::Pelmora& p, int number) {
+  const HWND control = p.gadget(number);
+  if (!control || !ready_for_input(p, control)) return false;
+  return PostMessageA(control, BM_CLICK, 0, 0) != 0;
+}
+
 // Clicks gadget `number` until done() holds (at most kClickAttempts clicks). A click that
 // arrives late must not be followed by a second one that undoes it (a check box), so the
 // effect must still hold a moment after it appeared, and done() is tested before every click.
@@ -40,7 +57,7 @@ bool click_until(e2e::Pelmora& p, int number, Done done, DWORD wait_ms = 3000) {
       if (done()) return true;
     }
     if (attempt > 0) ++repeated_clicks();
-    p.click_gadget(number);
+    press(p, number);
     wait_for(done, wait_ms);
   }
   Sleep(kSettleMs);
@@ -51,7 +68,12 @@ inline bool select_item(e2e::Pelmora& p, int index) {
   for (int attempt = 0; attempt < kClickAttempts; ++attempt) {
     if (p.list_selection() == index) return true;
     if (attempt > 0) ++repeated_clicks();
-    p.click_list_item(index);
+    const HWND list = p.gadget(3);
+    if (list && ready_for_input(p, list)) {
+      SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+      SendMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(list));
+    }
     wait_for([&] { return p.list_selection() == index; }, 3000);
   }
   return p.list_selection() == index;
@@ -61,7 +83,7 @@ inline bool select_item(e2e::Pelmora& p, int index) {
 inline bool click_for_box(e2e::Pelmora& p, int number, e2e::Box* box) {
   for (int attempt = 0; attempt < kClickAttempts; ++attempt) {
     if (attempt > 0) ++repeated_clicks();
-    p.click_gadget(number);
+    press(p, number);
     if (p.wait_box(box, 8000)) return true;
     if (!p.enabled(number)) return false;   // the click arrived: a missing box is the program's
   }

@@ -436,8 +436,20 @@ TEST_F(GadgetKinds, EachKindFillsExactlyItsSlots) {
     EXPECT_EQ(gadget->ops->size, static_cast<intptr_t>(40 * sizeof(void*)));
     EXPECT_EQ(filled_slots(gadget->ops), t.slots) << std::hex << filled_slots(gadget->ops);
   }
-  // The list box's own subclass procedure sits behind the toolkit's.
-  EXPECT_NE(gadget_find(4)->previous_proc, nullptr);
+  // Behind the toolkit's procedure sits the list box's drag procedure, not the system one: it
+  // marks a press on an item and takes the mark away at the release.
+  HWND list = gadget_handle(4);
+  const WNDPROC behind = gadget_find(4)->previous_proc;
+  WNDCLASSA system_list{};
+  ASSERT_TRUE(GetClassInfoA(nullptr, "ListBox", &system_list));
+  ASSERT_NE(behind, nullptr);
+  EXPECT_NE(behind, system_list.lpfnWndProc);
+  ASSERT_EQ(gadget_item_add(4, -1, "item"), 0);
+  const LPARAM press = MAKELPARAM(3, 2);
+  CallWindowProcA(behind, list, WM_LBUTTONDOWN, MK_LBUTTON, press);
+  EXPECT_EQ(GetPropA(list, "GX_MouseDown"), reinterpret_cast<HANDLE>(press));
+  CallWindowProcA(behind, list, WM_LBUTTONUP, 0, press);
+  EXPECT_EQ(GetPropA(list, "GX_MouseDown"), nullptr);
   EXPECT_EQ(gadget_find(3)->back_color, 0);   // two-state check box
 }
 

@@ -53,7 +53,23 @@ TEST_F(EventWaitTest, TimedWaitReturnsZeroWhenNothingComes) {
   DWORD start = GetTickCount();
   EXPECT_EQ(event_wait_timed(100), 0);
   EXPECT_GE(GetTickCount() - start, 80u);
-  EXPECT_EQ(event_gadget(), 0);   // no event yet: no snapshot
+  // A thread that has had no event yet has no snapshot, whatever ran before on other threads;
+  // an empty wait there leaves it so.
+  event_post(event_gadget_activity, 7, 2, 14002);
+  ASSERT_EQ(event_wait_timed(0), event_gadget_activity);
+  intptr_t object = -1, window = -1;
+  int32_t type = 0;
+  {
+    gui::AsyncTask fresh([&] {
+      event_wait_timed(10);
+      object = event_gadget();
+      window = event_window();
+      type = event_type();
+    });
+  }
+  EXPECT_EQ(object, 0);
+  EXPECT_EQ(window, 0);
+  EXPECT_EQ(type, 0);
 }
 
 TEST_F(EventWaitTest, QueuedEventsComeFirstAndSetTheAccessors) {
@@ -73,8 +89,11 @@ TEST_F(EventWaitTest, QueuedEventsComeFirstAndSetTheAccessors) {
   EXPECT_EQ(event_type(), -1);
   EXPECT_EQ(event_wparam(), 11u);
   EXPECT_EQ(event_lparam(), 22);
+  // An empty wait takes no new snapshot: the raw message's values stay.
   EXPECT_EQ(event_wait_timed(0), 0);
   EXPECT_EQ(event_gadget(), 9);
+  EXPECT_EQ(event_type(), -1);
+  EXPECT_EQ(event_wparam(), 11u);
 }
 
 int g_data_released = 0;
@@ -266,9 +285,17 @@ TEST_F(EventWaitTest, TabKeyIsTranslatedByTheWindowsAcceleratorsAndGivesNoEvent)
   ASSERT_NE(w, nullptr);
   HWND button = CreateWindowExA(0, "BUTTON", "B", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10, 60,
                                 25, w, reinterpret_cast<HMENU>(3), nullptr, nullptr);
+  HWND next = CreateWindowExA(0, "BUTTON", "N", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 80, 10, 60,
+                              25, w, reinterpret_cast<HMENU>(4), nullptr, nullptr);
+  ASSERT_TRUE(button && next);
   ASSERT_TRUE(bring_to_front(w));
   SetFocus(button);
   collect_events();
+  // The window's table turns the key into its focus command, sent straight to the window.
+  std::vector<WPARAM> commands;
+  gui::SentMessageRecorder recorder([&](const CWPSTRUCT& m) {
+    if (m.hwnd == w && m.message == WM_COMMAND) commands.push_back(m.wParam);
+  });
   gui::press_key(VK_TAB);
   bool saw_key = false;
   bool saw_gadget = false;
@@ -281,6 +308,8 @@ TEST_F(EventWaitTest, TabKeyIsTranslatedByTheWindowsAcceleratorsAndGivesNoEvent)
   }
   EXPECT_TRUE(saw_key);
   EXPECT_FALSE(saw_gadget);
+  EXPECT_EQ(commands, (std::vector<WPARAM>{MAKEWPARAM(64001, 1)}));
+  EXPECT_EQ(GetFocus(), next);
 }
 
 TEST_F(EventWaitTest, TimerTrayAndPrivateMessages) {

@@ -207,7 +207,7 @@ TEST_F(FocusTest, WithNoControlFocusedTabTakesTheFirstAndShiftTabTheLastTabStop)
   EXPECT_EQ(focused_gadget(), 9);
 }
 
-TEST_F(FocusTest, NoActiveWindowOrNoTabStopsLeavesTheFocusAlone) {
+TEST_F(FocusTest, NoTabStopsLeavesTheFocusAlone) {
   HWND w = as_handle(window_open(1, 100, 100, 200, 120, "Empty", 0xC80000));
   ASSERT_NE(w, nullptr);
   ASSERT_TRUE(bring_to_front(w));
@@ -218,6 +218,37 @@ TEST_F(FocusTest, NoActiveWindowOrNoTabStopsLeavesTheFocusAlone) {
   focus_move(true);
   EXPECT_EQ(GetFocus(), w);
   EXPECT_EQ(accelerator_table_for(nullptr), nullptr);
+}
+
+// With a window of another thread in front this thread has no active window: the moves do
+// nothing, and in particular do not pull the application's window back to the front.
+TEST_F(FocusTest, NoActiveWindowLeavesTheFocusAlone) {
+  HWND w = open_application_window();
+  ASSERT_NE(w, nullptr);
+  SetFocus(gadget_handle(5));
+  HWND foreign = nullptr;
+  volatile bool stop = false;
+  gui::AsyncTask task([&] {
+    HWND f = CreateWindowExA(0, "STATIC", "Foreign", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 650, 400,
+                             250, 150, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(f);
+    foreign = f;
+    gui::pump_until([&] { return stop; }, 20000);
+    DestroyWindow(f);
+  });
+  const bool away = wait_until([&] {
+    return foreign != nullptr && GetForegroundWindow() == foreign && GetActiveWindow() == nullptr;
+  }, 3000);
+  if (away) {
+    for (bool backward : {false, true}) {
+      focus_move(backward);
+      EXPECT_EQ(GetActiveWindow(), nullptr) << backward;
+      EXPECT_EQ(GetFocus(), nullptr) << backward;
+      EXPECT_EQ(GetForegroundWindow(), foreign) << backward;
+    }
+  }
+  stop = true;
+  ASSERT_TRUE(away) << "the other thread's window did not come to the front";
 }
 
 TEST_F(FocusTest, EditableRichEditAndHotkeyControlsKeepTheTab) {
