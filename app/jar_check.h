@@ -1,0 +1,41 @@
+// The jar check: does a file have the structure of a zip archive, whole and not cut short?
+//
+// It reads the end of the file, the central directory and two local headers, never the entries'
+// data, so its cost grows with the number of entries and not with the size of the file. Nothing
+// is decompressed. check_jar is platform-free and reads through a JarSource; check_jar_file reads
+// a file on Windows.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+enum class JarVerdict {
+  ok,
+  not_zip,     // no end record and no local header at the start: not an archive at all
+  damaged,     // an archive, but cut short or with records that do not agree
+  unreadable,  // the file could not be opened or read (system_error tells why)
+};
+
+struct JarCheck {
+  JarVerdict verdict = JarVerdict::ok;
+  uint32_t system_error = 0;  // the system's error code when unreadable, 0 otherwise
+  bool ok() const { return verdict == JarVerdict::ok; }
+};
+
+class JarSource {
+ public:
+  virtual ~JarSource() = default;
+  virtual uint64_t size() const = 0;
+  // Reads exactly `length` bytes at `offset`; false (and *error set) when that fails.
+  virtual bool read(uint64_t offset, void* buffer, size_t length, uint32_t* error) = 0;
+};
+
+// Checks the archive structure read through source.
+JarCheck check_jar(JarSource& source);
+
+#ifdef _WIN32
+// Opens the file (sharing read, write and delete, so a running game is not disturbed) and
+// checks it. A missing file or a folder is unreadable, with the system's error code.
+JarCheck check_jar_file(const std::string& path);
+#endif
