@@ -16,6 +16,8 @@ struct AppState {
   int32_t last_event = 0;
   int32_t quit_requested = 0;
   std::string backup_path;       // the backup made in this run ("" while none)
+  bool confirmed = false;        // "Jar ausw\xE4hlen" has locked a jar in
+  bool installed = false;        // a jar was installed in this run
 };
 
 // Exit codes of the program.
@@ -31,6 +33,8 @@ constexpr int kWindowHeight = 266;
 
 // Commands of window 0's system menu.
 constexpr uint32_t kMenuRestore = 0x1100;
+constexpr uint32_t kMenuGameFolder = 0x1110;
+constexpr uint32_t kMenuJarFolder = 0x1120;
 
 #ifdef _WIN32
 // The settings loop: makes sure the jar folder exists, takes the two time stamps and opens
@@ -40,12 +44,31 @@ constexpr uint32_t kMenuRestore = 0x1100;
 bool load_settings(AppState& app);
 // Lists "jar\*.jar" into jar_names (listing 0 stays open until the end).
 void list_jar_folder(AppState& app);
+// Writes the game folder into "pref.ini" and the file to disk at once, keeping everything else in
+// it. 0 on success, else the system's reason; the file is then as before.
+uint32_t save_game_folder(const std::string& folder);
+// The full path of "pref.ini".
+std::string preferences_path();
 
 // Opens window 0 with its gadgets and checks for the game's client jar. False when the window
 // cannot be opened (no gadget is created then).
 bool open_main_window(AppState& app);
 // Fills the list with the jar names, or "Keine JAR gefunden!" with the buttons disabled.
 void fill_jar_list(AppState& app);
+// Looks for the client jar of the game folder and sets the backup check box and its text: a
+// missing jar is reported and disables both, a found one enables both unless a jar was
+// installed in this run.
+void show_client_jar_state(const AppState& app);
+// Reads the jar folder again and fills the list anew, unless a jar has been confirmed.
+void refill_jar_list(AppState& app);
+// "Minecraft-Ordner \xE4ndern...": the folder chooser, then "pref.ini" and the client jar state.
+void change_game_folder(AppState& app);
+// "Jar-Ordner \xF6ffnen": opens the jar folder (made when missing) in the file manager.
+void open_jar_folder();
+// Files dropped on window 0 (the WM_DROPFILES handle): jars are copied into the jar folder.
+void take_dropped_files(AppState& app, uintptr_t drop);
+// Frees a drop that is not taken (while window 1 is open).
+void ignore_dropped_files(uintptr_t drop);
 // Runs until the window is closed or "Mehr Jars" has opened the download page.
 void run_event_loop(AppState& app);
 // "Aktivieren": the optional backup, then the install.

@@ -58,6 +58,11 @@ FileOutcome install_client_jar(const std::string& source, const std::string& gam
 // The jar check of a file in the form of a file step's outcome.
 FileOutcome check_jar_outcome(const std::string& path);
 
+// Copies a jar to target (a file in the jar folder) the safe way: beside it under a new name,
+// checked, then moved to its name in one step, replacing a file there only when `replace` is
+// set. On failure nothing is left behind and target is untouched.
+FileOutcome copy_jar_to(const std::string& source, const std::string& target, bool replace);
+
 // True when the two files hold the same bytes (sizes first, then contents).
 bool same_file_contents(const std::string& a, const std::string& b);
 
@@ -83,6 +88,23 @@ std::string install_failure_text(const FileOutcome& outcome, const std::string& 
 std::string restore_failure_text(const FileOutcome& outcome, const std::string& backup_path);
 // The "Info" message after a restore of the backup shown as `shown` ("24.12.2012 18:05:09").
 std::string restore_done_text(const std::string& shown, const std::string& new_backup);
+// The system's reason for an error code as a sentence of its own ("Zugriff verweigert.").
+std::string system_reason_sentence(uint32_t error);
+// The reason a file failed the jar check, as one sentence.
+std::string jar_check_reason(const JarCheck& check);
+// The "Fehler!" message when "pref.ini" could not be written with the new game folder.
+std::string prefs_unwritable_text(uint32_t error, const std::string& path);
+// The "Frage" asked before a dropped jar replaces one of the same name in the jar folder.
+std::string jar_exists_question(const std::string& name);
+// The "Info" message after dropped jars were copied into the jar folder (count >= 1).
+std::string jars_copied_text(int count);
+// A dropped file that was not copied, and why (one sentence).
+struct DropRefusal {
+  std::string name;
+  std::string reason;
+};
+// The one "Fehler!" message listing the dropped files that were not copied.
+std::string drop_refused_text(const std::vector<DropRefusal>& refused);
 // The "Fehler!" message when an existing "pref.ini" at path cannot be opened for `error`.
 std::string prefs_unopenable_text(uint32_t error, const std::string& path);
 // The "Fehler!" message when "Jar ausw\xE4hlen" confirms a file that fails the jar check.

@@ -33,12 +33,19 @@ std::string system_reason(uint32_t error) {
   }
 }
 
-// The system's reason as a sentence of its own, for a line that names no path after it.
+std::string jar_reason(JarVerdict verdict, uint32_t error);
+
+}  // namespace
+
 std::string system_reason_sentence(uint32_t error) {
   std::string reason = system_reason(error);
   if (!reason.empty() && reason.back() == ':') reason.back() = '.';
   return reason;
 }
+
+std::string jar_check_reason(const JarCheck& check) { return jar_reason(check.verdict, check.system_error); }
+
+namespace {
 
 std::string jar_reason(JarVerdict verdict, uint32_t error) {
   switch (verdict) {
@@ -137,4 +144,23 @@ std::string jar_refused_text(const std::string& name, const JarCheck& check) {
 std::string prefs_unopenable_text(uint32_t error, const std::string& path) {
   return std::string(texts::kPrefsNotOpened) + "\n" + system_reason(error) + "\n" + path + "\n\n" +
          texts::kPrefsKept;
+}
+
+std::string prefs_unwritable_text(uint32_t error, const std::string& path) {
+  return std::string(texts::kPrefsNotWritten) + "\n" + system_reason(error) + "\n" + path + "\n\n" +
+         texts::kGameFolderKept;
+}
+
+std::string jar_exists_question(const std::string& name) {
+  return texts::kJarExistsBefore + name + texts::kJarExistsAfter;
+}
+
+std::string jars_copied_text(int count) {
+  return count == 1 ? std::string(texts::kOneJarCopied) : std::to_string(count) + texts::kJarsCopied;
+}
+
+std::string drop_refused_text(const std::vector<DropRefusal>& refused) {
+  std::string text = texts::kNotCopied;
+  for (const DropRefusal& r : refused) text += "\n" + r.name + ": " + r.reason;
+  return text;
 }

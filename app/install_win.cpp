@@ -201,6 +201,32 @@ FileOutcome install_client_jar(const std::string& source, const std::string& gam
   return success(client);
 }
 
+FileOutcome copy_jar_to(const std::string& source, const std::string& target, bool replace) {
+  FileOutcome outcome;
+  int64_t size = 0;
+  if (!source_size(source, &size, &outcome)) return outcome;
+  std::string staging;
+  outcome = copy_to_new_name(source, target + ".pelmora-neu", target, &staging);
+  if (!outcome.ok()) return outcome;
+  if (file_size(staging.c_str()) != size) {
+    DeleteFileA(staging.c_str());
+    return failure(FileProblem::incomplete, target);
+  }
+  outcome = check_jar_outcome(staging);
+  if (!outcome.ok()) {
+    DeleteFileA(staging.c_str());
+    outcome.path = source;
+    return outcome;
+  }
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+  if (!MoveFileExA(staging.c_str(), target.c_str(), flags)) {
+    const uint32_t error = last_error();
+    DeleteFileA(staging.c_str());
+    return failure(FileProblem::replace_failed, target, error);
+  }
+  return success(target);
+}
+
 FileOutcome check_jar_outcome(const std::string& path) {
   if (file_size(path.c_str()) == -1) return failure(FileProblem::not_found, path, ERROR_FILE_NOT_FOUND);
   return jar_check_outcome(check_jar_file(path), path);

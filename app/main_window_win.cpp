@@ -44,7 +44,25 @@ struct SystemMenuItem {
 };
 constexpr SystemMenuItem kSystemMenu[] = {
     {kMenuRestore, texts::kMenuRestore},
+    {kMenuGameFolder, texts::kMenuGameFolder},
+    {kMenuJarFolder, texts::kMenuJarFolder},
 };
+
+void on_menu(AppState& app, intptr_t command) {
+  switch (command) {
+    case kMenuRestore:
+      restore_dialog(app);
+      break;
+    case kMenuGameFolder:
+      change_game_folder(app);
+      break;
+    case kMenuJarFolder:
+      open_jar_folder();
+      break;
+    default:
+      break;
+  }
+}
 
 // Stops a control from drawing while it is filled and repaints it once afterwards. A visible
 // list box otherwise redraws itself and its scroll bar for every item added, which makes a
@@ -68,7 +86,7 @@ class RedrawPause {
 
 // "Jar ausw\xE4hlen": locks the chosen name in and enables "Aktivieren"; ignored without a choice.
 // A file that is no jar archive is refused and the choice stays open.
-void confirm_jar() {
+void confirm_jar(AppState& app) {
   const std::string name = gadget_text_get(kListJars);
   if (name.empty()) return;
   const JarCheck check = check_jar_file(install_source_path(current_directory(), name));
@@ -79,6 +97,7 @@ void confirm_jar() {
   gadget_disable(kListJars, kDisable);
   gadget_disable(kButtonConfirm, kDisable);
   gadget_disable(kButtonActivate, kEnable);
+  app.confirmed = true;
 }
 
 }  // namespace
@@ -90,13 +109,36 @@ bool open_main_window(AppState& app) {
     window_system_menu_add(kMainWindow, item.id, item.text);
   }
   gadget_disable(kButtonActivate, kDisable);
+  if (file_size(client_jar_path(app.game_folder).c_str()) == -1) show_client_jar_state(app);
+  // Files dragged from the file manager are accepted (the style DragAcceptFiles sets).
+  HWND window = window_handle(kMainWindow);
+  SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
+  return true;
+}
+
+void show_client_jar_state(const AppState& app) {
   if (file_size(client_jar_path(app.game_folder).c_str()) == -1) {
     gadget_text_set(kTextBackup, texts::kGameJarMissingShort);
     request_message(texts::kTitleError, texts::kGameJarMissing);
     gadget_disable(kCheckBackup, kDisable);
     gadget_disable(kTextBackup, kDisable);
+    return;
   }
-  return true;
+  gadget_text_set(kTextBackup, texts::kTextBackupFolder);
+  const int32_t state = app.installed ? kDisable : kEnable;
+  gadget_disable(kCheckBackup, state);
+  gadget_disable(kTextBackup, state);
+}
+
+void refill_jar_list(AppState& app) {
+  if (app.confirmed) return;
+  gadget_items_clear(kListJars);
+  list_jar_folder(app);
+  if (!app.jar_names[0].empty()) {
+    gadget_disable(kListJars, kEnable);
+    gadget_disable(kButtonConfirm, kEnable);
+  }
+  fill_jar_list(app);
 }
 
 void fill_jar_list(AppState& app) {
@@ -119,7 +161,11 @@ void run_event_loop(AppState& app) {
     app.last_event = event_wait();
     if (app.last_event == event_close_window) app.quit_requested = 1;
     if (app.last_event == event_menu) {
-      if (event_gadget() == kMenuRestore) restore_dialog(app);
+      on_menu(app, event_gadget());
+      continue;
+    }
+    if (app.last_event == static_cast<int32_t>(WM_DROPFILES)) {
+      take_dropped_files(app, event_wparam());
       continue;
     }
     // Only a gadget event is a click. A raw message keeps naming the last clicked gadget, and
@@ -133,7 +179,7 @@ void run_event_loop(AppState& app) {
         activate_jar(app);
         break;
       case kButtonConfirm:
-        confirm_jar();
+        confirm_jar(app);
         break;
       case kButtonMoreJars:
         program_run(PELMORA_DOWNLOAD_PAGE);
@@ -181,6 +227,7 @@ void activate_jar(AppState& app) {
     return;
   }
   gadget_disable(kButtonActivate, kDisable);
+  app.installed = true;
   request_message(texts::kTitleInfo, texts::kInstalled);
 }
 

@@ -76,6 +76,8 @@ class RestoreWindow {
       done_ = true;
     } else if (event == WM_KEYDOWN && event_wparam() == VK_ESCAPE) {
       done_ = true;
+    } else if (event == static_cast<int32_t>(WM_DROPFILES)) {
+      ignore_dropped_files(event_wparam());
     } else if (event == event_gadget_activity) {
       on_gadget(event_gadget(), event_type());
     }

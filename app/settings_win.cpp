@@ -74,6 +74,41 @@ bool load_settings(AppState& app) {
   return true;
 }
 
+std::string preferences_path() { return current_directory() + kPrefsFile; }
+
+uint32_t save_game_folder(const std::string& folder) {
+  // A file that cannot be written would silently keep the old folder at close: that is found out
+  // before anything changes.
+  HANDLE file = CreateFileA(kPrefsFile, GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error ? error : ERROR_GEN_FAILURE;
+  }
+  CloseHandle(file);
+  prefs_group(kGroup);
+  prefs_write_string(kGameFolderKey, folder.c_str());
+  // Closing writes the file back now, so a crash later cannot lose the change; it stays open
+  // afterwards as it was since start-up.
+  prefs_close();
+  const bool opened = prefs_open(kPrefsFile) != 0;
+  prefs_group(kGroup);
+  if (!opened || prefs_read_string(kGameFolderKey, "") != folder) return ERROR_WRITE_FAULT;
+  return 0;
+}
+
+void change_game_folder(AppState& app) {
+  const std::string folder = request_path(texts::kChooseGameFolder, app.game_folder.c_str());
+  if (folder.empty()) return;   // cancelled, or not a folder of the file system
+  if (const uint32_t error = save_game_folder(folder)) {
+    request_message(texts::kTitleError, prefs_unwritable_text(error, preferences_path()).c_str());
+    return;
+  }
+  app.game_folder = folder;
+  show_client_jar_state(app);
+}
+
 void list_jar_folder(AppState& app) {
   app.jar_names.clear();
   app.jar_index = 0;

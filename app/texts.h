@@ -60,6 +60,20 @@ constexpr char kRestoredAfter[] = " wurde wiederhergestellt!";
 constexpr char kPreviousJarBackedUp[] = "Die bisherige minecraft.jar liegt jetzt als Backup hier:";
 constexpr char kRestoreFailed[] = "Das Backup konnte nicht wiederhergestellt werden.";
 
+// Changing the game folder, opening the jar folder, jars dropped on the window.
+constexpr char kMenuGameFolder[] = "&Minecraft-Ordner \xE4ndern...";
+constexpr char kMenuJarFolder[] = "&Jar-Ordner \xF6" "ffnen";
+constexpr char kPrefsNotWritten[] = "Die Einstellungsdatei \"pref.ini\" konnte nicht geschrieben werden.";
+constexpr char kGameFolderKept[] = "Der bisherige Minecraft-Ordner bleibt eingestellt.";
+constexpr char kTitleQuestion[] = "Frage";
+constexpr char kJarExistsBefore[] = "Im Jar-Ordner liegt schon ";
+constexpr char kJarExistsAfter[] = ".\nErsetzen?";
+constexpr char kOneJarCopied[] = "1 Jar wurde in den Jar-Ordner kopiert.";
+constexpr char kJarsCopied[] = " Jars wurden in den Jar-Ordner kopiert.";
+constexpr char kNotCopied[] = "Diese Dateien wurden nicht in den Jar-Ordner kopiert:";
+constexpr char kReasonFolder[] = "Das ist ein Ordner.";
+constexpr char kReasonNoJarName[] = "Der Name endet nicht auf \".jar\".";
+
 // The jar check.
 constexpr char kNotAValidJar[] = " ist kein g\xFCltiges Jar-Archiv.";
 constexpr char kChooseAnotherJar[] = "Bitte w\xE4hlen sie eine andere Jar.";

@@ -7,7 +7,8 @@ mkdir -p "$BUILD_DIR"
 BUILD_DIR=$(cd "$BUILD_DIR" && pwd)
 export WINEPREFIX="$BUILD_DIR/wineprefix"
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=,winemenubuilder.exe=d"}
+# winedbg is off: a program that crashes ends at once instead of waiting in the debugger.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=,winemenubuilder.exe=d;winedbg.exe=d"}
 
 say() { printf '[%s] %s\n' "$(basename "$0" .sh)" "$*"; }
 die() { printf '[%s] ERROR: %s\n' "$(basename "$0" .sh)" "$*" >&2; exit 1; }

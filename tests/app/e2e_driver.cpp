@@ -305,13 +305,10 @@ FileHolder::~FileHolder() {
   if (release_) CloseHandle(release_);
 }
 
-namespace {
-constexpr char kWebCommandKey[] = "https\\shell\\open\\command";
-}
-
-WebHandlerRecorder::WebHandlerRecorder(const std::string& record_file) {
+WebHandlerRecorder::WebHandlerRecorder(const std::string& record_file, const char* handler_class)
+    : key_(std::string(handler_class) + "\\shell\\open\\command") {
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, kWebCommandKey, 0, nullptr, 0, KEY_READ | KEY_WRITE,
+  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key_.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
                       nullptr, &key, nullptr) != ERROR_SUCCESS) {
     return;
   }
@@ -332,7 +329,7 @@ WebHandlerRecorder::WebHandlerRecorder(const std::string& record_file) {
 
 WebHandlerRecorder::~WebHandlerRecorder() {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kWebCommandKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key_.c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
   if (had_old_) {
     RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(old_.c_str()),
                    static_cast<DWORD>(old_.size() + 1));
@@ -440,6 +437,25 @@ bool Pelmora::restore_window_gone(DWORD timeout_ms) {
       timeout_ms);
 }
 
+bool Pelmora::drop_files(const std::vector<std::string>& paths) {
+  struct DropHeader {   // DROPFILES
+    DWORD files_offset;
+    POINT point;
+    BOOL non_client;
+    BOOL wide;
+  };
+  DropHeader header{sizeof(DropHeader), {10, 10}, FALSE, FALSE};
+  std::string block(reinterpret_cast<const char*>(&header), sizeof header);
+  for (const std::string& path : paths) block += path + '\0';
+  block += '\0';
+  void* remote = VirtualAllocEx(process_.hProcess, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE,
+                                PAGE_READWRITE);
+  if (!remote || !WriteProcessMemory(process_.hProcess, remote, block.data(), block.size(), nullptr)) {
+    return false;
+  }
+  return main_ && PostMessageA(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != FALSE;
+}
+
 bool Pelmora::system_command(unsigned id) {
   return main_ && PostMessageA(main_, WM_SYSCOMMAND, id, 0) != FALSE;
 }
@@ -498,8 +514,12 @@ bool Pelmora::no_box_for(DWORD ms) {
 }
 
 bool Pelmora::answer(const Box& box) {
-  HWND ok = GetDlgItem(box.window, IDOK);
-  if (!ok) ok = GetDlgItem(box.window, IDCANCEL);
+  return answer_with(box, GetDlgItem(box.window, IDOK) ? IDOK : IDCANCEL);
+}
+
+bool Pelmora::answer_with(const Box& box, int button_id) {
+  HWND ok = GetDlgItem(box.window, button_id);
+  if (!ok) return false;
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (!IsWindow(box.window)) return true;
     click_centre(ok);

@@ -63,7 +63,9 @@ class FileHolder {
 // file) for its lifetime, so that no browser is ever started; the old handler comes back after.
 class WebHandlerRecorder {
  public:
-  explicit WebHandlerRecorder(const std::string& record_file);
+  // `type` is the class whose "open" verb is replaced: "https" for web pages, "Folder" for
+  // folders.
+  explicit WebHandlerRecorder(const std::string& record_file, const char* type = "https");
   ~WebHandlerRecorder();
   WebHandlerRecorder(const WebHandlerRecorder&) = delete;
   WebHandlerRecorder& operator=(const WebHandlerRecorder&) = delete;
@@ -72,6 +74,7 @@ class WebHandlerRecorder {
  private:
   bool ok_ = false;
   bool had_old_ = false;
+  std::string key_;
   std::string old_;
 };
 
@@ -109,6 +112,8 @@ class Pelmora {
   bool no_box_for(DWORD ms);
   // Clicks the box's OK button and waits until it has gone.
   bool answer(const Box& box);
+  // Clicks the box's button with that id (IDYES, IDNO) and waits until it has gone.
+  bool answer_with(const Box& box, int button_id);
   // The folder chooser once visible; its title line (the caller's title) in *title.
   HWND wait_chooser(std::string* title, DWORD timeout_ms = 15000);
   // Selects the chooser's entry for a folder on the desktop by its name; true when selected.
@@ -125,6 +130,9 @@ class Pelmora {
   // wait for it to go.
   HWND restore_window(DWORD timeout_ms = 15000);
   bool restore_window_gone(DWORD timeout_ms = 5000);
+  // Drops files on window 0 as the file manager would: a DROPFILES block written into the
+  // program and posted as WM_DROPFILES.
+  bool drop_files(const std::vector<std::string>& paths);
   // Posts a system-menu command to window 0, as another program may.
   bool system_command(unsigned id);
   // The control that has the keyboard focus in the program (nullptr when none).

@@ -875,6 +875,196 @@ TEST_F(PelmoraEndToEnd, RestoreByKeyboardFromTheSystemMenu) {
   close_and_expect_exit(p);
 }
 
+// --- Changing the game folder, the jar folder, dropped jars ---
+
+constexpr unsigned kMenuGameFolder = 0x1110;
+constexpr unsigned kMenuJarFolder = 0x1120;
+constexpr char kBackupFolderText[] = "(.minecraft\\bin\\backup)";
+
+TEST_F(PelmoraEndToEnd, ChangeGameFolderWritesPreferencesAtOnceAndChecksTheNewFolder) {
+  make_standard_layout();
+  const std::string prefs = "Version = 1.1\r\n; written by hand\r\n[Minecraft]\r\n.minecraft = " + game() +
+                            "\r\nother = x\r\n[Other]\r\nkey = value\r\n";
+  ASSERT_TRUE(write_file(root_ + "pref.ini", prefs));
+  DesktopFolder empty("pelmora-e2e-empty-" + std::to_string(GetCurrentProcessId()));
+  DesktopFolder second("pelmora-e2e-second-" + std::to_string(GetCurrentProcessId()));
+  ASSERT_TRUE(empty.ok() && second.ok());
+  ASSERT_TRUE(CreateDirectoryA((second.path() + "bin").c_str(), nullptr));
+  ASSERT_TRUE(write_file(second.path() + "bin\\minecraft.jar", kJarC));
+  const auto prefs_with = [&](const std::string& folder) {
+    std::string text = prefs;
+    text.replace(text.find(game()), game().size(), folder);
+    return text;
+  };
+  Pelmora p(root_);
+  start(p, 3);
+  const auto choose = [&](const DesktopFolder* folder) {
+    ASSERT_TRUE(p.system_command(kMenuGameFolder));
+    std::string title;
+    const HWND chooser = p.wait_chooser(&title);
+    ASSERT_TRUE(chooser);
+    EXPECT_EQ(title, "Bitte w\xE4hlen sie ihren .minecraft Ordner!");
+    if (!folder) {
+      ASSERT_TRUE(p.chooser_click(chooser, IDCANCEL));
+      return;
+    }
+    ASSERT_TRUE(p.chooser_select_desktop_folder(chooser, folder->name()));
+    ASSERT_TRUE(p.chooser_click(chooser, IDOK));
+  };
+  // A folder without the client jar: reported, the backup option off, the file written at once.
+  choose(&empty);
+  expect_box(p, "Fehler!", kGameJarMissing);
+  EXPECT_EQ(read_file(root_ + "pref.ini"), prefs_with(empty.path()));
+  EXPECT_EQ(p.text(kBackupText), "Minecraft Jar nicht gefunden!");
+  EXPECT_FALSE(p.enabled(kBackup));
+  EXPECT_FALSE(p.enabled(kBackupText));
+  // Cancel changes nothing.
+  choose(nullptr);
+  EXPECT_TRUE(p.no_box_for(300));
+  EXPECT_EQ(read_file(root_ + "pref.ini"), prefs_with(empty.path()));
+  // A folder with its client jar: the backup option is back.
+  choose(&second);
+  EXPECT_TRUE(p.no_box_for(300));
+  EXPECT_EQ(read_file(root_ + "pref.ini"), prefs_with(second.path()));
+  EXPECT_EQ(p.text(kBackupText), kBackupFolderText);
+  EXPECT_TRUE(p.enabled(kBackup));
+  EXPECT_TRUE(p.enabled(kBackupText));
+  // Installing uses the new folder; after the install the option stays off whatever is chosen.
+  ASSERT_TRUE(p.click_gadget(kBackup));
+  choose_and_confirm(p, 0);
+  ASSERT_TRUE(p.click_gadget(kActivate));
+  expect_box(p, "Info", kBackupDone);
+  expect_box(p, "Info", kInstalled);
+  EXPECT_EQ(read_file(second.path() + "bin\\minecraft.jar"), kJarA);
+  EXPECT_EQ(read_file(client()), kOldClient) << "the old game folder is left alone";
+  EXPECT_EQ(e2e::list_folder(second.path() + "bin\\backup\\", "*").size(), 1u);
+  choose(&second);
+  EXPECT_TRUE(p.no_box_for(300));
+  EXPECT_FALSE(p.enabled(kBackup));
+  EXPECT_FALSE(p.enabled(kBackupText));
+  close_and_expect_exit(p);
+  EXPECT_EQ(read_file(root_ + "pref.ini"), prefs_with(second.path()));
+}
+
+TEST_F(PelmoraEndToEnd, UnwritablePreferencesKeepTheOldGameFolder) {
+  make_standard_layout();
+  const std::string prefs = read_file(root_ + "pref.ini");
+  DesktopFolder other("pelmora-e2e-other-" + std::to_string(GetCurrentProcessId()));
+  ASSERT_TRUE(other.ok());
+  Pelmora p(root_);
+  start(p, 3);
+  e2e::ReadOnlyFolder read_only(root_);
+  if (!read_only.ok()) GTEST_SKIP() << read_only.why();
+  ASSERT_TRUE(p.system_command(kMenuGameFolder));
+  const HWND chooser = p.wait_chooser(nullptr);
+  ASSERT_TRUE(chooser);
+  ASSERT_TRUE(p.chooser_select_desktop_folder(chooser, other.name()));
+  ASSERT_TRUE(p.chooser_click(chooser, IDOK));
+  expect_box(p, "Fehler!",
+             "Die Einstellungsdatei \"pref.ini\" konnte nicht geschrieben werden.\nZugriff verweigert:\n" +
+                 root_ + "pref.ini\n\nDer bisherige Minecraft-Ordner bleibt eingestellt.");
+  EXPECT_EQ(read_file(root_ + "pref.ini"), prefs);
+  EXPECT_TRUE(p.enabled(kBackup)) << "the old folder with its client jar stays in use";
+  EXPECT_EQ(p.text(kBackupText), kBackupFolderText);
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, OpenJarFolderMakesItAndHandsItToTheFileManager) {
+  make_standard_layout();
+  const std::string record = root_ + "opened.txt";
+  e2e::WebHandlerRecorder handler(record, "Folder");
+  ASSERT_TRUE(handler.ok());
+  Pelmora p(root_);
+  start(p, 3);
+  e2e::remove_tree(root_ + "jar\\");
+  ASSERT_FALSE(exists(root_ + "jar"));
+  ASSERT_TRUE(p.system_command(kMenuJarFolder));
+  ASSERT_TRUE(e2e::wait_for([&] { return exists(record); }, 10000)) << "no file manager was asked";
+  Sleep(200);
+  const std::string opened = read_file(record);
+  EXPECT_TRUE(contains(opened, "jar")) << opened;
+  EXPECT_TRUE(exists(root_ + "jar"));
+  EXPECT_TRUE(p.running()) << "the program goes on";
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, DroppedJarsAreCheckedCopiedAndListed) {
+  make_standard_layout();
+  const std::string incoming = root_ + "incoming\\";
+  ASSERT_TRUE(CreateDirectoryA(incoming.c_str(), nullptr));
+  const std::string fresh = jar("a new jar"), newer_b = jar("a newer b.jar");
+  ASSERT_TRUE(write_file(incoming + "new.jar", fresh));
+  ASSERT_TRUE(write_file(incoming + "b.jar", newer_b));
+  ASSERT_TRUE(write_file(incoming + "notes.txt", "text"));
+  ASSERT_TRUE(write_file(incoming + "bad.jar", "<html>404</html>"));
+  ASSERT_TRUE(CreateDirectoryA((incoming + "folder.jar").c_str(), nullptr));
+  Pelmora p(root_);
+  start(p, 3);
+  ASSERT_TRUE(p.drop_files({incoming + "new.jar", incoming + "b.jar", incoming + "notes.txt",
+                            incoming + "bad.jar", incoming + "folder.jar", root_ + "jar\\a.jar"}));
+  Box box;
+  ASSERT_TRUE(p.wait_box(&box));
+  EXPECT_EQ(box.title, "Frage");
+  EXPECT_EQ(box.text, "Im Jar-Ordner liegt schon b.jar.\nErsetzen?");
+  ASSERT_TRUE(p.answer_with(box, IDYES));
+  expect_box(p, "Fehler!",
+             "Diese Dateien wurden nicht in den Jar-Ordner kopiert:\n"
+             "notes.txt: Der Name endet nicht auf \".jar\".\n"
+             "bad.jar: Die Datei ist kein Zip-Archiv.\n"
+             "folder.jar: Das ist ein Ordner.");
+  expect_box(p, "Info", "2 Jars wurden in den Jar-Ordner kopiert.");
+  EXPECT_EQ(read_file(root_ + "jar\\new.jar"), fresh);
+  EXPECT_EQ(read_file(root_ + "jar\\b.jar"), newer_b);
+  EXPECT_EQ(read_file(root_ + "jar\\a.jar"), kJarA);
+  EXPECT_EQ(e2e::list_folder(root_ + "jar\\", "*"),
+            (std::vector<std::string>{"a.jar", "b.jar", "c.jar", "new.jar"}))
+      << "no copy is left beside the jars";
+  ASSERT_TRUE(p.wait_list_filled(4));
+  EXPECT_EQ(p.list_item(3), "new.jar");
+  // The same name again, answered with Nein: nothing is copied and nothing more is said.
+  ASSERT_TRUE(write_file(incoming + "b.jar", jar("yet another b")));
+  ASSERT_TRUE(p.drop_files({incoming + "b.jar"}));
+  ASSERT_TRUE(p.wait_box(&box));
+  EXPECT_EQ(box.title, "Frage");
+  ASSERT_TRUE(p.answer_with(box, IDNO));
+  EXPECT_TRUE(p.no_box_for(500));
+  EXPECT_EQ(read_file(root_ + "jar\\b.jar"), newer_b);
+  // After a jar is confirmed a drop still copies, but the list stays as it is.
+  choose_and_confirm(p, 0);
+  ASSERT_TRUE(write_file(incoming + "late.jar", jar("late")));
+  ASSERT_TRUE(p.drop_files({incoming + "late.jar"}));
+  expect_box(p, "Info", "1 Jar wurde in den Jar-Ordner kopiert.");
+  EXPECT_EQ(p.list_count(), 4);
+  EXPECT_FALSE(p.enabled(kList));
+  EXPECT_TRUE(exists(root_ + "jar\\late.jar"));
+  close_and_expect_exit(p);
+}
+
+TEST_F(PelmoraEndToEnd, DropOnAnEmptyJarListFillsItAndDropsWaitForOpenWindows) {
+  make_standard_layout();
+  for (const char* name : {"a.jar", "b.jar", "c.jar"}) ASSERT_TRUE(DeleteFileA((root_ + "jar\\" + name).c_str()));
+  ASSERT_TRUE(write_file(root_ + "mod.jar", kJarB));
+  Pelmora p(root_);
+  start(p, 1);
+  ASSERT_EQ(p.list_item(0), "Keine JAR gefunden!");
+  ASSERT_FALSE(p.enabled(kConfirm));
+  // While a message box is open a drop does nothing.
+  ASSERT_TRUE(p.click_gadget(kAbout));
+  Box about;
+  ASSERT_TRUE(p.wait_box(&about));
+  ASSERT_TRUE(p.drop_files({root_ + "mod.jar"}));
+  EXPECT_TRUE(p.answer(about));
+  EXPECT_TRUE(p.no_box_for(500));
+  EXPECT_FALSE(exists(root_ + "jar\\mod.jar"));
+  ASSERT_TRUE(p.drop_files({root_ + "mod.jar"}));
+  expect_box(p, "Info", "1 Jar wurde in den Jar-Ordner kopiert.");
+  ASSERT_TRUE(e2e::wait_for([&] { return p.list_item(0) == "mod.jar"; }, 3000));
+  EXPECT_EQ(p.list_count(), 1);
+  EXPECT_TRUE(p.enabled(kConfirm));
+  EXPECT_EQ(read_file(root_ + "jar\\mod.jar"), kJarB);
+  close_and_expect_exit(p);
+}
+
 // --- Jar names ---
 
 TEST_F(PelmoraEndToEnd, JarNameWithAnUmlautIsListedAndInstalled) {

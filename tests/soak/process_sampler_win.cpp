@@ -6,6 +6,20 @@ namespace soak {
 namespace {
 
 constexpr DWORD kRemoteTimeoutMs = 15000;
+
+// The load address of the module with that file name in another process, 0 when absent.
+uintptr_t remote_module_base(HANDLE process, const char* name) {
+  HMODULE modules[512];
+  DWORD bytes = 0;
+  if (!EnumProcessModules(process, modules, sizeof modules, &bytes)) return 0;
+  for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+    char base_name[MAX_PATH] = {};
+    if (GetModuleBaseNameA(process, modules[i], base_name, MAX_PATH) && lstrcmpiA(base_name, name) == 0) {
+      return reinterpret_cast<uintptr_t>(modules[i]);
+    }
+  }
+  return 0;
+}
 constexpr DWORD kSettleMs = 300;
 
 struct WindowCount {
@@ -91,8 +105,18 @@ bool ProcessSampler::load_probe(const std::string& probe_dll) {
            " (error " + std::to_string(error) + ")";
     return false;
   }
-  count_gdi_ = reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<uintptr_t>(remote_base) + offset);
-  count_handles_ = reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<uintptr_t>(remote_base) + handles_offset);
+  // A thread's exit code holds only 32 bits of the module's address: in a 64-bit process the
+  // probe is looked up among the process's modules instead.
+  uintptr_t base = remote_base;
+  if (sizeof(void*) > sizeof(DWORD)) {
+    base = remote_module_base(process_, "soak_probe.dll");
+    if (!base) {
+      why_ = "the probe was loaded but is not among the modules of process " + std::to_string(id_);
+      return false;
+    }
+  }
+  count_gdi_ = reinterpret_cast<LPTHREAD_START_ROUTINE>(base + offset);
+  count_handles_ = reinterpret_cast<LPTHREAD_START_ROUTINE>(base + handles_offset);
   return true;
 }
 

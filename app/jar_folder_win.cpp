@@ -1,0 +1,140 @@
+// The jar folder from the window: opening it in the file manager, and jars dropped on window 0.
+#include <windows.h>
+#include <shellapi.h>   // HDROP only: the functions are loaded on first use
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/install.h"
+#include "app/texts.h"
+#include "fs/fs.h"
+#include "process/process.h"
+#include "ui/requester/requester.h"
+
+namespace {
+
+constexpr char kJarFolder[] = "jar";
+
+// The shell's drop functions, loaded when the first drop arrives: a start-up needs none of them.
+using DragQueryFileFn = UINT(WINAPI*)(HDROP, UINT, LPSTR, UINT);
+using DragFinishFn = void(WINAPI*)(HDROP);
+
+struct DropApi {
+  DragQueryFileFn query = nullptr;
+  DragFinishFn finish = nullptr;
+};
+
+const DropApi& drop_api() {
+  static DropApi api = [] {
+    DropApi loaded;
+    if (HMODULE shell = LoadLibraryA("shell32.dll")) {
+      loaded.query = reinterpret_cast<DragQueryFileFn>(
+          reinterpret_cast<void*>(GetProcAddress(shell, "DragQueryFileA")));
+      loaded.finish = reinterpret_cast<DragFinishFn>(
+          reinterpret_cast<void*>(GetProcAddress(shell, "DragFinish")));
+    }
+    return loaded;
+  }();
+  return api;
+}
+
+// The dropped paths, in the order the drop lists them; the drop is released.
+std::vector<std::string> take_paths(HDROP drop) {
+  std::vector<std::string> paths;
+  const DropApi& api = drop_api();
+  if (!api.query) return paths;
+  const UINT count = api.query(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = api.query(drop, i, nullptr, 0);
+    std::string path(length + 1, '\0');
+    path.resize(api.query(drop, i, &path[0], length + 1));
+    if (!path.empty()) paths.push_back(path);
+  }
+  if (api.finish) api.finish(drop);
+  return paths;
+}
+
+std::string lower(std::string text) {
+  CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
+  return text;
+}
+
+std::string full_path(const std::string& path) {
+  char buffer[MAX_PATH * 2];
+  const DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  return length > 0 && length < sizeof buffer ? std::string(buffer, length) : path;
+}
+
+std::string name_of(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool ends_with_jar(const std::string& name) {
+  return name.size() > 4 && lower(name.substr(name.size() - 4)) == ".jar";
+}
+
+// One dropped file; true when it was copied. A refusal is added to `refused`.
+bool take_one(const std::string& path, const std::string& jar_folder,
+              std::vector<DropRefusal>* refused) {
+  const std::string name = name_of(path);
+  const int64_t size = file_size(path.c_str());
+  if (size == -2) {
+    refused->push_back({name, texts::kReasonFolder});
+    return false;
+  }
+  if (!ends_with_jar(name)) {
+    refused->push_back({name, texts::kReasonNoJarName});
+    return false;
+  }
+  const std::string target = jar_folder + name;
+  // A jar dragged out of the jar folder itself is already there.
+  if (lower(full_path(path)) == lower(full_path(target))) return false;
+  const JarCheck check = check_jar_file(path);
+  if (!check.ok()) {
+    refused->push_back({name, jar_check_reason(check)});
+    return false;
+  }
+  const bool exists = file_size(target.c_str()) != -1;
+  if (exists && request_message(texts::kTitleQuestion, jar_exists_question(name).c_str(),
+                                MB_YESNO) != IDYES) {
+    return false;
+  }
+  const FileOutcome copied = copy_jar_to(path, target, exists);
+  if (!copied.ok()) {
+    const std::string reason = failure_reason_text(copied);
+    refused->push_back({name, reason.substr(0, reason.find('\n'))});
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void open_jar_folder() {
+  if (file_size(kJarFolder) == -1) dir_create(kJarFolder);
+  program_run((current_directory() + kJarFolder).c_str());
+}
+
+void take_dropped_files(AppState& app, uintptr_t drop) {
+  const std::vector<std::string> paths = take_paths(reinterpret_cast<HDROP>(drop));
+  if (paths.empty()) return;
+  if (file_size(kJarFolder) == -1) dir_create(kJarFolder);
+  const std::string jar_folder = current_directory() + kJarFolder + "\\";
+  std::vector<DropRefusal> refused;
+  int copied = 0;
+  for (const std::string& path : paths) {
+    if (take_one(path, jar_folder, &refused)) ++copied;
+  }
+  if (!refused.empty()) request_message(texts::kTitleError, drop_refused_text(refused).c_str());
+  if (copied == 0) return;
+  request_message(texts::kTitleInfo, jars_copied_text(copied).c_str());
+  refill_jar_list(app);
+}
+
+void ignore_dropped_files(uintptr_t drop) {
+  const DropApi& api = drop_api();
+  if (api.finish) api.finish(reinterpret_cast<HDROP>(drop));
+}
