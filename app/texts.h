@@ -8,7 +8,7 @@
 namespace texts {
 
 // Main window.
-constexpr char kWindowTitle[] = "Pelmora v1.3";
+constexpr char kWindowTitle[] = PELMORA_PRODUCT_NAME " v" PELMORA_VERSION_TEXT;
 constexpr char kFrameJar[] = "JAR ausw\xE4hlen";
 constexpr char kFrameOptions[] = "Weitere Optionen";
 constexpr char kButtonActivate[] = "Aktivieren";
@@ -22,7 +22,7 @@ constexpr char kNoJarFound[] = "Keine JAR gefunden!";
 // Message titles.
 constexpr char kTitleInfo[] = "Info";
 constexpr char kTitleError[] = "Fehler!";
-constexpr char kTitleAbout[] = "About Pelmora";
+constexpr char kTitleAbout[] = "About " PELMORA_PRODUCT_NAME;
 
 // Start-up.
 constexpr char kChooseGameFolder[] = "Bitte w\xE4hlen sie ihren .minecraft Ordner!";
@@ -32,7 +32,8 @@ constexpr char kGameJarMissing[] =
     "Minecraft Jar nicht gefunden!\nBitte starten sie Minecraft einmal damit das Programm "
     "funktioniert!";
 constexpr char kAbout[] =
-    "Version: 1.3 | Programmierer: Tavrel | Jahr: 2012 | Monat: 12 | Website: " PELMORA_WEB_HOST;
+    "Version: " PELMORA_VERSION_TEXT " | Programmierer: " PELMORA_AUTHOR " | Jahr: " PELMORA_YEAR
+    " | Monat: " PELMORA_MONTH " | Website: " PELMORA_WEB_HOST;
 constexpr char kPrefsNotCreatable[] =
     "Die Einstellungsdatei \"pref.ini\" konnte nicht erstellt werden.\n"
     "Bitte starten sie das Programm aus einem Ordner, in dem es schreiben darf.";

@@ -1,9 +1,13 @@
 # Build conventions shared by every subsystem folder.
 
+# compile_commands.json in every build folder, for editors and clang tools.
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+
+option(PELMORA_WERROR "Treat compiler warnings as errors (on in scripts/test.sh and CI)" OFF)
 if(MSVC)
-  add_compile_options(/W4)
+  add_compile_options(/W4 $<$<BOOL:${PELMORA_WERROR}>:/WX>)
 else()
-  add_compile_options(-Wall -Wextra)
+  add_compile_options(-Wall -Wextra $<$<BOOL:${PELMORA_WERROR}>:-Werror>)
 endif()
 
 if(WIN32)
@@ -48,11 +52,17 @@ function(pelmora_module name)
   endif()
 endfunction()
 
-# pelmora_test(<name> SOURCES src... [DEPS module...] [HOST_ONLY] [WIN32_ONLY] [GUI] [NO_MAIN])
+# pelmora_test(<name> SOURCES src... [DEPS module...] [HOST_ONLY] [WIN32_ONLY] [GUI] [NO_MAIN]
+#              [TIMEOUT s] [LABEL unit|gui|e2e|soak])
 # One test program per call, run by ctest (through Wine in the cross build). GUI tests share the
-# one virtual desktop, so they never run at the same time as each other.
+# one virtual desktop, so they never run at the same time as each other. Every test has one
+# ctest label: LABEL when given, else gui for GUI tests and unit for the rest (ctest -L gui).
+set(PELMORA_TEST_LABELS unit gui e2e soak)
 function(pelmora_test name)
-  cmake_parse_arguments(T "HOST_ONLY;WIN32_ONLY;GUI;NO_MAIN" "TIMEOUT" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(T "HOST_ONLY;WIN32_ONLY;GUI;NO_MAIN" "TIMEOUT;LABEL" "SOURCES;DEPS" ${ARGN})
+  if(T_LABEL AND NOT T_LABEL IN_LIST PELMORA_TEST_LABELS)
+    message(FATAL_ERROR "pelmora_test(${name}): LABEL must be one of ${PELMORA_TEST_LABELS}")
+  endif()
   if(T_HOST_ONLY AND WIN32)
     return()
   endif()
@@ -77,7 +87,14 @@ function(pelmora_test name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 180)
   endif()
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  if(NOT T_LABEL)
+    if(T_GUI)
+      set(T_LABEL gui)
+    else()
+      set(T_LABEL unit)
+    endif()
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${T_LABEL})
   if(T_GUI)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
   endif()

@@ -1,27 +1,59 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the host build (platform-free code under ASan/UBSan),
 # the Windows build under Wine on a virtual display, and the short fuzz runs.
-# Extra arguments go to ctest (for example: -R prefs). PELMORA_BUILD_DIR chooses the build folder.
+# Extra arguments go to ctest (for example: -R prefs, or -L gui for one label: unit, gui, e2e,
+# soak). PELMORA_BUILD_DIR chooses the build folder; PELMORA_TREE=host or win32 builds and tests
+# that tree alone (and skips the package and fuzz steps).
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 trap stop_all EXIT
 
+# Warnings are errors here, as in CI; PELMORA_WERROR=OFF lets a work in progress build anyway.
+werror=${PELMORA_WERROR:-ON}
+tree=${PELMORA_TREE:-}
+case "$tree" in
+  ""|host|win32) ;;
+  *) die "PELMORA_TREE must be host or win32, not '$tree'" ;;
+esac
+want_host() { [ "$tree" != win32 ]; }
+want_win32() { [ "$tree" != host ]; }
+
 bash "$ROOT/scripts/setup.sh" || die "installing the packages failed"
-configure_and_build_host -DPELMORA_TESTS=ON
-configure_and_build_win32 -DPELMORA_TESTS=ON -DPELMORA_BENCH=ON
-select_wine
-configure_and_build_win_runnable -DPELMORA_TESTS=ON
+if want_host; then configure_and_build_host -DPELMORA_TESTS=ON -DPELMORA_WERROR="$werror"; fi
+if want_win32; then
+  configure_and_build_win32 -DPELMORA_TESTS=ON -DPELMORA_BENCH=ON -DPELMORA_WERROR="$werror"
+  select_wine
+  configure_and_build_win_runnable -DPELMORA_TESTS=ON -DPELMORA_WERROR="$werror"
+fi
+
+# Every test carries exactly one of the labels, so that running the labels one by one runs
+# every test once.
+check_labels() {
+  local total sum=0 label n
+  total=$(cd "$1" && ctest -N | sed -n 's/^Total Tests: //p')
+  for label in unit gui e2e soak; do
+    n=$(cd "$1" && ctest -N -L "^$label\$" | sed -n 's/^Total Tests: //p')
+    sum=$((sum + n))
+  done
+  [ "$sum" -eq "$total" ] || { say "$1: $total tests but $sum labelled unit, gui, e2e or soak"; return 1; }
+}
 
 status=0
-say "running the host tests"
-(cd "$BUILD_DIR/host" && ctest -j "$(nproc)" --output-on-failure "$@") || status=1
+if want_host; then
+  check_labels "$BUILD_DIR/host" || status=1
+  say "running the host tests"
+  (cd "$BUILD_DIR/host" && ctest -j "$(nproc)" --output-on-failure "$@") || status=1
+fi
 
-start_display
-start_wine
-say "running the Windows tests under Wine"
-(cd "$WIN_TREE" && ctest -j "$(nproc)" --output-on-failure "$@") || status=1
+if want_win32; then
+  check_labels "$WIN_TREE" || status=1
+  start_display
+  start_wine
+  say "running the Windows tests under Wine"
+  (cd "$WIN_TREE" && ctest -j "$(nproc)" --output-on-failure "$@") || status=1
+fi
 
-if [ $# -eq 0 ]; then
+if [ $# -eq 0 ] && [ -z "$tree" ]; then
   say "packaging: cpack in the Windows build"
   rm -rf "$BUILD_DIR/win32/package"
   if (cd "$BUILD_DIR/win32" && cpack >"$BUILD_DIR/cpack.log" 2>&1) && zip=$(ls "$BUILD_DIR"/win32/package/pelmora-*-win32.zip) \

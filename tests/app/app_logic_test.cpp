@@ -109,6 +109,16 @@ TEST(AppTexts, UmlautsAreSingleWindows1252Bytes) {
   }
 }
 
+// The texts that carry the program's identity are put together from the generated identity
+// header; they must come out as the shipped texts, with the project's version.
+TEST(AppTexts, IdentityTextsCarryTheProjectVersion) {
+  EXPECT_STREQ(texts::kWindowTitle, "Pelmora v" PELMORA_PROJECT_VERSION);
+  EXPECT_STREQ(texts::kTitleAbout, "About Pelmora");
+  EXPECT_STREQ(texts::kAbout, "Version: " PELMORA_PROJECT_VERSION
+                              " | Programmierer: Tavrel | Jahr: 2012 | Monat: 12 | Website: "
+                              "pelmora.example.org");
+}
+
 TEST(AppTexts, FailureMessagesNameReasonPathAndBackup) {
   FileOutcome locked;
   locked.problem = FileProblem::replace_failed;

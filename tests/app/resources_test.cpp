@@ -1,5 +1,6 @@
 // The resources of pelmora.exe, read back from the built program: icon group 1, manifest 1 and
-// version block 1, all in language 1033.
+// version block 1, all in language 1033. The version strings must be the project's version,
+// which the build passes in separately as PELMORA_PROJECT_VERSION.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -189,10 +190,10 @@ TEST_F(Resources, VersionBlockHasExactlyTheKeysInOrder) {
   const std::pair<const wchar_t*, const char*> expected[] = {
       {L"CompanyName", PELMORA_WEB_HOST},
       {L"ProductName", "Pelmora"},
-      {L"ProductVersion", "1.3"},
-      {L"FileVersion", "1.3"},
+      {L"ProductVersion", PELMORA_PROJECT_VERSION},
+      {L"FileVersion", PELMORA_PROJECT_VERSION},
       {L"FileDescription", "Change the minecraft.jar"},
-      {L"InternalName", "Pelmora 1.3"},
+      {L"InternalName", "Pelmora " PELMORA_PROJECT_VERSION},
       {L"OriginalFilename", "pelmora.exe"},
       {L"LegalCopyright", PELMORA_COPYRIGHT},
       {L"Email", PELMORA_EMAIL},
@@ -230,7 +231,9 @@ TEST_F(Resources, VersionValuesReadThroughTheSystem) {
   EXPECT_EQ(query("\\StringFileInfo\\040704B0\\CompanyName"), PELMORA_WEB_HOST);
   EXPECT_EQ(query("\\StringFileInfo\\040704B0\\Website"), PELMORA_WEB_HOST);
   EXPECT_EQ(query("\\StringFileInfo\\040704B0\\Email"), PELMORA_EMAIL);
-  EXPECT_EQ(query("\\StringFileInfo\\040704B0\\InternalName"), "Pelmora 1.3");
+  EXPECT_EQ(query("\\StringFileInfo\\040704B0\\InternalName"), "Pelmora " PELMORA_PROJECT_VERSION);
+  EXPECT_EQ(query("\\StringFileInfo\\040704B0\\ProductVersion"), PELMORA_PROJECT_VERSION);
+  EXPECT_EQ(query("\\StringFileInfo\\040704B0\\FileVersion"), PELMORA_PROJECT_VERSION);
   void* translation = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueA(&data[0], "\\VarFileInfo\\Translation", &translation, &length));
