@@ -77,25 +77,24 @@ bool load_settings(AppState& app) {
 std::string preferences_path() { return current_directory() + kPrefsFile; }
 
 uint32_t save_game_folder(const std::string& folder) {
-  // A file that cannot be written would silently keep the old folder at close: that is found out
-  // before anything changes.
-  HANDLE file = CreateFileA(kPrefsFile, GENERIC_READ | GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    return error ? error : ERROR_GEN_FAILURE;
-  }
-  CloseHandle(file);
   prefs_group(kGroup);
   prefs_write_string(kGameFolderKey, folder.c_str());
-  // Closing writes the file back now, so a crash later cannot lose the change; it stays open
-  // afterwards as it was since start-up.
+  // Closing writes the file back now, so a crash later cannot lose the change. Whether it could
+  // be written is asked while the file is closed (the open file is held without write sharing),
+  // and read back afterwards; it stays open as it was since start-up.
   prefs_close();
+  HANDLE file = CreateFileA(kPrefsFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  uint32_t error = 0;
+  if (file == INVALID_HANDLE_VALUE) {
+    error = GetLastError();
+  } else {
+    CloseHandle(file);
+  }
   const bool opened = prefs_open(kPrefsFile) != 0;
   prefs_group(kGroup);
-  if (!opened || prefs_read_string(kGameFolderKey, "") != folder) return ERROR_WRITE_FAULT;
-  return 0;
+  if (opened && prefs_read_string(kGameFolderKey, "") == folder) return 0;
+  return error ? error : ERROR_WRITE_FAULT;
 }
 
 void change_game_folder(AppState& app) {

@@ -579,9 +579,11 @@ bool Pelmora::click_list_item(int index, int number, bool twice) {
   const HWND list = gadget(number);
   if (!list) return false;
   if (find_window(process_.dwProcessId, is_message_box)) return false;
-  if (!wait_until([&] { return IsWindowEnabled(list) && GetForegroundWindow() == main_; }, 3000)) {
-    SetForegroundWindow(main_);
-    if (!wait_until([&] { return GetForegroundWindow() == main_; }, 2000)) return false;
+  // The list's own window (window 0 or window 1) must be in front and take input.
+  const HWND top = GetAncestor(list, GA_ROOT);
+  if (!wait_until([&] { return IsWindowEnabled(list) && GetForegroundWindow() == top; }, 3000)) {
+    SetForegroundWindow(top);
+    if (!wait_until([&] { return GetForegroundWindow() == top; }, 2000)) return false;
   }
   SendMessageA(list, LB_SETTOPINDEX, index, 0);
   RECT item{};
