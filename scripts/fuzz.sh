@@ -4,7 +4,7 @@
 # 600 (10 minutes). The test command runs the same scripts for 20 s each.
 #   PELMORA_BUILD_DIR=/tmp/x bash scripts/fuzz.sh [seconds]
 # PELMORA_FUZZ_MERGE=1 merges new inputs into the corpus kept in the repository where a script
-# supports it (fuzz-date-fs.sh).
+# supports it (fuzz-date-fs.sh, fuzz-jar.sh).
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
