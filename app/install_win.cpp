@@ -12,6 +12,7 @@
 #include "app/paths.h"
 #include "fs/fs.h"
 #include "process/process.h"
+#include "runtime/handles_win.h"
 
 namespace {
 
@@ -52,11 +53,9 @@ bool source_size(const std::string& path, int64_t* size, FileOutcome* problem) {
 
 // 0 when the file can be opened for reading, else the system's reason.
 uint32_t read_error(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return last_error();
-  CloseHandle(file);
-  return 0;
+  const win::Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file ? 0 : last_error();
 }
 
 // Copies source to the first name of base, base + "-2", ... that no file has; *made is the copy.
@@ -127,22 +126,10 @@ bool read_exactly(HANDLE file, char* buffer, DWORD length) {
   return true;
 }
 
-class ReadHandle {
- public:
-  explicit ReadHandle(const std::string& path)
-      : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
-  ~ReadHandle() {
-    if (ok()) CloseHandle(handle_);
-  }
-  ReadHandle(const ReadHandle&) = delete;
-  ReadHandle& operator=(const ReadHandle&) = delete;
-  bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
+win::Handle open_for_reading(const std::string& path) {
+  return win::Handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
 
 }  // namespace
 
@@ -235,8 +222,8 @@ FileOutcome check_jar_outcome(const std::string& path) {
 bool same_file_contents(const std::string& a, const std::string& b) {
   const int64_t size = file_size(a.c_str());
   if (size < 0 || file_size(b.c_str()) != size) return false;
-  ReadHandle first(a);
-  ReadHandle second(b);
+  const win::Handle first = open_for_reading(a);
+  const win::Handle second = open_for_reading(b);
   if (!first.ok() || !second.ok()) return false;
   constexpr DWORD kChunk = 1 << 20;
   std::string left(kChunk, '\0');

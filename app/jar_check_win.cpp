@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/jar_check.h"
+#include "runtime/handles_win.h"
 
 namespace {
 
@@ -16,17 +17,17 @@ class FileSource : public JarSource {
   explicit FileSource(const std::string& path) {
     // Others may keep reading, writing or even deleting the file (a running game holds the
     // client jar); the check only needs to read.
-    handle_ = CreateFileA(path.c_str(), GENERIC_READ,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle_ == INVALID_HANDLE_VALUE) {
+    handle_.reset(CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle_) {
       error_ = last_error_or(ERROR_OPEN_FAILED);
       return;
     }
     // The standard information holds both the size and whether it is a folder; it is much
     // cheaper than GetFileInformationByHandle, which also asks for the volume.
     FILE_STANDARD_INFO info;
-    if (!GetFileInformationByHandleEx(handle_, FileStandardInfo, &info, sizeof info)) {
+    if (!GetFileInformationByHandleEx(handle_.get(), FileStandardInfo, &info, sizeof info)) {
       error_ = last_error_or(ERROR_READ_FAULT);
     } else if (info.Directory) {
       error_ = ERROR_ACCESS_DENIED;  // what opening a folder as a file gives on Windows
@@ -34,11 +35,6 @@ class FileSource : public JarSource {
       size_ = static_cast<uint64_t>(info.EndOfFile.QuadPart);
     }
   }
-  ~FileSource() override {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  FileSource(const FileSource&) = delete;
-  FileSource& operator=(const FileSource&) = delete;
 
   // 0 when the file is open and its size known, else why not.
   uint32_t open_error() const { return error_; }
@@ -53,7 +49,7 @@ class FileSource : public JarSource {
       at.OffsetHigh = static_cast<DWORD>(offset >> 32);
       const DWORD want = length > 0x1000000 ? 0x1000000 : static_cast<DWORD>(length);
       DWORD got = 0;
-      if (!ReadFile(handle_, out, want, &got, &at)) {
+      if (!ReadFile(handle_.get(), out, want, &got, &at)) {
         *error = last_error_or(ERROR_READ_FAULT);
         return false;
       }
@@ -69,7 +65,7 @@ class FileSource : public JarSource {
   }
 
  private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  win::Handle handle_;
   uint32_t error_ = 0;
   uint64_t size_ = 0;
 };

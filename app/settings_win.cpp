@@ -7,6 +7,7 @@
 #include "date/date.h"
 #include "fs/fs.h"
 #include "prefs/prefs.h"
+#include "runtime/handles_win.h"
 #include "ui/requester/requester.h"
 
 namespace {
@@ -35,13 +36,10 @@ bool create_preferences() {
 
 // Why an existing file cannot be opened for reading; a failure without a code counts as one.
 uint32_t open_error(const char* path) {
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    CloseHandle(file);
-    return ERROR_GEN_FAILURE;
-  }
-  const DWORD error = GetLastError();
+  const win::Handle file(CreateFileA(path, GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const DWORD error = file ? 0 : GetLastError();
   return error ? error : ERROR_GEN_FAILURE;
 }
 
@@ -83,13 +81,11 @@ uint32_t save_game_folder(const std::string& folder) {
   // be written is asked while the file is closed (the open file is held without write sharing),
   // and read back afterwards; it stays open as it was since start-up.
   prefs_close();
-  HANDLE file = CreateFileA(kPrefsFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   uint32_t error = 0;
-  if (file == INVALID_HANDLE_VALUE) {
-    error = GetLastError();
-  } else {
-    CloseHandle(file);
+  {
+    const win::Handle file(CreateFileA(kPrefsFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) error = GetLastError();
   }
   const bool opened = prefs_open(kPrefsFile) != 0;
   prefs_group(kGroup);

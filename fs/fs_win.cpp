@@ -3,23 +3,9 @@
 
 #include "fs/fs.h"
 #include "fs/path.h"
+#include "runtime/handles_win.h"
 
 namespace {
-
-// RAII for a FindFirstFileA search handle.
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  ~FindHandle() {
-    if (valid()) FindClose(h_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_;
-};
 
 // -2 for a drive that has a root directory, -1 for a letter that is not in use.
 int64_t drive_size(std::string root) {
@@ -40,8 +26,8 @@ int64_t file_size(const char* path) {
   if (fs_path::is_drive_root(p)) return drive_size(p);
 
   WIN32_FIND_DATAA found;
-  const FindHandle search(FindFirstFileA(p.c_str(), &found));
-  if (search.valid()) {
+  const win::FindHandle search(FindFirstFileA(p.c_str(), &found));
+  if (search.ok()) {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -2;
     return static_cast<int64_t>((static_cast<uint64_t>(found.nFileSizeHigh) << 32) |
                                 found.nFileSizeLow);

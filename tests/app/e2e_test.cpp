@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "e2e_driver.h"
+#include "support/e2e_driver.h"
 #include "support/scratch_folder_win.h"
 #include "support/zip_writer.h"
 

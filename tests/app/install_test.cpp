@@ -9,7 +9,7 @@
 
 #include "app/install.h"
 #include "app/paths.h"
-#include "e2e_driver.h"
+#include "support/e2e_driver.h"
 #include "runtime/runtime.h"
 #include "support/scratch_folder_win.h"
 #include "support/zip_writer.h"

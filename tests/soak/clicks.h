@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "app/e2e_driver.h"
+#include "support/e2e_driver.h"
 
 namespace soak {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/e2e_driver.h"
+#include "support/e2e_driver.h"
 #include "clicks.h"
 #include "support/scratch_folder_win.h"
 #include "support/zip_writer.h"

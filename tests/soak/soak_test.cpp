@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/e2e_driver.h"
+#include "support/e2e_driver.h"
 #include "clicks.h"
 #include "process_sampler_win.h"
 #include "support/scratch_folder_win.h"

@@ -1,5 +1,5 @@
 // The end-to-end driver (see e2e_driver.h).
-#include "e2e_driver.h"
+#include "support/e2e_driver.h"
 
 #include "support/scratch_folder_win.h"
 
