@@ -95,7 +95,9 @@ TEST(DemoExample, SwapCountsOnlyWithTheChosenJarAndANewBackupOfTheOldOne) {
     const demo::Verdict v = demo::judge(before, c.after, chosen);
     EXPECT_EQ(v.swapped, c.swapped);
     EXPECT_EQ(c.swapped ? v.backup : v.reason, c.backup_or_reason);
-    if (c.swapped) EXPECT_EQ(v.reason, "");
+    if (c.swapped) {
+      EXPECT_EQ(v.reason, "");
+    }
   }
   // The chosen jar already installed: nothing changed, even with a backup made.
   EXPECT_EQ(demo::judge({true, "B", {}}, {true, "B", {{"n.jar", "B"}}}, chosen).reason,
