@@ -17,15 +17,17 @@ PELMORA_XVFB_PID=
 PELMORA_OWN_SERVER=
 
 # configure_and_build_windows <i686|x86_64> <folder> [cmake arguments...]
+# Builds every target, or only those PELMORA_BUILD_TARGETS names (separated by spaces).
 configure_and_build_windows() {
-  local arch=$1 tree=$2
+  local arch=$1 tree=$2 targets=()
   shift 2
+  [ -z "${PELMORA_BUILD_TARGETS:-}" ] || read -r -a targets <<<"--target $PELMORA_BUILD_TARGETS"
   say "configuring the Windows build (mingw-w64, $arch) in $tree"
   cmake -S "$ROOT" -B "$tree" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$arch-mingw32.cmake" "$@" >/dev/null \
     || die "cmake configure of the Windows build failed"
   say "building the Windows build ($arch)"
-  cmake --build "$tree" -j "$(nproc)" || die "the Windows build failed"
+  cmake --build "$tree" -j "$(nproc)" "${targets[@]}" || die "the Windows build failed"
 }
 
 # The product: 32-bit Windows, in $BUILD_DIR/win32.

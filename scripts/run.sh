@@ -1,40 +1,73 @@
 #!/usr/bin/env bash
-# Builds Pelmora and runs it under Wine. Without a display it runs on a virtual one, saves a
-# screenshot after a few seconds and ends the program. PELMORA_RUN_DIR chooses the folder the
-# program runs in (its "jar" folder and "pref.ini" live there).
+# Builds Pelmora and runs it under Wine in an example folder, $BUILD_DIR/demo: a game folder with
+# bin/minecraft.jar, three small jars in jar/ and a "pref.ini" naming the game folder. The example
+# is kept between runs; `--fresh` (or PELMORA_DEMO_FRESH=1) makes it anew.
+#
+# Without a display it shows a jar swap on a virtual one: the demo driver (pelmora_demo) clicks
+# through it as a user would, with "Backup Minecraft Jar" ticked, saves a screenshot of each step
+# under $BUILD_DIR/demo-shots/, prints what changed on disk and exits 0 only when the swap
+# happened. With a display it starts the program for you in the example folder, or in the folder
+# PELMORA_RUN_DIR names. PELMORA_DEMO_DIR puts the example elsewhere (its screenshots then go to
+# "<folder>-shots").
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 trap stop_all EXIT
 
-bash "$ROOT/scripts/setup.sh" || die "installing the packages failed"
-configure_and_build_win32 -DPELMORA_TESTS=OFF -DPELMORA_BENCH=OFF
-select_wine
-configure_and_build_win_runnable -DPELMORA_TESTS=OFF -DPELMORA_BENCH=OFF
-exe="$WIN_TREE/app/pelmora.exe"
-[ -f "$exe" ] || die "the build made no $exe"
+fresh=${PELMORA_DEMO_FRESH:-0}
+for arg in "$@"; do
+  case $arg in
+    --fresh) fresh=1 ;;
+    *) die "unknown argument: $arg (known: --fresh)" ;;
+  esac
+done
 
-run_dir=${PELMORA_RUN_DIR:-$BUILD_DIR/run}
-mkdir -p "$run_dir"
-cd "$run_dir"
+bash "$ROOT/scripts/setup.sh" || die "installing the packages failed"
+select_wine
+# The product is always built; where it cannot run here, its 64-bit twin runs instead.
+if [ "$WIN_ARCH" = i686 ]; then
+  PELMORA_BUILD_TARGETS="pelmora pelmora_demo" configure_and_build_win32 -DPELMORA_TESTS=ON
+else
+  PELMORA_BUILD_TARGETS="pelmora" configure_and_build_win32 -DPELMORA_TESTS=ON
+  PELMORA_BUILD_TARGETS="pelmora pelmora_demo" configure_and_build_win_runnable -DPELMORA_TESTS=ON
+fi
+exe="$WIN_TREE/app/pelmora.exe"
+demo="$WIN_TREE/tests/app/pelmora_demo.exe"
+[ -f "$exe" ] || die "the build made no $exe"
+[ -f "$demo" ] || die "the build made no $demo"
+
+demo_dir=${PELMORA_DEMO_DIR:-$BUILD_DIR/demo}
+demo_dir=${demo_dir%/}
+shots="$demo_dir-shots"
+demo_args=()
+[ "$fresh" != 1 ] || demo_args+=(--fresh)
 
 if [ -n "${DISPLAY:-}" ]; then
   start_wine
+  if [ -n "${PELMORA_RUN_DIR:-}" ]; then
+    run_dir=$PELMORA_RUN_DIR
+    mkdir -p "$run_dir"
+  else
+    run_dir=$demo_dir
+    "$WINE" "$demo" --prepare-only "${demo_args[@]}" "$run_dir" </dev/null \
+      || die "the example in $run_dir could not be prepared"
+  fi
+  cd "$run_dir"
   say "running $exe in $run_dir"
-  "$WINE" "$exe"
-  say "the program ended with exit code $?"
+  "$WINE" "$exe" && code=0 || code=$?
+  say "the program ended with exit code $code"
 else
   start_display
   start_wine
-  say "running $exe in $run_dir on the virtual display $DISPLAY"
-  "$WINE" "$exe" </dev/null >/dev/null 2>&1 &
-  pid=$!
-  sleep "${PELMORA_SHOT_DELAY:-5}"
-  shot="$BUILD_DIR/screenshot.png"
-  import -window root "$shot" 2>/dev/null && say "screenshot saved: $shot" || say "no screenshot could be taken"
-  if kill -0 "$pid" 2>/dev/null; then
-    say "ending the program"
-    kill "$pid" 2>/dev/null || true
+  say "showing a jar swap in $demo_dir on the virtual display $DISPLAY"
+  rm -f "$shots"/[0-9]-*.png "$shots"/[0-9]-*.bmp
+  timeout "${PELMORA_DEMO_SECONDS:-300}" "$WINE" "$demo" "${demo_args[@]}" --shots "$shots" "$demo_dir" \
+    </dev/null && code=0 || code=$?
+  [ "$code" -ne 124 ] || say "the demo did not finish within ${PELMORA_DEMO_SECONDS:-300} s"
+  say "screenshots of the swap are in $shots/"
+  if [ "$code" -eq 0 ]; then
+    say "the jar swap worked (exit code 0)"
+  else
+    say "the jar swap did not work (exit code $code)"
   fi
-  wait "$pid" 2>/dev/null && code=0 || code=$?
-  say "the program ended with exit code $code"
+  exit "$code"
 fi

@@ -18,6 +18,19 @@ esac
 want_host() { [ "$tree" != win32 ]; }
 want_win32() { [ "$tree" != host ]; }
 
+# True when the example <folder> shows a swap: bin/minecraft.jar equals one of its jar/*.jar and
+# bin/backup/ holds exactly one jar, which differs from it (the old client jar).
+swap_shown() {
+  local client="$1/game/bin/minecraft.jar" jar matched=0
+  local backups=("$1"/game/bin/backup/*.jar)
+  [ -f "$client" ] && [ "${#backups[@]}" -eq 1 ] && [ -f "${backups[0]}" ] || return 1
+  ! cmp -s "$client" "${backups[0]}" || return 1
+  for jar in "$1"/jar/*.jar; do
+    if cmp -s "$client" "$jar"; then matched=1; fi
+  done
+  [ "$matched" -eq 1 ]
+}
+
 bash "$ROOT/scripts/setup.sh" || die "installing the packages failed"
 if want_host; then configure_and_build_host -DPELMORA_TESTS=ON -DPELMORA_WERROR="$werror"; fi
 if want_win32; then
@@ -61,6 +74,18 @@ if [ $# -eq 0 ] && [ -z "$tree" ]; then
     say "package $(basename "$zip"): pelmora.exe, jar/, LIESMICH.txt"
   else
     say "the package is missing or its contents are wrong (see $BUILD_DIR/cpack.log)"; status=1
+  fi
+  # The README's run command, headless, on an example of its own: it must exit 0, and the
+  # example's client jar must now be one of its jars, with one backup holding the old one.
+  say "the run command: a jar swap on a fresh example (log: $BUILD_DIR/run-check.log)"
+  stop_all
+  PELMORA_XVFB_PID= PELMORA_OWN_SERVER=
+  check="$BUILD_DIR/demo-check"
+  if env -u DISPLAY PELMORA_DEMO_DIR="$check" PELMORA_DEMO_FRESH=1 bash "$ROOT/scripts/run.sh" \
+       >"$BUILD_DIR/run-check.log" 2>&1 && swap_shown "$check"; then
+    say "the run command swapped the client jar and made a backup"
+  else
+    say "the run command did not show a swap (see $BUILD_DIR/run-check.log)"; status=1
   fi
   for fuzz in "$ROOT"/scripts/fuzz-*.sh; do
     [ -e "$fuzz" ] || continue

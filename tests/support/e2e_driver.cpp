@@ -668,6 +668,11 @@ bool wait_for(const std::function<bool()>& done, DWORD timeout_ms) {
 std::string save_screenshot(HWND window, const std::string& name) {
   RECT r;
   if (!window || !GetWindowRect(window, &r)) return "";
+  return save_screenshot(r, name);
+}
+
+std::string save_screenshot(const RECT& r, const std::string& name) {
+  if (r.right <= r.left || r.bottom <= r.top) return "";
   Sleep(300);   // let the last change be painted
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
