@@ -460,6 +460,21 @@ bool Pelmora::system_command(unsigned id) {
   return main_ && PostMessageA(main_, WM_SYSCOMMAND, id, 0) != FALSE;
 }
 
+bool Pelmora::open_system_menu() {
+  const auto menu_shown = [&] {
+    return find_window(process_.dwProcessId, [](HWND w) { return class_of(w) == "#32768"; }) != nullptr;
+  };
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (!main_window()) return false;
+    SetForegroundWindow(main_);
+    if (!wait_until([&] { return GetForegroundWindow() == main_; }, 3000)) continue;
+    press_key(VK_SPACE, true);
+    if (wait_until(menu_shown, 2000)) return true;
+    press_key(VK_ESCAPE);
+  }
+  return false;
+}
+
 HWND Pelmora::focus() {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;

@@ -137,6 +137,9 @@ class Pelmora {
   bool system_command(unsigned id);
   // The control that has the keyboard focus in the program (nullptr when none).
   HWND focus();
+  // Opens window 0's system menu with Alt+Space (brought to the front first; tried again when the
+  // menu does not show); true once the menu is shown.
+  bool open_system_menu();
   // A real key press (down and up) to the window in front, with Alt held when `alt` is set.
   bool press_key(WORD vk, bool alt = false);
 
