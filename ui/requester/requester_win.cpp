@@ -1,10 +1,10 @@
 // Message requester and the modal blocking around every system dialog.
 #include <windows.h>
 #include <commctrl.h>
-#include <ole2.h>
 
 #include "runtime/lock.h"
 #include "runtime/registry.h"
+#include "runtime/system_libraries.h"
 #include "ui/requester/requester.h"
 
 namespace {
@@ -56,7 +56,9 @@ void set_topmost(HWND window, bool topmost) {
 void requester_init() {
   INITCOMMONCONTROLSEX icc{8, 0xB48};
   InitCommonControlsEx(&icc);
-  CoInitialize(nullptr);
+  // COM for this thread, started when the folder browser or the shell first needs it: loading
+  // ole32 is a large part of a start that never uses it.
+  com_start_later();
 }
 
 HWND requester_owner_window() {
