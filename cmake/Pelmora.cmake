@@ -26,8 +26,8 @@ if(WIN32)
     add_link_options("$<$<CONFIG:Release>:-Wl,--gc-sections>")
     # Release builds optimise the product's libraries for size, except the sources that a
     # module names HOT (event queue, parsers, listings), which keep the release level.
-    set(PELMORA_COLD_CODE_FLAGS "$<$<CONFIG:Release>:-Os>")
-    set(PELMORA_HOT_CODE_FLAGS "$<$<CONFIG:Release>:-O3>")
+    set(PELMORA_COLD_CODE_FLAGS "$<$<CONFIG:Release>:-Os;-fno-exceptions>")
+    set(PELMORA_HOT_CODE_FLAGS "$<$<CONFIG:Release>:-O3;-fexceptions>")
   endif()
 elseif(PELMORA_SANITIZE)
   set(PELMORA_SANITIZE_FLAGS "-fsanitize=address,undefined" "-fno-sanitize-recover=all" "-fno-omit-frame-pointer")
