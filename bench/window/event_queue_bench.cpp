@@ -15,7 +15,7 @@ namespace {
 constexpr int kEvents = 1000000;
 constexpr int kBurst = 100;
 // The message queue costs a round trip to the window server under Wine: fewer events suffice.
-constexpr int kPeerEvents = 100000;
+constexpr int kPeerEvents = 20000;
 
 struct Record {
   int32_t event;
