@@ -16,7 +16,7 @@ function add(section, size, file,    lib, obj) {
   else if (match(file, /\(.*\)$/)) { lib = base(substr(file, 1, RSTART - 1)); obj = substr(file, RSTART + 1, RLENGTH - 2) }
   else { lib = base(file); obj = lib }
   by_lib[lib] += size
-  by_obj[lib ": " obj] += size
+  by_obj[lib == obj ? obj : lib ": " obj] += size
   total += size
 }
 function print_sorted(title, table, limit,    n, keys, i, j, t, shown, rest) {
