@@ -20,12 +20,14 @@ if(WIN32)
   if(MINGW)
     # Everything linked statically: the program needs no DLL beyond the system's.
     add_link_options(-static -static-libgcc -static-libstdc++)
-    # Release builds (benchmarks, release package): the linker drops every function and object
-    # that nothing references.
+    # Release builds (the benchmarks; the package when made from a Release tree): the linker
+    # drops every function and object that nothing references.
     add_compile_options("$<$<CONFIG:Release>:-ffunction-sections;-fdata-sections>")
     add_link_options("$<$<CONFIG:Release>:-Wl,--gc-sections>")
     # Release builds optimise the product's libraries for size, except the sources that a
-    # module names HOT (event queue, parsers, listings), which keep the release level.
+    # module names HOT (the event queue and its pool, the registry), which keep the release
+    # level. The size-optimised code has no exception tables: nothing in it catches, and an
+    # exception passing through it ends the program either way.
     set(PELMORA_COLD_CODE_FLAGS "$<$<CONFIG:Release>:-Os;-fno-exceptions>")
     set(PELMORA_HOT_CODE_FLAGS "$<$<CONFIG:Release>:-O3;-fexceptions>")
   endif()
