@@ -119,11 +119,10 @@ intptr_t shell_open(const char* program, const char* parameters, std::string dir
   info.lpParameters = *parameters != '\0' ? parameters : nullptr;
   info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
   info.nShow = show;
-  // The shell is loaded by the first document opened; it may hand the work to COM handlers.
+  // The shell is loaded by the first document opened, not at start.
   using ShellExecuteFn = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
   static const auto execute =
       reinterpret_cast<ShellExecuteFn>(system_function("shell32.dll", "ShellExecuteExA"));
-  com_use();
   if (!execute || !execute(&info)) return 0;
 
   OwnedHandle process(info.hProcess);

@@ -1,6 +1,7 @@
-// System libraries that only some clicks need (the shell, COM, the multimedia timer), loaded on
-// their first use instead of at process start, so that a start that finds its settings loads
-// none of them. Windows only; each library stays loaded until the process ends.
+// System libraries that only some clicks need (the shell, the multimedia timer), loaded on their
+// first use instead of at process start, and COM through ole32 loaded by name, so that the
+// program's import table names none of them. Windows only; a library stays loaded until the
+// process ends.
 #pragma once
 
 #include <cstdint>
@@ -9,12 +10,8 @@
 // nullptr when either is missing. Cache the result: each call looks the name up again.
 void* system_function(const char* library, const char* name);
 
-// COM. Start-up asks for it on the thread that runs the start-up (com_start_later); it is
-// started there the first time that thread calls com_use, which every operation needing COM
-// calls first. On another thread com_use starts nothing: such a thread starts COM itself
-// (com_initialize). Results are the system's; a missing ole32 gives E_FAIL (0x80004005).
-void com_start_later();
-void com_use();
-int32_t com_initialize();           // CoInitialize(nullptr) for the calling thread
-void com_task_mem_free(void* block);
-void com_revoke_drag_drop(void* window);
+// COM for the calling thread: CoInitialize(nullptr)'s result (S_OK, S_FALSE when the thread has
+// it already), E_FAIL (0x80004005) when ole32 is missing.
+int32_t com_initialize();
+void com_task_mem_free(void* block);      // CoTaskMemFree; nullptr is accepted
+void com_revoke_drag_drop(void* window);  // RevokeDragDrop

@@ -1,4 +1,4 @@
-// Libraries loaded on first use, and COM started on the start-up thread at its first use.
+// Libraries loaded on first use, and COM through ole32 loaded by name.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,9 +8,6 @@
 #include "runtime/system_libraries.h"
 
 namespace {
-
-constexpr int32_t kOk = 0;      // S_OK: COM was started by this call
-constexpr int32_t kFalse = 1;   // S_FALSE: it was started on this thread already
 
 TEST(SystemFunction, LoadsTheLibraryOnItsFirstUseAndFindsTheFunction) {
   ASSERT_EQ(GetModuleHandleA("winmm.dll"), nullptr) << "nothing may have loaded it yet";
@@ -29,25 +26,17 @@ TEST(SystemFunction, MissingLibraryOrFunctionGivesNull) {
   EXPECT_EQ(system_function("kernel32.dll", "PelmoraNoSuchFunction"), nullptr);
 }
 
-// Each thread starts without COM, so the scenario runs on threads of its own.
-TEST(Com, StartsOnTheThreadThatAskedAtItsFirstUseAndOnlyThere) {
-  int32_t asked_thread_again = -1;
-  std::thread asking([&] {
-    com_start_later();
-    com_use();
-    com_use();   // once only: a second use starts nothing more
-    asked_thread_again = com_initialize();
+// A fresh thread has no COM: the first start reports S_OK, the second S_FALSE.
+TEST(Com, StartsOnTheCallingThread) {
+  int32_t first = -1, second = -1;
+  std::thread thread([&] {
+    first = com_initialize();
+    second = com_initialize();
+    com_task_mem_free(nullptr);
   });
-  asking.join();
-  EXPECT_EQ(asked_thread_again, kFalse) << "com_use did not start COM on the asking thread";
-
-  int32_t other_thread = -1;
-  std::thread other([&] {
-    com_use();
-    other_thread = com_initialize();
-  });
-  other.join();
-  EXPECT_EQ(other_thread, kOk) << "com_use started COM on a thread that did not ask";
+  thread.join();
+  EXPECT_EQ(first, 0);
+  EXPECT_EQ(second, 1);
 }
 
 }  // namespace

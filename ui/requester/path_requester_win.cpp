@@ -56,7 +56,6 @@ int CALLBACK path_requester_init_callback(HWND window, UINT message, LPARAM, LPA
 }
 
 std::string request_path(const char* title, const char* initial_path) {
-  com_use();   // the start-up thread's COM, asked for by requester_init
   if (!g_com_started) {
     g_com_started = true;
     com_initialize();

@@ -56,9 +56,7 @@ void set_topmost(HWND window, bool topmost) {
 void requester_init() {
   INITCOMMONCONTROLSEX icc{8, 0xB48};
   InitCommonControlsEx(&icc);
-  // COM for this thread, started when the folder browser or the shell first needs it: loading
-  // ole32 is a large part of a start that never uses it.
-  com_start_later();
+  com_initialize();
 }
 
 HWND requester_owner_window() {
