@@ -254,8 +254,8 @@ std::string file_bytes(const std::string& path) {
   return content;
 }
 
-// The names of the DLLs in a 32-bit program file's import directory, read from its bytes; empty
-// when the file is not such a program.
+// The names of the DLLs in a program file's import directory (32-bit or 64-bit), read from its
+// bytes; empty when the file is not such a program.
 std::vector<std::string> imported_libraries(const std::string& file) {
   std::vector<std::string> names;
   const auto u16 = [&](size_t at) -> uint32_t {
@@ -265,8 +265,9 @@ std::vector<std::string> imported_libraries(const std::string& file) {
   const size_t pe = u32(0x3C);
   if (file.compare(0, 2, "MZ") != 0 || file.compare(pe, 4, std::string("PE\0\0", 4)) != 0) return names;
   const size_t optional = pe + 24;
-  if (u16(optional) != 0x10B) return names;   // PE32
-  const uint32_t import_rva = u32(optional + 96 + 8);
+  const uint32_t magic = u16(optional);
+  if (magic != 0x10B && magic != 0x20B) return names;   // PE32, PE32+
+  const uint32_t import_rva = u32(optional + (magic == 0x10B ? 96 : 112) + 8);
   const size_t sections = optional + u16(pe + 20);
   const uint32_t section_count = u16(pe + 6);
   // A virtual address as a file offset, 0 when no section holds it.
