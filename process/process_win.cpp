@@ -2,7 +2,6 @@
 // web addresses.
 #include <windows.h>
 #include <shellapi.h>
-#include <mmsystem.h>
 
 #include <string>
 #include <utility>
@@ -11,6 +10,7 @@
 #include "process/process.h"
 #include "runtime/lock.h"
 #include "runtime/registry.h"
+#include "runtime/system_libraries.h"
 
 namespace {
 
@@ -119,7 +119,11 @@ intptr_t shell_open(const char* program, const char* parameters, std::string dir
   info.lpParameters = *parameters != '\0' ? parameters : nullptr;
   info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
   info.nShow = show;
-  if (!ShellExecuteExA(&info)) return 0;
+  // The shell is loaded by the first document opened, not at start.
+  using ShellExecuteFn = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
+  static const auto execute =
+      reinterpret_cast<ShellExecuteFn>(system_function("shell32.dll", "ShellExecuteExA"));
+  if (!execute || !execute(&info)) return 0;
 
   OwnedHandle process(info.hProcess);
   if (flags & run_wait) wait_for(process.get());
@@ -234,7 +238,11 @@ int32_t pipe_end_make_private(void** handle) {
 }
 
 void delay_ms(int32_t milliseconds) {
-  timeBeginPeriod(1);
+  // The 1 ms timer resolution for the sleep, from winmm, loaded on the first delay.
+  using PeriodFn = UINT(WINAPI*)(UINT);
+  static const auto begin = reinterpret_cast<PeriodFn>(system_function("winmm.dll", "timeBeginPeriod"));
+  static const auto end = reinterpret_cast<PeriodFn>(system_function("winmm.dll", "timeEndPeriod"));
+  if (begin) begin(1);
   Sleep(milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0);
-  timeEndPeriod(1);
+  if (end) end(1);
 }

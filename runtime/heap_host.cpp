@@ -1,13 +1,15 @@
-// Host stand-in for the heaps and the thread-local slot: the C heap and a thread_local pointer.
+// Host stand-in for the heaps and the thread-local slot: the C heap and a thread-local pointer.
 // Each block carries its size in front so that reallocation can zero the grown part.
 #include <cstdlib>
 #include <cstring>
 
 #include "runtime/platform.h"
+#include "runtime/registry.h"
+
+__thread void* rt_detail::t_thread_block = nullptr;
 
 namespace rt_platform {
 namespace {
-thread_local void* t_slot = nullptr;
 int g_heap_token = 0;
 constexpr size_t kHeader = 16;
 // A 32-bit process can never hold a block of 2 GiB or more; the stand-in refuses such sizes too,
@@ -16,8 +18,8 @@ constexpr size_t kLargestBlock = size_t{0x7FFFFFFF};
 }  // namespace
 
 void tls_alloc() {}
-void* tls_get() { return t_slot; }
-void tls_set(void* value) { t_slot = value; }
+void* tls_get() { return rt_detail::t_thread_block; }
+void tls_set(void* value) { rt_detail::t_thread_block = value; }
 
 size_t tls_teb_offset() { return 0; }
 

@@ -56,6 +56,10 @@ namespace rt_detail {
 // (the TlsSlots array at 0xE10 holds the first 64 slots), 0 when the slot lies beyond them.
 // Reading it directly keeps the hot path of every per-thread lookup free of calls.
 extern size_t g_tls_teb_offset;
+#if !defined(_WIN32)
+// Host builds: the calling thread's block (heap_host.cpp), read inline in the same way.
+extern __thread void* t_thread_block;
+#endif
 void* thread_state_get_slow(size_t offset);
 }  // namespace rt_detail
 
@@ -66,6 +70,8 @@ inline void* thread_state_get(size_t offset) {
     __asm__ volatile("movl %%fs:(%1), %0" : "=r"(block) : "r"(at));
     if (block) return static_cast<unsigned char*>(block) + offset;
   }
+#elif !defined(_WIN32)
+  if (void* block = rt_detail::t_thread_block) return static_cast<unsigned char*>(block) + offset;
 #endif
   return rt_detail::thread_state_get_slow(offset);
 }

@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int kRuns = 5;
+// The floor carries pelmora.exe's manifest: every start loads the common controls 6 it asks for.
+constexpr char kFloorName[] = "minimal window program, same manifest";
 
 struct Program {
   const char* name;
@@ -149,9 +151,9 @@ int main() {
     std::printf("medians, %s: pelmora %.1f ms, floor %.1f ms\n", jars.c_str(),
                 bench::median(ours_ms), bench::median(floor_ms));
     bench::report("start-up to ready, " + jars + " (best of 5)", bench::best(ours_ms), "ms",
-                  "minimal window program", bench::best(floor_ms), "<=1.2");
+                  kFloorName, bench::best(floor_ms), "<=1.1");
     bench::report("idle working set, " + jars, bench::median(ours_ws), "MiB",
-                  "minimal window program", bench::median(floor_ws), "-");
+                  kFloorName, bench::median(floor_ws), "-");
     ws_ours[slot] = bench::median(ours_ws);
     ws_floor[slot] = bench::median(floor_ws);
     ++slot;
@@ -159,6 +161,6 @@ int main() {
   // What the jar names cost: the growth of the idle working set from 10 to 10,000 jars. The
   // name table has room for 1,000,001 names but only grows with the names stored.
   bench::report("working-set growth from 10 to 10,000 jars", ws_ours[1] - ws_ours[0], "MiB",
-                "minimal window program", ws_floor[1] - ws_floor[0], "+<=4");
+                kFloorName, ws_floor[1] - ws_floor[0], "+<=4");
   return status;
 }

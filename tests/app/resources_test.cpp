@@ -1,10 +1,12 @@
 // The resources of pelmora.exe, read back from the built program: icon group 1, manifest 1 and
-// version block 1, all in language 1033. The version strings must be the project's version,
-// which the build passes in separately as PELMORA_PROJECT_VERSION.
+// version block 1, all in language 1033, and the libraries its start loads. The version strings
+// must be the project's version, which the build passes in separately as PELMORA_PROJECT_VERSION.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -241,6 +243,65 @@ TEST_F(Resources, VersionValuesReadThroughTheSystem) {
   const WORD* words = static_cast<const WORD*>(translation);
   EXPECT_EQ(words[0], 0x0407);
   EXPECT_EQ(words[1], 0x04B0);
+}
+
+std::string file_bytes(const std::string& path) {
+  const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "";
+  std::string content(GetFileSize(h, nullptr), '\0');
+  DWORD got = 0;
+  ReadFile(h, &content[0], static_cast<DWORD>(content.size()), &got, nullptr);
+  CloseHandle(h);
+  content.resize(got);
+  return content;
+}
+
+// The names of the DLLs in a program file's import directory (32-bit or 64-bit), read from its
+// bytes; empty when the file is not such a program.
+std::vector<std::string> imported_libraries(const std::string& file) {
+  std::vector<std::string> names;
+  const auto u16 = [&](size_t at) -> uint32_t {
+    return at + 2 <= file.size() ? static_cast<unsigned char>(file[at]) | static_cast<unsigned char>(file[at + 1]) << 8 : 0;
+  };
+  const auto u32 = [&](size_t at) -> uint32_t { return u16(at) | u16(at + 2) << 16; };
+  const size_t pe = u32(0x3C);
+  if (file.compare(0, 2, "MZ") != 0 || file.compare(pe, 4, std::string("PE\0\0", 4)) != 0) return names;
+  const size_t optional = pe + 24;
+  const uint32_t magic = u16(optional);
+  if (magic != 0x10B && magic != 0x20B) return names;   // PE32, PE32+
+  const uint32_t import_rva = u32(optional + (magic == 0x10B ? 96 : 112) + 8);
+  const size_t sections = optional + u16(pe + 20);
+  const uint32_t section_count = u16(pe + 6);
+  // A virtual address as a file offset, 0 when no section holds it.
+  const auto offset_of = [&](uint32_t rva) -> size_t {
+    for (uint32_t i = 0; i < section_count; ++i) {
+      const size_t header = sections + i * 40;
+      const uint32_t address = u32(header + 12), size = u32(header + 16), raw = u32(header + 20);
+      if (rva >= address && rva < address + size) return raw + (rva - address);
+    }
+    return 0;
+  };
+  size_t descriptor = offset_of(import_rva);
+  if (descriptor == 0) return names;
+  for (; descriptor + 20 <= file.size() && u32(descriptor + 12) != 0; descriptor += 20) {
+    const size_t name = offset_of(u32(descriptor + 12));
+    if (name == 0 || name >= file.size()) break;
+    names.emplace_back(file.c_str() + name);
+  }
+  return names;
+}
+
+// Only what every start needs is imported; the shell, COM and the multimedia timer are loaded
+// by the clicks that use them, so that a start that finds its settings does not pay for them.
+TEST(ProgramFile, ImportsOnlyTheLibrariesEveryStartNeeds) {
+  std::vector<std::string> names = imported_libraries(file_bytes(exe_path()));
+  for (std::string& name : names) {
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(tolower(c)); });
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
+                                             "user32.dll"}));
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 // Toolkit start-up, the creation path all kinds share, registration, the common subclass
 // procedure and the two ways control notifications become events.
-#include <ole2.h>
+#include <windows.h>
 #include <commctrl.h>
 
 #include "runtime/runtime.h"
+#include "runtime/system_libraries.h"
 #include "ui/gadget/gadget.h"
 #include "ui/gadget/gadget_internal.h"
 #include "ui/window/window.h"
@@ -36,7 +37,7 @@ void unregister_gadget(HWND hwnd, intptr_t number) {
     gadget->ops->free(gadget);
   }
   RemovePropA(hwnd, kIdProperty);
-  if (RemovePropA(hwnd, kDropAcceptProperty) != nullptr) RevokeDragDrop(hwnd);
+  if (RemovePropA(hwnd, kDropAcceptProperty) != nullptr) com_revoke_drag_drop(hwnd);
   SetWindowLongPtrA(hwnd, GWLP_ID, -1);
   event_purge(event_gadget_activity, number, -1, -1);
   object_release(g_gadget_table, number);

@@ -1,10 +1,10 @@
 // Path requester: the system's folder browser, with the shell loaded by name for each call.
 #include <windows.h>
-#include <ole2.h>
 #include <shlobj.h>
 
 #include <cstring>
 
+#include "runtime/system_libraries.h"
 #include "ui/requester/requester.h"
 #include "ui/requester/requester_internal.h"
 
@@ -58,7 +58,7 @@ int CALLBACK path_requester_init_callback(HWND window, UINT message, LPARAM, LPA
 std::string request_path(const char* title, const char* initial_path) {
   if (!g_com_started) {
     g_com_started = true;
-    CoInitialize(nullptr);
+    com_initialize();
   }
   LoadedLibrary shell("SHELL32.DLL");
   if (!shell) return std::string();
@@ -83,7 +83,7 @@ std::string request_path(const char* title, const char* initial_path) {
 
   char result[kPathBufferSize + 1] = {};   // a full-length path plus the added "\"
   path_from_id(item, result);
-  CoTaskMemFree(item);
+  com_task_mem_free(item);
   size_t length = strnlen(result, kPathBufferSize);
   result[length] = '\0';
   if (length != 0 && result[length - 1] != '\\') result[length++] = '\\';

@@ -1,10 +1,10 @@
 // Message requester and the modal blocking around every system dialog.
 #include <windows.h>
 #include <commctrl.h>
-#include <ole2.h>
 
 #include "runtime/lock.h"
 #include "runtime/registry.h"
+#include "runtime/system_libraries.h"
 #include "ui/requester/requester.h"
 
 namespace {
@@ -56,7 +56,7 @@ void set_topmost(HWND window, bool topmost) {
 void requester_init() {
   INITCOMMONCONTROLSEX icc{8, 0xB48};
   InitCommonControlsEx(&icc);
-  CoInitialize(nullptr);
+  com_initialize();
 }
 
 HWND requester_owner_window() {

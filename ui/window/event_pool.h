@@ -84,16 +84,17 @@ inline EventNode* event_pool_alloc(EventPool* pool) {
   if (!chunk) return event_pool_alloc_new_chunk(pool);
   EventSlot* slot;
   if (chunk->free_count > 0) {
+    // A returned slot still holds its back link.
     slot = event_slot_of(chunk->free_list);
     chunk->free_list = chunk->free_list->next;
     --chunk->free_count;
   } else {
     slot = event_slot_at(chunk, chunk->used_top++);
+    slot->chunk = chunk;
   }
   if (chunk->free_count == 0 && chunk->used_top == chunk->slot_total) {
     event_pool_chunk_filled(pool, chunk);
   }
-  slot->chunk = chunk;
   return &slot->node;
 }
 

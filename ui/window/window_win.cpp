@@ -1,10 +1,11 @@
 // Numbered top-level windows: start-up, opening, closing and the end step.
-#include <ole2.h>
+#include <windows.h>
 
 #include <cstdio>
 
 #include "runtime/registry.h"
 #include "runtime/runtime.h"
+#include "runtime/system_libraries.h"
 #include "ui/window/window.h"
 #include "ui/window/window_internal.h"
 
@@ -213,7 +214,7 @@ void window_close(intptr_t number) {
   if (owner && !record->mdi_client) SetActiveWindow(owner);
   // Without the number property, the messages of the destruction queue no window events.
   RemovePropA(handle, kPropWindowId);
-  if (RemovePropA(handle, kPropDropAccept)) RevokeDragDrop(handle);
+  if (RemovePropA(handle, kPropDropAccept)) com_revoke_drag_drop(handle);
   if (record->mdi_client) {
     SendMessageA(record->mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(handle), 0);
   } else {
