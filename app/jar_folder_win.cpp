@@ -11,6 +11,7 @@
 #include "app/texts.h"
 #include "fs/fs.h"
 #include "process/process.h"
+#include "runtime/system_libraries.h"
 #include "ui/requester/requester.h"
 
 namespace {
@@ -22,21 +23,14 @@ using DragQueryFileFn = UINT(WINAPI*)(HDROP, UINT, LPSTR, UINT);
 using DragFinishFn = void(WINAPI*)(HDROP);
 
 struct DropApi {
-  DragQueryFileFn query = nullptr;
-  DragFinishFn finish = nullptr;
+  DragQueryFileFn query;
+  DragFinishFn finish;
 };
 
 const DropApi& drop_api() {
-  static DropApi api = [] {
-    DropApi loaded;
-    if (HMODULE shell = LoadLibraryA("shell32.dll")) {
-      loaded.query = reinterpret_cast<DragQueryFileFn>(
-          reinterpret_cast<void*>(GetProcAddress(shell, "DragQueryFileA")));
-      loaded.finish = reinterpret_cast<DragFinishFn>(
-          reinterpret_cast<void*>(GetProcAddress(shell, "DragFinish")));
-    }
-    return loaded;
-  }();
+  static const DropApi api = {
+      reinterpret_cast<DragQueryFileFn>(system_function("shell32.dll", "DragQueryFileA")),
+      reinterpret_cast<DragFinishFn>(system_function("shell32.dll", "DragFinish"))};
   return api;
 }
 

@@ -8,6 +8,7 @@
 
 #include "process/command_line.h"
 #include "process/process.h"
+#include "runtime/handles_win.h"
 #include "runtime/lock.h"
 #include "runtime/registry.h"
 #include "runtime/system_libraries.h"
@@ -15,34 +16,7 @@
 namespace {
 
 // Owns one kernel handle; null means none.
-class OwnedHandle {
- public:
-  OwnedHandle() = default;
-  explicit OwnedHandle(HANDLE h) : h_(h) {}
-  ~OwnedHandle() { reset(); }
-  OwnedHandle(OwnedHandle&& other) noexcept : h_(other.release()) {}
-  OwnedHandle& operator=(OwnedHandle&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-  OwnedHandle(const OwnedHandle&) = delete;
-  OwnedHandle& operator=(const OwnedHandle&) = delete;
-
-  HANDLE get() const { return h_; }
-  HANDLE* out() {
-    reset();
-    return &h_;
-  }
-  HANDLE release() { return std::exchange(h_, nullptr); }
-  void reset(HANDLE h = nullptr) {
-    if (h_ != nullptr && h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    h_ = h;
-  }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HANDLE h_ = nullptr;
-};
+using OwnedHandle = win::Handle;
 
 // The library's state, made by program_init.
 struct ProcessRecord {

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "runtime/handles_win.h"
 #include "runtime/system_libraries.h"
 #include "ui/requester/requester.h"
 #include "ui/requester/requester_internal.h"
@@ -18,24 +19,11 @@ constexpr UINT kBrowseFlags = 0x50;     // BIF_NEWDIALOGSTYLE | BIF_EDITBOX
 
 bool g_com_started = false;
 
-// Loads a library for the lifetime of one call.
-class LoadedLibrary {
- public:
-  explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(name)) {}
-  ~LoadedLibrary() {
-    if (module_) FreeLibrary(module_);
-  }
-  LoadedLibrary(const LoadedLibrary&) = delete;
-  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-  explicit operator bool() const { return module_ != nullptr; }
-  template <typename Fn>
-  Fn function(const char* name) const {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-  }
-
- private:
-  HMODULE module_;
-};
+// A function of a library loaded for the lifetime of one call.
+template <typename Fn>
+Fn library_function(const win::Module& library, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library.get(), name)));
+}
 
 }  // namespace
 
@@ -60,10 +48,10 @@ std::string request_path(const char* title, const char* initial_path) {
     g_com_started = true;
     com_initialize();
   }
-  LoadedLibrary shell("SHELL32.DLL");
+  const win::Module shell(LoadLibraryA("SHELL32.DLL"));
   if (!shell) return std::string();
-  auto browse = shell.function<BrowseForFolderFn>("SHBrowseForFolder");
-  auto path_from_id = shell.function<PathFromIdListFn>("SHGetPathFromIDList");
+  auto browse = library_function<BrowseForFolderFn>(shell, "SHBrowseForFolder");
+  auto path_from_id = library_function<PathFromIdListFn>(shell, "SHGetPathFromIDList");
   if (!browse || !path_from_id) return std::string();
 
   char initial[kPathBufferSize];
