@@ -127,10 +127,13 @@ void write_back(const PreferenceFile& f, HANDLE h) {
 }
 
 void close_file(PreferenceFile& f) {
+  // Only a name-only record (the file did not exist) creates its file; a file that was opened
+  // read-only keeps its contents, and the changes are dropped.
+  const bool name_only = f.handle == 0;
   FileHandle h(f.handle ? handle_of(f) : INVALID_HANDLE_VALUE);
   f.handle = 0;
   if (h.valid() && f.modified && f.read_only) h.reset(INVALID_HANDLE_VALUE);  // changes dropped
-  if (f.modified && !h.valid() && f.file_name) {
+  if (f.modified && name_only && f.file_name) {
     h.reset(open_file(f.file_name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS));
   }
   if (h.valid() && f.modified) write_back(f, h.get());
