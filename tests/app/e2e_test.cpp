@@ -950,12 +950,10 @@ TEST_F(PelmoraEndToEnd, UnwritablePreferencesKeepTheOldGameFolder) {
   const std::string prefs = read_file(root_ + "pref.ini");
   DesktopFolder other("pelmora-e2e-other-" + std::to_string(GetCurrentProcessId()));
   ASSERT_TRUE(other.ok());
-  // A read-only "pref.ini" is read at start; a new game folder cannot be written into it.
-  ASSERT_TRUE(SetFileAttributesA((root_ + "pref.ini").c_str(), FILE_ATTRIBUTE_READONLY));
-  struct Writable {
-    std::string path;
-    ~Writable() { SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL); }
-  } writable_again{root_ + "pref.ini"};
+  // The program's folder is read-only from the start: "pref.ini" is read, but a new game folder
+  // cannot be written into it.
+  e2e::ReadOnlyFolder read_only(root_);
+  if (!read_only.ok()) GTEST_SKIP() << read_only.why();
   Pelmora p(root_);
   start(p, 3);
   ASSERT_TRUE(p.system_command(kMenuGameFolder));

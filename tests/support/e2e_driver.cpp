@@ -578,7 +578,10 @@ bool Pelmora::chooser_select_desktop_folder(HWND chooser, const std::string& nam
 }
 
 bool Pelmora::chooser_click(HWND chooser, int button_id) {
-  if (!click_centre(GetDlgItem(chooser, button_id))) return false;
+  // The chooser's buttons are pressed by message: no test is about the mouse on them, and a
+  // real click needs the chooser in front, which a busy machine gives late.
+  const HWND button = GetDlgItem(chooser, button_id);
+  if (!button || !PostMessageA(button, BM_CLICK, 0, 0)) return false;
   return wait_until([&] { return !IsWindow(chooser) || !IsWindowVisible(chooser); }, 5000);
 }
 
