@@ -72,9 +72,21 @@ inline bool file_is_open(const PreferenceFile& f) { return f.handle != 0 || f.fi
 // Takes ownership of `buffer` (a main-heap block of size + 2 bytes whose last two bytes are
 // zero) and parses it in place. The encoding must be set before.
 void file_parse_buffer(PreferenceFile& f, char* buffer, size_t size);
-// Portable stand-in for reading a file: detects the byte-order mark in `data`, copies the rest
-// into a new buffer and parses it. False when memory runs out (the file is then read-only with
-// no entries, as after a failed read).
+// Where the contents come from: read() fills out with up to size bytes from the current
+// position and returns how many it got (fewer only at an error or the end of the file);
+// rewind() goes back to the start of the file.
+struct FileReader {
+  size_t (*read)(void* context, char* out, size_t size);
+  bool (*rewind)(void* context);
+  void* context;
+};
+// Reads `size` bytes of contents (the length the file system reports) after an optional
+// byte-order mark and parses them. Contents that cannot be held or read whole (4 GiB or more,
+// no memory, a short read) leave the file read-only, so that a close never writes a partial
+// list over the file; the part that was read stays readable.
+void file_load(PreferenceFile& f, uint64_t size, const FileReader& reader);
+// file_load from memory. False when memory runs out (the file is then read-only, with no
+// entries or with those parsed before memory ran out).
 bool file_load_text(PreferenceFile& f, const char* data, size_t size);
 
 int file_select_group(PreferenceFile& f, const char* name);

@@ -146,19 +146,58 @@ void file_parse_buffer(PreferenceFile& f, char* buffer, size_t size) {
   if (!Parser(f).run()) f.read_only = 1;
 }
 
-bool file_load_text(PreferenceFile& f, const char* data, size_t size) {
-  if (size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) {
-    f.encoding = kEncodingUtf8;
-    data += 3;
-    size -= 3;
+void file_load(PreferenceFile& f, uint64_t size, const FileReader& reader) {
+  if (size >= 0xFFFFFFFEu) {
+    f.read_only = 1;
+    return;
   }
-  if (size == 0) return true;
-  auto* buffer = static_cast<char*>(heap_alloc(size + 2));
+  auto n = static_cast<size_t>(size);
+  if (n >= 3) {
+    char bom[3];
+    if (reader.read(reader.context, bom, 3) == 3 && std::memcmp(bom, "\xEF\xBB\xBF", 3) == 0) {
+      f.encoding = kEncodingUtf8;
+      n -= 3;
+    } else if (!reader.rewind(reader.context)) {
+      f.read_only = 1;
+      return;
+    }
+  }
+  if (n == 0) return;
+  auto* buffer = static_cast<char*>(heap_alloc(n + 2));
   if (!buffer) {
     f.read_only = 1;
-    return false;
+    return;
   }
-  std::memcpy(buffer, data, size);
-  file_parse_buffer(f, buffer, size);
-  return true;
+  size_t got = reader.read(reader.context, buffer, n);
+  if (got < n) f.read_only = 1;
+  file_parse_buffer(f, buffer, got);
+}
+
+namespace {
+
+struct MemoryReader {
+  const char* data;
+  size_t size;
+  size_t position;
+
+  static size_t read(void* context, char* out, size_t size) {
+    auto* m = static_cast<MemoryReader*>(context);
+    size_t n = m->size - m->position < size ? m->size - m->position : size;
+    std::memcpy(out, m->data + m->position, n);
+    m->position += n;
+    return n;
+  }
+  static bool rewind(void* context) {
+    static_cast<MemoryReader*>(context)->position = 0;
+    return true;
+  }
+};
+
+}  // namespace
+
+bool file_load_text(PreferenceFile& f, const char* data, size_t size) {
+  MemoryReader memory{data, size, 0};
+  file_load(f, size, FileReader{&MemoryReader::read, &MemoryReader::rewind, &memory});
+  // Memory is the only thing that can fail here.
+  return f.read_only == 0;
 }

@@ -47,11 +47,13 @@ HANDLE open_file(const char* name, DWORD access, DWORD share, DWORD disposition)
 HANDLE handle_of(const PreferenceFile& f) { return reinterpret_cast<HANDLE>(f.handle); }
 
 // Bytes read into out, up to size; stops early only at an error or the end of the file.
-DWORD read_all(HANDLE h, char* out, DWORD size) {
-  DWORD total = 0;
+size_t read_all(void* context, char* out, size_t size) {
+  HANDLE h = static_cast<HANDLE>(context);
+  size_t total = 0;
   while (total < size) {
+    DWORD chunk = size - total > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size - total);
     DWORD got = 0;
-    if (!ReadFile(h, out + total, size - total, &got, nullptr) || got == 0) break;
+    if (!ReadFile(h, out + total, chunk, &got, nullptr) || got == 0) break;
     total += got;
   }
   return total;
@@ -74,35 +76,16 @@ bool seek(HANDLE h, uint64_t position) {
   return SetFilePointerEx(h, to, nullptr, FILE_BEGIN) != 0;
 }
 
-// Reads the contents after an optional byte-order mark and parses them. Contents that cannot be
-// held or read whole (4 GiB or more, no memory, a short read) leave the file read-only, so that
-// a later close never writes a partial list over the file.
+bool seek_to_start(void* context) { return seek(static_cast<HANDLE>(context), 0); }
+
+// A size that cannot be had counts like contents that cannot be read: the file is read-only.
 void load_contents(PreferenceFile& f, HANDLE h) {
-  LARGE_INTEGER size64;
-  if (!GetFileSizeEx(h, &size64) || size64.QuadPart >= 0xFFFFFFFELL) {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(h, &size) || size.QuadPart < 0) {
     f.read_only = 1;
     return;
   }
-  DWORD size = size64.LowPart;
-  if (size >= 3) {
-    char bom[3];
-    if (read_all(h, bom, 3) == 3 && std::memcmp(bom, "\xEF\xBB\xBF", 3) == 0) {
-      f.encoding = kEncodingUtf8;
-      size -= 3;
-    } else if (!seek(h, 0)) {
-      f.read_only = 1;
-      return;
-    }
-  }
-  if (size == 0) return;
-  auto* buffer = static_cast<char*>(heap_alloc(size_t{size} + 2));
-  if (!buffer) {
-    f.read_only = 1;
-    return;
-  }
-  DWORD got = read_all(h, buffer, size);
-  if (got < size) f.read_only = 1;
-  file_parse_buffer(f, buffer, got);
+  file_load(f, static_cast<uint64_t>(size.QuadPart), FileReader{&read_all, &seek_to_start, h});
 }
 
 // Rewrites the whole file with the list's text. A text longer than the file first has its tail

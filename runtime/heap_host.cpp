@@ -12,9 +12,6 @@ namespace rt_platform {
 namespace {
 int g_heap_token = 0;
 constexpr size_t kHeader = 16;
-// A 32-bit process can never hold a block of 2 GiB or more; the stand-in refuses such sizes too,
-// so that the host build meets the same allocation failures as the target.
-constexpr size_t kLargestBlock = size_t{0x7FFFFFFF};
 }  // namespace
 
 void tls_alloc() {}
@@ -26,14 +23,12 @@ size_t tls_teb_offset() { return 0; }
 void* heap_create() { return &g_heap_token; }
 void heap_destroy(void*) {}
 void* heap_alloc_zero(void*, size_t size) {
-  if (size > kLargestBlock) return nullptr;
   auto* p = static_cast<unsigned char*>(std::calloc(1, size + kHeader));
   if (!p) return nullptr;
   std::memcpy(p, &size, sizeof size);
   return p + kHeader;
 }
 void* heap_realloc_zero(void*, void* block, size_t size) {
-  if (size > kLargestBlock) return nullptr;
   auto* base = static_cast<unsigned char*>(block) - kHeader;
   size_t old = 0;
   std::memcpy(&old, base, sizeof old);

@@ -10,6 +10,11 @@ void* g_main_heap = nullptr;
 void* g_string_heap = nullptr;
 const ArrayOps* g_array_ops = nullptr;
 
+// The program is a 32-bit process, which can never hold a block of 2 GiB or more. Both heaps
+// refuse such blocks on every build, so that a 64-bit build and the host build meet the same
+// allocation failures as the program.
+constexpr size_t kLargestBlock = size_t{0x7FFFFFFF};
+
 // Heaps are created by the start-up sequence; code that runs without it (tests, tools) gets
 // them created on first use.
 void* main_heap() {
@@ -60,12 +65,12 @@ void runtime_main_heap_destroy() {
 
 void* heap_alloc(size_t size) {
   void* heap = main_heap();
-  return heap ? rt_platform::heap_alloc_zero(heap, size) : nullptr;
+  return heap && size <= kLargestBlock ? rt_platform::heap_alloc_zero(heap, size) : nullptr;
 }
 
 void* heap_realloc(void* block, size_t size) {
   if (!block) return heap_alloc(size);
-  return rt_platform::heap_realloc_zero(main_heap(), block, size);
+  return size <= kLargestBlock ? rt_platform::heap_realloc_zero(main_heap(), block, size) : nullptr;
 }
 
 void heap_free(void* block) {
@@ -83,7 +88,7 @@ void strings_end() {
 
 void* string_heap_alloc(size_t size) {
   void* heap = string_heap();
-  return heap ? rt_platform::heap_alloc_zero(heap, size) : nullptr;
+  return heap && size <= kLargestBlock ? rt_platform::heap_alloc_zero(heap, size) : nullptr;
 }
 
 void string_heap_free(void* block) {

@@ -1,11 +1,9 @@
 // Holds a file open from a second process, for the sharing tests of the preference files.
-// Usage: prefs_lock_holder <path> <r|w|rw> <none|r|rw> <event prefix> [<locked from>]
-// Opens the file (and locks its bytes from the given offset on), sets the event
-// "<prefix>_ready" and keeps the file open until the event "<prefix>_quit" is set (at most
-// 60 s). Exit code 0, or 1 when the file could not be opened or locked.
+// Usage: prefs_lock_holder <path> <r|w|rw> <none|r|rw> <event prefix>
+// Opens the file, sets the event "<prefix>_ready" and keeps the file open until the event
+// "<prefix>_quit" is set (at most 60 s). Exit code 0, or 1 when the file could not be opened.
 #include <windows.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -26,16 +24,13 @@ DWORD share_of(const char* s) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5 && argc != 6) return 2;
+  if (argc != 5) return 2;
   std::string prefix = argv[4];
   HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, (prefix + "_ready").c_str());
   HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, (prefix + "_quit").c_str());
   HANDLE file = CreateFileA(argv[1], access_of(argv[2]), share_of(argv[3]), nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 1;
-  if (argc == 6 && !LockFile(file, static_cast<DWORD>(std::strtoul(argv[5], nullptr, 10)), 0, 0x7FFFFFFF, 0)) {
-    return 1;
-  }
   SetEvent(ready);
   WaitForSingleObject(quit, 60000);
   CloseHandle(file);

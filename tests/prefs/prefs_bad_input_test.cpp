@@ -2,7 +2,9 @@
 // crash, and writing the list back must keep every entry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -107,17 +109,72 @@ TEST(PrefsBadInput, ManyGroupsAndKeysThroughTheIndex) {
   EXPECT_EQ(file_read_string(lf.f, "new399", "none"), "none");
 }
 
+// A file whose reads stop for good at byte `readable` (a read error, or a file cut short after
+// its size was taken); counts the bytes asked for.
+struct CutShortFile {
+  std::string text;
+  size_t readable;
+  bool can_rewind = true;
+  size_t position = 0;
+  size_t asked = 0;
+
+  static size_t read(void* context, char* out, size_t size) {
+    auto* file = static_cast<CutShortFile*>(context);
+    file->asked += size;
+    size_t end = std::min(file->readable, file->text.size());
+    size_t n = file->position < end ? std::min(size, end - file->position) : 0;
+    std::memcpy(out, file->text.data() + file->position, n);
+    file->position += n;
+    return n;
+  }
+  static bool rewind(void* context) {
+    auto* file = static_cast<CutShortFile*>(context);
+    if (file->can_rewind) file->position = 0;
+    return file->can_rewind;
+  }
+  FileReader reader() { return FileReader{&read, &rewind, this}; }
+};
+
+// Contents that could not be read whole are never written back: the file is read-only, and
+// what was read before the cut stays readable.
+TEST(PrefsBadInput, ShortReadLeavesTheFileReadOnly) {
+  const std::string text = "first=1\r\nsecond=2\r\n";
+  const std::string marked = "\xEF\xBB\xBF" + text;
+  struct Case {
+    const char* what;
+    std::string text;
+    size_t readable;
+    bool can_rewind;
+    uint32_t read_only;
+    std::vector<std::string> entries;
+  } cases[] = {
+      {"whole", text, text.size(), true, 0, {"first=1", "second=2"}},
+      {"cut in the second line", text, 11, true, 1, {"first=1", "se="}},
+      {"nothing readable", text, 0, true, 1, {}},
+      {"cut in the byte-order mark", marked, 2, true, 1, {"\xEF\xBB="}},
+      {"cut after the byte-order mark", marked, 10, true, 1, {"first=1"}},
+      {"no mark and no way back to the start", text, text.size(), false, 1, {}},
+  };
+  for (Case& c : cases) {
+    CutShortFile file{c.text, c.readable, c.can_rewind};
+    LoadedFile lf("");
+    file_load(lf.f, c.text.size(), file.reader());
+    EXPECT_EQ(lf.f.read_only, c.read_only) << c.what;
+    EXPECT_EQ(dump(lf.f), c.entries) << c.what;
+  }
+}
+
 // Contents for which no memory can be had leave the file without entries and read-only, so that
-// a close never writes the empty list over the file. (The size is never read: the allocation
-// fails first.)
+// a close never writes the empty list over the file; nothing past the byte-order mark is read.
 TEST(PrefsBadInput, ContentsWithoutMemoryLeaveTheFileReadOnly) {
-  const char head[] = "k=v";
-  PreferenceFile f{};
-  f.handle = 1;
-  EXPECT_FALSE(file_load_text(f, head, size_t{3} << 30));
-  EXPECT_EQ(f.read_only, 1u);
-  EXPECT_EQ(f.entries, nullptr);
-  file_release(f);
+  for (uint64_t size : {uint64_t{3} << 30, uint64_t{0xFFFFFFFE}, uint64_t{5} << 30}) {
+    CutShortFile file{"k=1\r\n", 5};
+    LoadedFile lf("");
+    file_load(lf.f, size, file.reader());
+    EXPECT_EQ(lf.f.read_only, 1u) << size;
+    EXPECT_EQ(lf.f.entries, nullptr) << size;
+    EXPECT_LE(file.asked, 3u) << size;
+  }
 }
 
 }  // namespace

@@ -48,9 +48,12 @@ void report(const char* step) {
     heap_free(block);
   }
   if (array_ops()) s += 'A';
+  // The queue may already hold the window's own events (activation, size): the posted one must
+  // come on top, and only it is taken away again.
+  const int32_t queued = event_queue_length();
   event_post(event_gadget_activity, 1, 0, 0);
-  if (event_queue_length() == 1) s += 'E';
-  event_purge(-1, -1, -1, -1);
+  if (event_queue_length() == queued + 1) s += 'E';
+  event_purge(event_gadget_activity, 1, 0, 0);
   if (event_window() != -1) s += 'W';
   if (!g_window) {
     // Opening closes nothing yet: the application has not opened the file.

@@ -96,7 +96,7 @@ TEST_F(ObjectTableTest, NumbersBelowMinusOneAreRefused) {
 }
 
 // A record that cannot be allocated leaves the table exactly as it was: no enlarged slot array,
-// no half-made object, and the table still works.
+// no half-made object. (Records of 2 GiB are refused by the heap on every build.)
 TEST(ObjectTableOutOfMemory, FailedClaimLeavesTheTableAsItWas) {
   ObjectTable* t = object_table_create(INT32_MAX, 16, nullptr);
   ASSERT_NE(t, nullptr);
@@ -107,6 +107,22 @@ TEST(ObjectTableOutOfMemory, FailedClaimLeavesTheTableAsItWas) {
   EXPECT_EQ(object_slot_count(t), 16);
   object_walk_begin(t);
   intptr_t n = 0;
+  EXPECT_EQ(object_walk_next(t, &n), nullptr);
+  object_table_destroy(t);
+
+  // A slot array that cannot grow that far fails the claim the same way, and the table still
+  // works.
+  t = object_table_create(sizeof(Record), 16, nullptr);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(object_claim(t, INT32_MAX - 1), nullptr);
+  EXPECT_EQ(object_slot_count(t), 16);
+  auto* r = static_cast<Record*>(object_claim(t, 3));
+  ASSERT_NE(r, nullptr);
+  r->live = 1;
+  EXPECT_EQ(object_find(t, 3), r);
+  object_walk_begin(t);
+  ASSERT_EQ(object_walk_next(t, &n), r);
+  EXPECT_EQ(n, 3);
   EXPECT_EQ(object_walk_next(t, &n), nullptr);
   object_table_destroy(t);
 }

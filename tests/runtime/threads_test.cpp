@@ -204,6 +204,19 @@ TEST(Heaps, BlocksAreZeroFilledAndGrowWithZeros) {
   string_heap_free(t);
 }
 
+// No build hands out a block a 32-bit process could never hold; a refused growth keeps the
+// block and its contents.
+TEST(Heaps, BlocksOf2GiBOrMoreAreRefusedOnEveryBuild) {
+  const size_t too_large = size_t{0x80000000};
+  EXPECT_EQ(heap_alloc(too_large), nullptr);
+  EXPECT_EQ(string_heap_alloc(too_large), nullptr);
+  char* kept = heap_strdup("kept");
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(heap_realloc(kept, too_large), nullptr);
+  EXPECT_STREQ(kept, "kept");
+  heap_free(kept);
+}
+
 TEST(Arrays, OperationsAreInstalledAndRefuseOverflow) {
   arrays_init();
   const ArrayOps* ops = array_ops();
