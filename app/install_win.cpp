@@ -159,33 +159,9 @@ FileOutcome backup_client_jar(const std::string& game_folder, const std::string&
 }
 
 FileOutcome install_client_jar(const std::string& source, const std::string& game_folder) {
-  FileOutcome outcome;
-  int64_t size = 0;
-  if (!source_size(source, &size, &outcome)) return outcome;
-
-  const std::string client = client_jar_path(game_folder);
-  std::string staging;
-  outcome = copy_to_new_name(source, client_jar_staging_path(game_folder), client, &staging);
-  if (!outcome.ok()) return outcome;
-  if (file_size(staging.c_str()) != size) {
-    DeleteFileA(staging.c_str());
-    return failure(FileProblem::incomplete, client);
-  }
-  // The copy that is about to become the client jar is checked itself: a jar that changed or
+  // The copy beside the client jar is checked itself before it replaces it: a jar that changed or
   // was cut short on the way is never installed.
-  outcome = check_jar_outcome(staging);
-  if (!outcome.ok()) {
-    DeleteFileA(staging.c_str());
-    outcome.path = source;
-    return outcome;
-  }
-  if (!MoveFileExA(staging.c_str(), client.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const uint32_t error = last_error();
-    DeleteFileA(staging.c_str());
-    return failure(FileProblem::replace_failed, client, error);
-  }
-  return success(client);
+  return copy_jar_to(source, client_jar_path(game_folder), /*replace=*/true);
 }
 
 FileOutcome copy_jar_to(const std::string& source, const std::string& target, bool replace) {
