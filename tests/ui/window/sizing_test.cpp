@@ -215,14 +215,14 @@ TEST_F(SizingTest, SizeCommandThenRightRightWidensByTenAndEscapeKeepsIt) {
   press_keys({VK_RIGHT});
   EXPECT_TRUE(wait_until([&] {
     return cursor().x == r0.right - 2 && cursor().y == start.y && same_rect(rect_of(w), r0);
-  }, 2000)) << "choosing the edge keeps the size";
+  }, 5000)) << "choosing the edge keeps the size";
   EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZEWE));
 
   std::vector<WaitedEvent> seen;
   press_keys({VK_RIGHT});
   ASSERT_TRUE(wait_until([&] {
     return rect_of(w).right == r0.right + 10 && cursor().x == r0.right + 8;
-  }, 2000, &seen));
+  }, 5000, &seen));
   EXPECT_FALSE(only(seen, {event_window_sized}).empty());
 
   press_keys({VK_ESCAPE});
