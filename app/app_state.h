@@ -15,9 +15,9 @@ struct AppState {
   int32_t jar_index = 0;
   int32_t last_event = 0;
   int32_t quit_requested = 0;
-  std::string backup_path;       // the backup made in this run ("" while none)
-  bool confirmed = false;        // "Jar ausw\xE4hlen" has locked a jar in
-  bool installed = false;        // a jar was installed in this run
+  std::string backup_path;  // the backup made in this run ("" while none)
+  bool confirmed = false;   // "Jar ausw\xE4hlen" has locked a jar in
+  bool installed = false;   // a jar was installed in this run
 };
 
 // Exit codes of the program.

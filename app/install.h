@@ -67,8 +67,8 @@ FileOutcome copy_jar_to(const std::string& source, const std::string& target, bo
 bool same_file_contents(const std::string& a, const std::string& b);
 
 struct RestoreResult {
-  FileOutcome outcome;      // the failure, or on success the client jar
-  std::string new_backup;   // the backup of the previous client jar made first, "" when none
+  FileOutcome outcome;     // the failure, or on success the client jar
+  std::string new_backup;  // the backup of the previous client jar made first, "" when none
 };
 // Puts the backup back as the client jar. The backup must pass the jar check; a client jar that
 // no file of `backups` holds is first backed up under `stamp` like the install's backup. The

@@ -43,7 +43,9 @@ std::string system_reason_sentence(uint32_t error) {
   return reason;
 }
 
-std::string jar_check_reason(const JarCheck& check) { return jar_reason(check.verdict, check.system_error); }
+std::string jar_check_reason(const JarCheck& check) {
+  return jar_reason(check.verdict, check.system_error);
+}
 
 namespace {
 
@@ -156,7 +158,8 @@ std::string jar_exists_question(const std::string& name) {
 }
 
 std::string jars_copied_text(int count) {
-  return count == 1 ? std::string(texts::kOneJarCopied) : std::to_string(count) + texts::kJarsCopied;
+  return count == 1 ? std::string(texts::kOneJarCopied)
+                    : std::to_string(count) + texts::kJarsCopied;
 }
 
 std::string drop_refused_text(const std::vector<DropRefusal>& refused) {

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int kStagingNames = 100;   // "x.pelmora-neu", "x.pelmora-neu-2", ...
+constexpr int kStagingNames = 100;  // "x.pelmora-neu", "x.pelmora-neu-2", ...
 
 FileOutcome failure(FileProblem problem, const std::string& path, uint32_t error = 0) {
   FileOutcome outcome;
@@ -71,7 +71,7 @@ FileOutcome copy_to_new_name(const std::string& source, const std::string& base,
       return success(name);
     }
     const uint32_t error = last_error();
-    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;   // taken meanwhile
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;  // taken meanwhile
     if (file_size(name.c_str()) != -1) DeleteFileA(name.c_str());
     if (const uint32_t unreadable = read_error(source)) {
       return failure(FileProblem::copy_failed, source, unreadable);
@@ -191,7 +191,8 @@ FileOutcome copy_jar_to(const std::string& source, const std::string& target, bo
 }
 
 FileOutcome check_jar_outcome(const std::string& path) {
-  if (file_size(path.c_str()) == -1) return failure(FileProblem::not_found, path, ERROR_FILE_NOT_FOUND);
+  if (file_size(path.c_str()) == -1)
+    return failure(FileProblem::not_found, path, ERROR_FILE_NOT_FOUND);
   return jar_check_outcome(check_jar_file(path), path);
 }
 

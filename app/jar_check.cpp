@@ -153,8 +153,8 @@ std::vector<uint64_t> find_ends(const std::vector<uint8_t>& tail, uint64_t tail_
 
 // Reads the zip64 end record named by the locator just before the end record, and checks that it
 // agrees with the classic record (whose fields are either the real value or all ones).
-JarVerdict read_zip64(Reader& reader, uint64_t locator_offset, const uint8_t* end,
-                      Directory* dir, uint64_t* directory_limit) {
+JarVerdict read_zip64(Reader& reader, uint64_t locator_offset, const uint8_t* end, Directory* dir,
+                      uint64_t* directory_limit) {
   uint8_t locator[kZip64LocatorSize];
   if (!reader.read(locator_offset, locator, sizeof locator)) return JarVerdict::unreadable;
   const uint64_t record_offset = le64(locator + 8);

@@ -1,6 +1,6 @@
 // The jar folder from the window: opening it in the file manager, and jars dropped on window 0.
 #include <windows.h>
-#include <shellapi.h>   // HDROP only: the functions are loaded on first use
+#include <shellapi.h>  // HDROP only: the functions are loaded on first use
 
 #include <algorithm>
 #include <string>

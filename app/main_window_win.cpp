@@ -103,7 +103,8 @@ void confirm_jar(AppState& app) {
 }  // namespace
 
 bool open_main_window(AppState& app) {
-  if (!window_open(kMainWindow, 337, 189, 257, 266, texts::kWindowTitle, kWindowFlags)) return false;
+  if (!window_open(kMainWindow, 337, 189, 257, 266, texts::kWindowTitle, kWindowFlags))
+    return false;
   create_gadgets();
   for (const SystemMenuItem& item : kSystemMenu) {
     window_system_menu_add(kMainWindow, item.id, item.text);

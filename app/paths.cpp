@@ -13,7 +13,8 @@ std::string backup_folder_path(const std::string& game_folder) {
   return game_folder + "bin\\backup\\";
 }
 
-std::string backup_name_path(const std::string& game_folder, const std::string& stamp, int attempt) {
+std::string backup_name_path(const std::string& game_folder, const std::string& stamp,
+                             int attempt) {
   std::string path = backup_folder_path(game_folder) + stamp;
   if (attempt > 1) path += "_" + std::to_string(attempt);
   return path + ".jar";
@@ -94,8 +95,8 @@ void sort_newest_first(std::vector<BackupName>* backups) {
 
 std::string backup_shown_text(const BackupName& b) {
   char text[48];
-  std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d:%02d", b.day, b.month, b.year,
-                b.hour, b.minute, b.second);
+  std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d:%02d", b.day, b.month, b.year, b.hour,
+                b.minute, b.second);
   std::string shown = text;
   if (b.number > 1) shown += " (" + std::to_string(b.number) + ")";
   return shown;

@@ -25,7 +25,7 @@ std::string install_source_path(const std::string& current_directory, const std:
 struct BackupName {
   std::string file;
   int day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0;
-  int number = 1;   // 1 for the name without "_N"
+  int number = 1;  // 1 for the name without "_N"
 };
 bool parse_backup_name(const std::string& file, BackupName* backup);
 // Newest first by the time in the name; within one second the higher number first.

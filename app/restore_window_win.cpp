@@ -19,7 +19,7 @@ constexpr intptr_t kRestoreWindow = 1;
 constexpr intptr_t kListBackups = 20;
 constexpr intptr_t kButtonRestore = 21;
 constexpr intptr_t kButtonCancel = 22;
-constexpr intptr_t kBackupListing = 1;   // listing 0 holds the jar folder for the whole run
+constexpr intptr_t kBackupListing = 1;  // listing 0 holds the jar folder for the whole run
 
 // The backups in the game's backup folder, newest first. Folders and other names are skipped.
 std::vector<BackupName> list_backups(const std::string& game_folder) {
@@ -110,7 +110,8 @@ class RestoreWindow {
     // A backup made now is named after the time of the click.
     const DateValue now = date_now();
     const std::string stamp = date_format("%dd_%mm_%yyyy_", now) + date_format("%hh_%ii_%ss", now);
-    const RestoreResult result = restore_backup(folder + chosen.file, app_.game_folder, paths, stamp);
+    const RestoreResult result =
+        restore_backup(folder + chosen.file, app_.game_folder, paths, stamp);
     if (!result.outcome.ok()) {
       request_message(texts::kTitleError,
                       restore_failure_text(result.outcome, result.new_backup).c_str());

@@ -37,8 +37,8 @@ bool create_preferences() {
 // Why an existing file cannot be opened for reading; a failure without a code counts as one.
 uint32_t open_error(const char* path) {
   const win::Handle file(CreateFileA(path, GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   const DWORD error = file ? 0 : GetLastError();
   return error ? error : ERROR_GEN_FAILURE;
 }
@@ -83,8 +83,9 @@ uint32_t save_game_folder(const std::string& folder) {
   prefs_close();
   uint32_t error = 0;
   {
-    const win::Handle file(CreateFileA(kPrefsFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const win::Handle file(CreateFileA(kPrefsFile, GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) error = GetLastError();
   }
   const bool opened = prefs_open(kPrefsFile) != 0;
@@ -95,7 +96,7 @@ uint32_t save_game_folder(const std::string& folder) {
 
 void change_game_folder(AppState& app) {
   const std::string folder = request_path(texts::kChooseGameFolder, app.game_folder.c_str());
-  if (folder.empty()) return;   // cancelled, or not a folder of the file system
+  if (folder.empty()) return;  // cancelled, or not a folder of the file system
   if (const uint32_t error = save_game_folder(folder)) {
     request_message(texts::kTitleError, prefs_unwritable_text(error, preferences_path()).c_str());
     return;

@@ -38,7 +38,8 @@ constexpr char kPrefsNotCreatable[] =
     "Die Einstellungsdatei \"pref.ini\" konnte nicht erstellt werden.\n"
     "Bitte starten sie das Programm aus einem Ordner, in dem es schreiben darf.";
 constexpr char kWindowNotOpened[] =
-    "Das Programmfenster konnte nicht ge\xF6" "ffnet werden.";
+    "Das Programmfenster konnte nicht ge\xF6"
+    "ffnet werden.";
 
 // Install.
 constexpr char kBackupDone[] = "Es wurde erfolgreich ein Backup erstellt!";
@@ -63,8 +64,11 @@ constexpr char kRestoreFailed[] = "Das Backup konnte nicht wiederhergestellt wer
 
 // Changing the game folder, opening the jar folder, jars dropped on the window.
 constexpr char kMenuGameFolder[] = "&Minecraft-Ordner \xE4ndern...";
-constexpr char kMenuJarFolder[] = "&Jar-Ordner \xF6" "ffnen";
-constexpr char kPrefsNotWritten[] = "Die Einstellungsdatei \"pref.ini\" konnte nicht geschrieben werden.";
+constexpr char kMenuJarFolder[] =
+    "&Jar-Ordner \xF6"
+    "ffnen";
+constexpr char kPrefsNotWritten[] =
+    "Die Einstellungsdatei \"pref.ini\" konnte nicht geschrieben werden.";
 constexpr char kGameFolderKept[] = "Der bisherige Minecraft-Ordner bleibt eingestellt.";
 constexpr char kTitleQuestion[] = "Frage";
 constexpr char kJarExistsBefore[] = "Im Jar-Ordner liegt schon ";
@@ -79,13 +83,18 @@ constexpr char kReasonNoJarName[] = "Der Name endet nicht auf \".jar\".";
 constexpr char kNotAValidJar[] = " ist kein g\xFCltiges Jar-Archiv.";
 constexpr char kChooseAnotherJar[] = "Bitte w\xE4hlen sie eine andere Jar.";
 constexpr char kReasonNotZip[] = "Die Datei ist kein Zip-Archiv.";
-constexpr char kReasonDamaged[] = "Das Archiv ist unvollst\xE4ndig oder besch\xE4" "digt.";
+constexpr char kReasonDamaged[] =
+    "Das Archiv ist unvollst\xE4ndig oder besch\xE4"
+    "digt.";
 constexpr char kReasonUnreadable[] = "Die Datei konnte nicht gelesen werden.";
 
 // A "pref.ini" that exists but cannot be opened.
-constexpr char kPrefsNotOpened[] = "Die Einstellungsdatei \"pref.ini\" konnte nicht ge\xF6" "ffnet werden.";
+constexpr char kPrefsNotOpened[] =
+    "Die Einstellungsdatei \"pref.ini\" konnte nicht ge\xF6"
+    "ffnet werden.";
 constexpr char kPrefsKept[] =
-    "Die Datei bleibt unver\xE4ndert. Bitte schlie\xDF" "en sie das Programm, das sie benutzt, "
+    "Die Datei bleibt unver\xE4ndert. Bitte schlie\xDF"
+    "en sie das Programm, das sie benutzt, "
     "und starten sie Pelmora erneut.";
 
 // Reasons of a failed file step.

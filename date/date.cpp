@@ -10,9 +10,7 @@ namespace {
 constexpr int64_t kSecondsPerDay = 24 * 3600;
 constexpr int64_t kLastValue = 2147483647;  // 2038-01-19 03:14:07
 
-bool is_leap_year(int64_t year) {
-  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
+bool is_leap_year(int64_t year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
 // Days from 1970-01-01 to the given date (valid fields, year 1 or later).
 int64_t days_from_civil(int64_t year, int64_t month, int64_t day) {
@@ -48,7 +46,8 @@ DateFields split(DateValue date) {
   const int64_t day_of_era = z - era * 146097;
   const int64_t year_of_era =
       (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-  const int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const int64_t day_of_year =
+      day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
   const int64_t mp = (5 * day_of_year + 2) / 153;
   const int64_t month = mp < 10 ? mp + 3 : mp - 9;
   f.day = static_cast<int32_t>(day_of_year - (153 * mp + 2) / 5 + 1);
@@ -84,13 +83,13 @@ DateValue date_make(int32_t year, int32_t month, int32_t day, int32_t hour, int3
                     int32_t second) {
   if (day == 31 && (month == 4 || month == 6 || month == 9 || month == 11)) return -1;
   if (month == 2 && (day > 29 || (day == 29 && !is_leap_year(year)))) return -1;
-  if (second < 0 || second > 59 || minute < 0 || minute > 59 || hour < 0 || hour > 23 ||
-      day < 1 || day > 31 || month < 1 || month > 12 || year <= 0) {
+  if (second < 0 || second > 59 || minute < 0 || minute > 59 || hour < 0 || hour > 23 || day < 1 ||
+      day > 31 || month < 1 || month > 12 || year <= 0) {
     return -1;
   }
   if (year < 1970 || year > 2038) return -1;  // keeps the day count far from overflow
-  const int64_t value = days_from_civil(year, month, day) * kSecondsPerDay + hour * 3600 +
-                        minute * 60 + second;
+  const int64_t value =
+      days_from_civil(year, month, day) * kSecondsPerDay + hour * 3600 + minute * 60 + second;
   if (value < 0 || value > kLastValue) return -1;
   return static_cast<DateValue>(value);
 }

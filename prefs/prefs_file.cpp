@@ -49,7 +49,8 @@ PreferenceEntry* find_key(PreferenceFile& f, PreferenceEntry* group, const char*
   bool indexed = false;
   PreferenceEntry* found = index_find_key(f, group, key, &indexed);
   if (indexed) return found;
-  for (PreferenceEntry* e = group ? group->next : f.entries; e && e->kind != EntryKind::group; e = e->next) {
+  for (PreferenceEntry* e = group ? group->next : f.entries; e && e->kind != EntryKind::group;
+       e = e->next) {
     if (e->kind == EntryKind::key && ascii_iequal(e->key, key)) return e;
   }
   return nullptr;
@@ -77,7 +78,9 @@ void link_after(PreferenceFile& f, PreferenceEntry* after, PreferenceEntry* entr
 // head) when the list is empty or begins with a group header.
 PreferenceEntry* group_tail(const PreferenceFile& f) {
   PreferenceEntry* last = f.current_group;
-  for (PreferenceEntry* e = last ? last->next : f.entries; e && e->kind != EntryKind::group; e = e->next) last = e;
+  for (PreferenceEntry* e = last ? last->next : f.entries; e && e->kind != EntryKind::group;
+       e = e->next)
+    last = e;
   return last;
 }
 
@@ -156,7 +159,8 @@ PreferenceEntry* entry_new(PreferenceFile& f, EntryKind kind, char* key, char* t
   }
   void* memory = reinterpret_cast<char*>(block) + block->used;
   block->used += size;
-  PreferenceEntry* e = kind == EntryKind::group ? new (memory) GroupEntry{} : new (memory) PreferenceEntry{};
+  PreferenceEntry* e =
+      kind == EntryKind::group ? new (memory) GroupEntry{} : new (memory) PreferenceEntry{};
   e->kind = kind;
   e->key = key;
   e->text = text;
@@ -174,7 +178,8 @@ bool text_in_buffer(const PreferenceFile& f, const char* text) {
   // The two zero bytes after the contents belong to the buffer too: an empty text at the very end
   // of the file points at them.
   auto t = reinterpret_cast<uintptr_t>(text);
-  return f.buffer && t >= reinterpret_cast<uintptr_t>(f.buffer) && t <= reinterpret_cast<uintptr_t>(f.buffer_end) + 1;
+  return f.buffer && t >= reinterpret_cast<uintptr_t>(f.buffer) &&
+         t <= reinterpret_cast<uintptr_t>(f.buffer_end) + 1;
 }
 
 int file_select_group(PreferenceFile& f, const char* name) {
@@ -266,7 +271,8 @@ void file_write_string(PreferenceFile& f, const char* key, const char* value) {
   if (!value) value = "";
   size_t n = std::strlen(value);
   if (f.encoding == kEncodingUtf8) {
-    if (char* storage = file_reserve_value(f, key, utf8_length_of_latin1(value, n))) latin1_to_utf8(value, n, storage);
+    if (char* storage = file_reserve_value(f, key, utf8_length_of_latin1(value, n)))
+      latin1_to_utf8(value, n, storage);
   } else {
     if (char* storage = file_reserve_value(f, key, n)) std::memcpy(storage, value, n + 1);
   }

@@ -32,7 +32,7 @@ struct EntryIndex {
   IndexSlot* slots;
   uint32_t capacity;  // power of two, or 0
   uint32_t count;
-  uint32_t state;     // IndexState
+  uint32_t state;  // IndexState
 };
 
 // A group header carries the table of its keys.
@@ -48,13 +48,13 @@ constexpr uint32_t kEncodingUtf8 = 65001;
 // Per-thread state; all zero = no file open. Lives in the per-thread state area, so it must stay
 // valid when zero-filled and is never constructed.
 struct PreferenceFile {
-  uintptr_t handle;         // open file handle; 0 = none
-  char* file_name;          // set only when the file did not exist at open
-  uint32_t modified;        // set by every write; only a modified file is written back
-  uint32_t read_only;       // changes are dropped at close
-  char* buffer;             // file contents (no byte-order mark) plus two zero bytes
-  char* buffer_end;         // the first of the two zero bytes
-  uint32_t encoding;        // kEncodingAnsi or kEncodingUtf8
+  uintptr_t handle;    // open file handle; 0 = none
+  char* file_name;     // set only when the file did not exist at open
+  uint32_t modified;   // set by every write; only a modified file is written back
+  uint32_t read_only;  // changes are dropped at close
+  char* buffer;        // file contents (no byte-order mark) plus two zero bytes
+  char* buffer_end;    // the first of the two zero bytes
+  uint32_t encoding;   // kEncodingAnsi or kEncodingUtf8
   PreferenceEntry* entries;
   PreferenceEntry* current_group;  // nullptr = the top region
   char* pending_group;             // a selected group that does not exist yet
@@ -67,7 +67,9 @@ struct PreferenceFile {
 };
 
 // A file is open (or name-only) when it has a handle or a name.
-inline bool file_is_open(const PreferenceFile& f) { return f.handle != 0 || f.file_name != nullptr; }
+inline bool file_is_open(const PreferenceFile& f) {
+  return f.handle != 0 || f.file_name != nullptr;
+}
 
 // Takes ownership of `buffer` (a main-heap block of size + 2 bytes whose last two bytes are
 // zero) and parses it in place. The encoding must be set before.
@@ -118,6 +120,7 @@ void index_add_group(PreferenceFile& f, PreferenceEntry* header);
 void index_add_key(PreferenceFile& f, PreferenceEntry* group, PreferenceEntry* entry);
 // Nullptr when not found. `indexed` is false when no table is available (the caller walks).
 PreferenceEntry* index_find_group(PreferenceFile& f, const char* name, bool* indexed);
-PreferenceEntry* index_find_key(PreferenceFile& f, PreferenceEntry* group, const char* key, bool* indexed);
+PreferenceEntry* index_find_key(PreferenceFile& f, PreferenceEntry* group, const char* key,
+                                bool* indexed);
 // Releases every table (file_release calls it).
 void index_release(PreferenceFile& f);

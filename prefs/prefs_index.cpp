@@ -21,7 +21,9 @@ uint32_t hash_of(const char* name) {
   return h;
 }
 
-const char* name_of(const PreferenceEntry* e) { return e->kind == EntryKind::key ? e->key : e->text; }
+const char* name_of(const PreferenceEntry* e) {
+  return e->kind == EntryKind::key ? e->key : e->text;
+}
 
 // The slot holding the name, or the empty slot where it would go.
 IndexSlot* probe(const EntryIndex& ix, uint32_t hash, const char* name) {
@@ -76,11 +78,12 @@ void insert(EntryIndex& ix, PreferenceEntry* entry) {
 }
 
 // Builds the table from the entries of `kind` in [first, the next group header or the end).
-// Group headers: the whole list. 
+// Group headers: the whole list.
 void build(EntryIndex& ix, PreferenceEntry* first, EntryKind kind) {
   bool stop_at_group = kind == EntryKind::key;
   size_t count = 0;
-  for (PreferenceEntry* e = first; e && !(stop_at_group && e->kind == EntryKind::group); e = e->next) {
+  for (PreferenceEntry* e = first; e && !(stop_at_group && e->kind == EntryKind::group);
+       e = e->next) {
     if (e->kind == kind) ++count;
   }
   uint64_t capacity = kMinCapacity;
@@ -90,7 +93,8 @@ void build(EntryIndex& ix, PreferenceEntry* first, EntryKind kind) {
     return;
   }
   ix.state = kIndexBuilt;
-  for (PreferenceEntry* e = first; e && ix.state == kIndexBuilt && !(stop_at_group && e->kind == EntryKind::group);
+  for (PreferenceEntry* e = first;
+       e && ix.state == kIndexBuilt && !(stop_at_group && e->kind == EntryKind::group);
        e = e->next) {
     if (e->kind == kind) insert(ix, e);
   }
@@ -118,9 +122,11 @@ PreferenceEntry* index_find_group(PreferenceFile& f, const char* name, bool* ind
   return *indexed ? probe(ix, hash_of(name), name)->entry : nullptr;
 }
 
-PreferenceEntry* index_find_key(PreferenceFile& f, PreferenceEntry* group, const char* key, bool* indexed) {
+PreferenceEntry* index_find_key(PreferenceFile& f, PreferenceEntry* group, const char* key,
+                                bool* indexed) {
   EntryIndex& ix = keys_of(f, group);
-  if (ix.state == kIndexNotBuilt && !f.walk_only) build(ix, group ? group->next : f.entries, EntryKind::key);
+  if (ix.state == kIndexNotBuilt && !f.walk_only)
+    build(ix, group ? group->next : f.entries, EntryKind::key);
   *indexed = ix.state == kIndexBuilt;
   return *indexed ? probe(ix, hash_of(key), key)->entry : nullptr;
 }

@@ -145,7 +145,8 @@ uintptr_t prefs_open(const char* file_name) {
   if (!h.valid()) {
     f->read_only = 1;
     h.reset(open_file(name, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
-    if (!h.valid()) h.reset(open_file(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    if (!h.valid())
+      h.reset(open_file(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
     if (!h.valid()) error = GetLastError();
   }
   if (!h.valid()) {
@@ -167,7 +168,8 @@ uintptr_t prefs_create(const char* file_name) {
   PreferenceFile* f = prefs_current();
   if (!f) return 0;
   close_file(*f);
-  HANDLE h = open_file(file_name ? file_name : "", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+  HANDLE h = open_file(file_name ? file_name : "", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                       CREATE_ALWAYS);
   if (h == INVALID_HANDLE_VALUE) return 0;
   f->handle = reinterpret_cast<uintptr_t>(h);
   return f->handle;

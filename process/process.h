@@ -16,21 +16,22 @@ constexpr int32_t run_connect = 64;  // its standard input reads the sender's st
 // A program started with run_open. The handles belong to the caller's process and are not
 // inherited by programs started later; a null handle means "none".
 struct RunningProgram {
-  void* process;        // the process handle, kept open (null when the shell gave none)
-  int32_t process_id;   // -1 when the shell started it
-  void* input_write;    // the caller's end of the standard-input pipe
-  void* output_read;    // the caller's end of the standard-output pipe
-  void* error_read;     // the caller's end of the standard-error pipe
+  void* process;       // the process handle, kept open (null when the shell gave none)
+  int32_t process_id;  // -1 when the shell started it
+  void* input_write;   // the caller's end of the standard-input pipe
+  void* output_read;   // the caller's end of the standard-output pipe
+  void* error_read;    // the caller's end of the standard-error pipe
 };
 
 // Start-up step of the library (run once by the runtime start-up, on the main thread).
 void program_init();
 
 // Starts program with parameters in working_directory (null or "" for the current one); null
-// strings count as "", and an empty program text fails. When the program cannot be started and none of run_read, run_write,
-// run_error and run_connect is given, the shell opens the text instead (a document or a web
-// address, with its registered handler). Returns 0 on failure, 1 on success without
-// run_open, and the address of the new RunningProgram with run_open (see running_program()).
+// strings count as "", and an empty program text fails. When the program cannot be started and none
+// of run_read, run_write, run_error and run_connect is given, the shell opens the text instead (a
+// document or a web address, with its registered handler). Returns 0 on failure, 1 on success
+// without run_open, and the address of the new RunningProgram with run_open (see
+// running_program()).
 intptr_t program_run(const char* program, const char* parameters = nullptr,
                      const char* working_directory = nullptr, int32_t flags = 0,
                      const RunningProgram* sender = nullptr);

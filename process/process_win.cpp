@@ -119,9 +119,8 @@ void program_init() {
   running_lock();
 }
 
-intptr_t program_run(const char* program, const char* parameters,
-                     const char* working_directory, int32_t flags,
-                     const RunningProgram* sender) {
+intptr_t program_run(const char* program, const char* parameters, const char* working_directory,
+                     int32_t flags, const RunningProgram* sender) {
   // Without a program text the shell would open the working folder in a window of its own.
   if (program == nullptr || *program == '\0') return 0;
   if (parameters == nullptr) parameters = "";
@@ -145,7 +144,8 @@ intptr_t program_run(const char* program, const char* parameters,
   } else if (open && (flags & run_write)) {
     pipes_ok = make_pipe(true, child_input, input_write);
   }
-  if (pipes_ok && open && (flags & run_read)) pipes_ok = make_pipe(false, child_output, output_read);
+  if (pipes_ok && open && (flags & run_read))
+    pipes_ok = make_pipe(false, child_output, output_read);
   if (pipes_ok && open && (flags & run_error)) pipes_ok = make_pipe(false, child_error, error_read);
   // Starting the program without a pipe it was asked for would hand the caller a record that
   // cannot do what was asked.
@@ -171,8 +171,9 @@ intptr_t program_run(const char* program, const char* parameters,
     OwnedHandle process(started.hProcess);
     if (flags & run_wait) wait_for(process.get());
     if (!open) return 1;
-    const intptr_t kept = keep_running_program(process.get(), static_cast<int32_t>(started.dwProcessId),
-                                               input_write.get(), output_read.get(), error_read.get());
+    const intptr_t kept =
+        keep_running_program(process.get(), static_cast<int32_t>(started.dwProcessId),
+                             input_write.get(), output_read.get(), error_read.get());
     if (kept != 0) {
       process.release();
       input_write.release();
@@ -194,7 +195,8 @@ intptr_t program_run(const char* program, const char* parameters,
 
 void program_release(RunningProgram* program) {
   if (program == nullptr) return;
-  for (void* handle : {program->process, program->input_write, program->output_read, program->error_read}) {
+  for (void* handle :
+       {program->process, program->input_write, program->output_read, program->error_read}) {
     if (handle != nullptr) CloseHandle(handle);
   }
   LockGuard guard(running_lock());
@@ -214,7 +216,8 @@ int32_t pipe_end_make_private(void** handle) {
 void delay_ms(int32_t milliseconds) {
   // The 1 ms timer resolution for the sleep, from winmm, loaded on the first delay.
   using PeriodFn = UINT(WINAPI*)(UINT);
-  static const auto begin = reinterpret_cast<PeriodFn>(system_function("winmm.dll", "timeBeginPeriod"));
+  static const auto begin =
+      reinterpret_cast<PeriodFn>(system_function("winmm.dll", "timeBeginPeriod"));
   static const auto end = reinterpret_cast<PeriodFn>(system_function("winmm.dll", "timeEndPeriod"));
   if (begin) begin(1);
   Sleep(milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0);

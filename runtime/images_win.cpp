@@ -63,13 +63,15 @@ void visual_style_probe() {
 #endif
 
   if (HMODULE uxtheme = LoadLibraryA("uxtheme.dll")) {
-    if (auto themed = reinterpret_cast<IsAppThemedFn>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "IsAppThemed")))) {
+    if (auto themed = reinterpret_cast<IsAppThemedFn>(
+            reinterpret_cast<void*>(GetProcAddress(uxtheme, "IsAppThemed")))) {
       (void)themed();
     }
     FreeLibrary(uxtheme);
   }
   if (HMODULE comctl = LoadLibraryA("comctl32.dll")) {
-    if (auto get_version = reinterpret_cast<DllGetVersionFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")))) {
+    if (auto get_version = reinterpret_cast<DllGetVersionFn>(
+            reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")))) {
       DllVersionInfo info = {};
       info.cbSize = sizeof info;
       (void)get_version(&info);

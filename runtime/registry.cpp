@@ -100,11 +100,11 @@ struct ObjectTable {
   int32_t record_size = 0;
   int32_t growth_step = 0;
   int32_t slot_count = 0;
-  void** slots = nullptr;            // slot n: record of number n (header in front), or null
-  ListHead automatic_list;           // payload = header + record, newest first
+  void** slots = nullptr;   // slot n: record of number n (header in front), or null
+  ListHead automatic_list;  // payload = header + record, newest first
   ObjectRelease release = nullptr;
   int32_t walk_position = 0;
-  void* walk_cursor = nullptr;       // payload of the next automatic node of a running walk
+  void* walk_cursor = nullptr;  // payload of the next automatic node of a running walk
   Lock lock;
   std::unordered_map<intptr_t, void*> automatic;  // number -> record
   intptr_t next_automatic = kAutoFirst;
@@ -134,7 +134,8 @@ void object_table_destroy(ObjectTable* table) {
     if (table->slots[i]) heap_free(header_of(table->slots[i]));
   }
   heap_free(table->slots);
-  while (void* payload = list_first(&table->automatic_list)) list_remove(&table->automatic_list, payload);
+  while (void* payload = list_first(&table->automatic_list))
+    list_remove(&table->automatic_list, payload);
   table->~ObjectTable();
   heap_free(table);
 }
@@ -145,7 +146,8 @@ void* claim_automatic(ObjectTable* t) {
   if (t->automatic.size() >= static_cast<size_t>(kAutoLast - kAutoFirst)) return nullptr;
   intptr_t number = t->next_automatic;
   while (t->automatic.count(number)) number = number == kAutoLast ? kAutoFirst : number + 1;
-  void* payload = list_push_front(&t->automatic_list, kHeaderSize + static_cast<size_t>(t->record_size));
+  void* payload =
+      list_push_front(&t->automatic_list, kHeaderSize + static_cast<size_t>(t->record_size));
   if (!payload) return nullptr;
   void* record = record_of(payload);
   try {
@@ -175,7 +177,8 @@ void* claim_slot(ObjectTable* t, intptr_t number) {
     // Linear growth: the requested number plus one step.
     size_t count = static_cast<size_t>(number) + static_cast<size_t>(t->growth_step);
     void** grown = nullptr;
-    if (count <= static_cast<size_t>(INT32_MAX) && count <= static_cast<size_t>(-1) / sizeof(void*)) {
+    if (count <= static_cast<size_t>(INT32_MAX) &&
+        count <= static_cast<size_t>(-1) / sizeof(void*)) {
       grown = static_cast<void**>(heap_realloc(t->slots, count * sizeof(void*)));
     }
     if (!grown) {
@@ -218,7 +221,8 @@ void object_release(ObjectTable* table, intptr_t number) {
   if (!table || number < 0) return;
   LockGuard guard(table->lock);
   if (number < table->slot_count) {
-    if (void* record = table->slots[number]) std::memset(record, 0, static_cast<size_t>(table->record_size));
+    if (void* record = table->slots[number])
+      std::memset(record, 0, static_cast<size_t>(table->record_size));
     return;
   }
   auto it = table->automatic.find(number);
@@ -308,7 +312,8 @@ size_t thread_state_register(size_t size, ThreadStateFn init, ThreadStateFn clea
   void* grown = block ? heap_realloc(block, g_total_size) : heap_alloc(g_total_size);
   if (grown) rt_platform::tls_set(grown);
   if (init || cleanup) {
-    if (auto* r = static_cast<Registration*>(list_push_front(&g_registrations, sizeof(Registration)))) {
+    if (auto* r =
+            static_cast<Registration*>(list_push_front(&g_registrations, sizeof(Registration)))) {
       *r = Registration{offset, init, cleanup};
     }
     if (init && grown) init(static_cast<unsigned char*>(grown) + offset);

@@ -19,11 +19,12 @@ struct ListHead {
   ListNode* first = nullptr;
 };
 
-void* list_push_front(ListHead* head, size_t payload_size);   // zero-filled; nullptr when out of memory
+void* list_push_front(ListHead* head,
+                      size_t payload_size);  // zero-filled; nullptr when out of memory
 // Links a new zero-filled node right after `after` (a payload), or first when `after` is nullptr.
 void* list_insert_after(ListHead* head, void* after, size_t payload_size);
-void list_remove(ListHead* head, void* payload);              // unlinks and frees
-void* list_first(const ListHead* head);                       // payload of the first node or nullptr
+void list_remove(ListHead* head, void* payload);  // unlinks and frees
+void* list_first(const ListHead* head);           // payload of the first node or nullptr
 void* list_last(const ListHead* head);
 void* list_next(void* payload);
 void* list_prev(void* payload);
@@ -34,15 +35,17 @@ struct ObjectTable;
 using ObjectRelease = void (*)(intptr_t number);
 
 ObjectTable* object_table_create(int32_t record_size, int32_t growth_step, ObjectRelease release);
-void* object_claim(ObjectTable* table, intptr_t number);    // zero-filled record, nullptr on failure
-void* object_find(ObjectTable* table, intptr_t number);     // nullptr unless the object exists
-void object_release(ObjectTable* table, intptr_t number);   // number becomes free; no-op when unused
-intptr_t object_number_of(ObjectTable* table, const void* record);  // number of a claimed record, -1 if unknown
-void object_walk_begin(ObjectTable* table);                 // takes the table's lock
-void* object_walk_next(ObjectTable* table, intptr_t* number);  // nullptr ends the walk and gives the lock back
+void* object_claim(ObjectTable* table, intptr_t number);   // zero-filled record, nullptr on failure
+void* object_find(ObjectTable* table, intptr_t number);    // nullptr unless the object exists
+void object_release(ObjectTable* table, intptr_t number);  // number becomes free; no-op when unused
+intptr_t object_number_of(ObjectTable* table,
+                          const void* record);  // number of a claimed record, -1 if unknown
+void object_walk_begin(ObjectTable* table);     // takes the table's lock
+void* object_walk_next(ObjectTable* table,
+                       intptr_t* number);  // nullptr ends the walk and gives the lock back
 void object_release_all(ObjectTable* table);
 int32_t object_slot_count(const ObjectTable* table);
-void object_table_destroy(ObjectTable* table);              // frees the table itself (tests and shutdown)
+void object_table_destroy(ObjectTable* table);  // frees the table itself (tests and shutdown)
 
 // --- Per-thread state area: each library takes a fixed slice of every thread's block. ---
 using ThreadStateFn = void (*)(void* slice);

@@ -10,26 +10,28 @@
 #include <cstdint>
 
 // --- Main heap: every runtime library's records, tables and per-thread blocks. ---
-void* heap_alloc(size_t size);                 // zero-filled block, nullptr on failure
-void* heap_realloc(void* block, size_t size);  // bytes beyond the old size are zero; nullptr on failure (block kept)
-void heap_free(void* block);                   // nullptr is accepted
-char* heap_strdup(const char* text);           // copy of text (nullptr counts as ""), nullptr on failure
+void* heap_alloc(size_t size);  // zero-filled block, nullptr on failure
+void* heap_realloc(
+    void* block,
+    size_t size);             // bytes beyond the old size are zero; nullptr on failure (block kept)
+void heap_free(void* block);  // nullptr is accepted
+char* heap_strdup(const char* text);  // copy of text (nullptr counts as ""), nullptr on failure
 
 // --- String heap: the application's string variables. ---
 void strings_init();
 void strings_end();
-void* string_heap_alloc(size_t size);          // zero-filled, nullptr on failure
+void* string_heap_alloc(size_t size);  // zero-filled, nullptr on failure
 void string_heap_free(void* block);
-char* string_heap_strdup(const char* text);    // nullptr counts as ""
+char* string_heap_strdup(const char* text);  // nullptr counts as ""
 
 // --- Arrays: the operations other libraries use for dynamic arrays (main heap). ---
 struct ArrayOps {
-  void* (*allocate)(size_t count, size_t element_size);                        // zero-filled
-  void* (*redimension)(void* array, size_t new_count, size_t element_size);    // new elements zero
+  void* (*allocate)(size_t count, size_t element_size);                      // zero-filled
+  void* (*redimension)(void* array, size_t new_count, size_t element_size);  // new elements zero
   void (*release)(void* array);
 };
 void arrays_init();
-const ArrayOps* array_ops();   // nullptr before arrays_init
+const ArrayOps* array_ops();  // nullptr before arrays_init
 
 // Runs cleanup(argument) once the calling thread has ended. The main thread never needs it.
 void on_thread_exit(void (*cleanup)(void*), void* argument);

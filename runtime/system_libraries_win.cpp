@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr int32_t kFailed = static_cast<int32_t>(0x80004005);   // E_FAIL
+constexpr int32_t kFailed = static_cast<int32_t>(0x80004005);  // E_FAIL
 
 template <typename Fn>
 Fn ole32_function(const char* name) {

@@ -17,4 +17,6 @@ thread_local ThreadCleanups t_cleanups;
 
 }  // namespace
 
-void on_thread_exit(void (*cleanup)(void*), void* argument) { t_cleanups.entries.emplace_back(cleanup, argument); }
+void on_thread_exit(void (*cleanup)(void*), void* argument) {
+  t_cleanups.entries.emplace_back(cleanup, argument);
+}

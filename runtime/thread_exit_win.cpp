@@ -18,8 +18,8 @@ struct Cleanup {
 
 struct WatchedThread {
   DWORD id;
-  HANDLE handle;     // duplicated with synchronise access only
-  ListHead cleanups; // Cleanup payloads, newest first
+  HANDLE handle;      // duplicated with synchronise access only
+  ListHead cleanups;  // Cleanup payloads, newest first
 };
 
 struct ThreadWatcher {
@@ -40,7 +40,8 @@ WatchedThread* find_watched(DWORD id) {
        w = static_cast<ThreadWatcher*>(list_next(w))) {
     for (int i = 0; i < w->count; ++i) {
       // A thread id can be reused once its thread has ended: only a thread still running counts.
-      if (w->threads[i]->id == id && WaitForSingleObject(w->handles[i], 0) == WAIT_TIMEOUT) return w->threads[i];
+      if (w->threads[i]->id == id && WaitForSingleObject(w->handles[i], 0) == WAIT_TIMEOUT)
+        return w->threads[i];
     }
   }
   return nullptr;
@@ -106,7 +107,8 @@ void on_thread_exit(void (*cleanup)(void*), void* argument) {
   WatchedThread* thread = find_watched(id);
   if (!thread) {
     HANDLE handle = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &handle, SYNCHRONIZE, FALSE, 0)) {
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &handle,
+                         SYNCHRONIZE, FALSE, 0)) {
       return;
     }
     thread = static_cast<WatchedThread*>(heap_alloc(sizeof(WatchedThread)));

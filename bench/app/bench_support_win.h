@@ -43,8 +43,9 @@ inline bool write_file(const std::string& path, const std::string& content) {
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const BOOL ok = content.empty() ||
-                  WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  const BOOL ok =
+      content.empty() ||
+      WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
   CloseHandle(h);
   return ok && written == content.size();
 }
@@ -60,7 +61,8 @@ inline std::string current_folder() {
 // One line of the benchmark table (see scripts/bench.sh).
 inline void report(const std::string& figure, double ours, const char* unit, const char* floor_name,
                    double floor, const char* target) {
-  std::printf("BENCH|%s|%.2f|%s|%s|%.2f|%s\n", figure.c_str(), ours, unit, floor_name, floor, target);
+  std::printf("BENCH|%s|%.2f|%s|%s|%.2f|%s\n", figure.c_str(), ours, unit, floor_name, floor,
+              target);
   std::fflush(stdout);
 }
 

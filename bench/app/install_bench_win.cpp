@@ -67,7 +67,8 @@ int main() {
   runtime_startup(LibrarySteps{});
   const Layout l = prepare();
   CreateDirectoryA(l.backup_folder.c_str(), nullptr);
-  std::vector<double> ours_plain, floor_plain, ours_backup, floor_backup, ours_restore, floor_restore;
+  std::vector<double> ours_plain, floor_plain, ours_backup, floor_backup, ours_restore,
+      floor_restore;
   // The restore: the client jar is already kept as the older backup, the newer one goes back.
   const std::string kept = l.backup_folder + "01_01_2013_00_00_00.jar";
   const std::string chosen = l.backup_folder + "02_01_2013_00_00_00.jar";
@@ -76,11 +77,12 @@ int main() {
     CopyFileA(l.source.c_str(), chosen.c_str(), FALSE);
   };
   bool ok = true;
-  for (int i = 0; i < kRuns + 1; ++i) {   // the first round warms the caches and is not counted
+  for (int i = 0; i < kRuns + 1; ++i) {  // the first round warms the caches and is not counted
     reset(l);
     const double a = timed([&] { return install_client_jar(l.source, l.game).ok(); }, &ok);
     reset(l);
-    const double b = timed([&] { return CopyFileA(l.source.c_str(), l.client.c_str(), FALSE) != 0; }, &ok);
+    const double b =
+        timed([&] { return CopyFileA(l.source.c_str(), l.client.c_str(), FALSE) != 0; }, &ok);
     reset(l);
     const double c = timed(
         [&] {
@@ -101,13 +103,15 @@ int main() {
     make_backups();
     const double e = timed(
         [&] {
-          const RestoreResult r = restore_backup(chosen, l.game, {chosen, kept}, "24_12_2012_18_05_09");
+          const RestoreResult r =
+              restore_backup(chosen, l.game, {chosen, kept}, "24_12_2012_18_05_09");
           return r.outcome.ok() && r.new_backup.empty();
         },
         &ok);
     reset(l);
     make_backups();
-    const double f = timed([&] { return CopyFileA(chosen.c_str(), l.client.c_str(), FALSE) != 0; }, &ok);
+    const double f =
+        timed([&] { return CopyFileA(chosen.c_str(), l.client.c_str(), FALSE) != 0; }, &ok);
     if (i == 0) continue;
     ours_restore.push_back(e);
     floor_restore.push_back(f);
@@ -115,8 +119,10 @@ int main() {
     floor_plain.push_back(b);
     ours_backup.push_back(c);
     floor_backup.push_back(d);
-    std::printf("run %d: install %.1f / CopyFileA %.1f ms; with backup %.1f / floor %.1f ms; "
-                "restore %.1f / CopyFileA %.1f ms\n", i, a, b, c, d, e, f);
+    std::printf(
+        "run %d: install %.1f / CopyFileA %.1f ms; with backup %.1f / floor %.1f ms; "
+        "restore %.1f / CopyFileA %.1f ms\n",
+        i, a, b, c, d, e, f);
   }
   reset(l);
   std::printf("medians: install %.1f / CopyFileA %.1f ms; with backup %.1f / floor %.1f ms\n",
@@ -126,8 +132,8 @@ int main() {
                 "CopyFileA", bench::best(floor_plain), "<=1.2");
   bench::report("install 64 MiB jar with backup (best of 5)", bench::best(ours_backup), "ms",
                 "2x CopyFileA + 100 ms", bench::best(floor_backup), "<=1.2");
-  bench::report("restore 64 MiB backup, client jar already kept (best of 5)", bench::best(ours_restore),
-                "ms", "CopyFileA", bench::best(floor_restore), "<=1.2");
+  bench::report("restore 64 MiB backup, client jar already kept (best of 5)",
+                bench::best(ours_restore), "ms", "CopyFileA", bench::best(floor_restore), "<=1.2");
   DeleteFileA(l.source.c_str());
   DeleteFileA(l.pristine.c_str());
   if (!ok) std::fprintf(stderr, "a copy failed\n");

@@ -22,7 +22,7 @@ constexpr int kRuns = 5;
 std::string make_jar() {
   std::vector<std::pair<std::string, std::string>> entries;
   entries.reserve(kEntries);
-  const size_t each = kJarSize / kEntries - 140;   // less the headers of about 140 bytes
+  const size_t each = kJarSize / kEntries - 140;  // less the headers of about 140 bytes
   uint32_t seed = 2654435761u;
   for (int i = 0; i < kEntries; ++i) {
     std::string data(each, '\0');
@@ -51,7 +51,7 @@ int main() {
 
   std::vector<double> ours, floor;
   bool ok = true;
-  for (int i = 0; i < kRuns + 1; ++i) {   // the first round warms the caches and is not counted
+  for (int i = 0; i < kRuns + 1; ++i) {  // the first round warms the caches and is not counted
     double start = bench::now_ms();
     ok = check_jar_file(jar).ok() && ok;
     const double a = bench::now_ms() - start;

@@ -21,7 +21,7 @@ struct Program {
   const char* name;
   std::string exe;
   const char* window_class;
-  bool list_is_gadget_3;   // pelmora's list is control 3; the floor's is its only list box
+  bool list_is_gadget_3;  // pelmora's list is control 3; the floor's is its only list box
 };
 
 struct Sample {
@@ -32,7 +32,8 @@ struct Sample {
 // A folder with jar\ holding `count` jars and a game folder with its client jar, so that the
 // program starts without any message.
 std::string prepare(int count) {
-  const std::string folder = bench::current_folder() + "app-startup-" + std::to_string(count) + "\\";
+  const std::string folder =
+      bench::current_folder() + "app-startup-" + std::to_string(count) + "\\";
   CreateDirectoryA(folder.c_str(), nullptr);
   CreateDirectoryA((folder + "jar").c_str(), nullptr);
   CreateDirectoryA((folder + "game").c_str(), nullptr);
@@ -100,7 +101,7 @@ Sample run(const Program& program, const std::string& folder, int count) {
     }
     Sleep(1);
   }
-  Sleep(1500);   // idle
+  Sleep(1500);  // idle
   PROCESS_MEMORY_COUNTERS memory{};
   memory.cb = sizeof memory;
   if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory)) {
@@ -129,7 +130,7 @@ int main() {
   for (const int count : {10, 10000}) {
     const std::string folder = prepare(count);
     std::vector<double> ours_ms, floor_ms, ours_ws, floor_ws;
-    run(pelmora, folder, count);   // warm-up: the first start loads the DLLs from disk
+    run(pelmora, folder, count);  // warm-up: the first start loads the DLLs from disk
     run(floor, folder, count);
     for (int i = 0; i < kRuns; ++i) {
       const Sample a = run(pelmora, folder, count);
@@ -152,8 +153,8 @@ int main() {
                 bench::median(ours_ms), bench::median(floor_ms));
     bench::report("start-up to ready, " + jars + " (best of 5)", bench::best(ours_ms), "ms",
                   kFloorName, bench::best(floor_ms), "<=1.1");
-    bench::report("idle working set, " + jars, bench::median(ours_ws), "MiB",
-                  kFloorName, bench::median(floor_ws), "-");
+    bench::report("idle working set, " + jars, bench::median(ours_ws), "MiB", kFloorName,
+                  bench::median(floor_ws), "-");
     ws_ours[slot] = bench::median(ours_ws);
     ws_floor[slot] = bench::median(floor_ws);
     ++slot;

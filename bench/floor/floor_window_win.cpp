@@ -34,11 +34,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = "PelmoraFloor";
   if (!RegisterClassA(&wc)) return 1;
-  const HWND window = CreateWindowExA(0, "PelmoraFloor", "Floor", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                                     337, 189, 263, 292, nullptr, nullptr, instance, nullptr);
+  const HWND window =
+      CreateWindowExA(0, "PelmoraFloor", "Floor", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 337, 189,
+                      263, 292, nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
-  const HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY,
-                                    10, 10, 230, 200, window, nullptr, instance, nullptr);
+  const HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
+                                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY, 10, 10, 230,
+                                    200, window, nullptr, instance, nullptr);
   fill(list);
   ShowWindow(window, show);
   UpdateWindow(window);

@@ -13,7 +13,8 @@ int main() {
     bytes += date_format("%dd_%mm_%yyyy_", date + i).size();
     bytes += date_format("%hh_%ii_%ss", date + i).size();
   }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("date_format, backup masks: %.0f calls per second (%d calls, %zu bytes)\n",
               2.0 * kCalls / seconds, 2 * kCalls, bytes);
   std::printf("BENCH|date_format, backup masks|%.0f|calls/s|-|-|-\n", 2.0 * kCalls / seconds);

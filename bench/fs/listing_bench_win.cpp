@@ -114,6 +114,7 @@ int main(int argc, char** argv) {
   std::printf("  FindFirstFileA/FindNextFileA (floor): %8.2f ms\n", bare_median);
   std::printf("  dir_examine/dir_next_entry/name:      %8.2f ms\n", our_median);
   std::printf("  ratio: %.3fx (target within 1.2x)\n", our_median / bare_median);
-  std::printf("BENCH|listing 100,000 entries|%.2f|ms|FindFirstFileA loop|%.2f|<=1.2\n", our_median, bare_median);
+  std::printf("BENCH|listing 100,000 entries|%.2f|ms|FindFirstFileA loop|%.2f|<=1.2\n", our_median,
+              bare_median);
   return 0;
 }

@@ -23,7 +23,8 @@ bool open_and_parse(PreferenceFile& f, const char* path) {
   std::fseek(file, 0, SEEK_SET);
   f.handle = 1;
   char bom[3];
-  if (size >= 3 && std::fread(bom, 1, 3, file) == 3 && bom[0] == '\xEF' && bom[1] == '\xBB' && bom[2] == '\xBF') {
+  if (size >= 3 && std::fread(bom, 1, 3, file) == 3 && bom[0] == '\xEF' && bom[1] == '\xBB' &&
+      bom[2] == '\xBF') {
     f.encoding = kEncodingUtf8;
     size -= 3;
   } else {
@@ -57,7 +58,8 @@ int main() {
   if (!out || std::fwrite(text.data(), 1, text.size(), out) != text.size()) return 1;
   std::fclose(out);
   std::printf("file: %.1f MiB, %d keys in %d groups, %zu lookups; best of 5 runs\n",
-              text.size() / 1048576.0, bench::kGroups * bench::kKeysPerGroup, bench::kGroups, lookups.size());
+              text.size() / 1048576.0, bench::kGroups * bench::kKeysPerGroup, bench::kGroups,
+              lookups.size());
 
   const int runs = 5;
   long checksum = 0;
@@ -88,7 +90,8 @@ int main() {
     INIReader* reader = nullptr;
     double p = bench::best_ms(1, [&] { reader = new INIReader(path); });
     double l = bench::best_ms(1, [&] {
-      for (const bench::Lookup& x : lookups) checksum -= static_cast<long>(reader->Get(groups[x.group], keys[x.key], "").size());
+      for (const bench::Lookup& x : lookups)
+        checksum -= static_cast<long>(reader->Get(groups[x.group], keys[x.key], "").size());
     });
     delete reader;
     if (p < reader_parse) reader_parse = p;
@@ -99,9 +102,12 @@ int main() {
   const double mib = text.size() / 1048576.0;
   std::printf("%-34s %10s %10s\n", "", "ms", "MiB/s");
   std::printf("%-34s %10.2f %10.0f\n", "ours: read + parse", ours_parse, mib / ours_parse * 1000);
-  std::printf("%-34s %10.2f %10.0f\n", "inih ini_parse (counting handler)", inih_parse, mib / inih_parse * 1000);
-  std::printf("%-34s %10.2f %10.0f\n", "INIReader: parse into map", reader_parse, mib / reader_parse * 1000);
-  std::printf("%-34s %10.2f  (%.0f ns per lookup)\n", "ours: every lookup", ours_lookups, ours_lookups * 1e6 / lookups.size());
+  std::printf("%-34s %10.2f %10.0f\n", "inih ini_parse (counting handler)", inih_parse,
+              mib / inih_parse * 1000);
+  std::printf("%-34s %10.2f %10.0f\n", "INIReader: parse into map", reader_parse,
+              mib / reader_parse * 1000);
+  std::printf("%-34s %10.2f  (%.0f ns per lookup)\n", "ours: every lookup", ours_lookups,
+              ours_lookups * 1e6 / lookups.size());
   std::printf("%-34s %10.2f  (%.0f ns per lookup)\n", "INIReader: every lookup", reader_lookups,
               reader_lookups * 1e6 / lookups.size());
   std::printf("%-34s %10.2f\n", "ours: parse + every lookup", ours_parse + ours_lookups);
@@ -110,12 +116,15 @@ int main() {
   std::printf("  parse vs ini_parse          %6.2f\n", inih_parse / ours_parse);
   std::printf("  parse vs INIReader          %6.2f\n", reader_parse / ours_parse);
   std::printf("  lookups vs INIReader        %6.2f\n", reader_lookups / ours_lookups);
-  std::printf("  parse + lookups vs INIReader %5.2f\n", (reader_parse + reader_lookups) / (ours_parse + ours_lookups));
+  std::printf("  parse + lookups vs INIReader %5.2f\n",
+              (reader_parse + reader_lookups) / (ours_parse + ours_lookups));
   // Lines for scripts/bench.sh: name|ours|unit|peer|peer's figure|target for ours / peer.
-  std::printf("BENCH|prefs: read + parse 10 MiB|%.2f|ms|inih ini_parse|%.2f|<=1.0\n", ours_parse, inih_parse);
-  std::printf("BENCH|prefs: parse + every lookup|%.2f|ms|INIReader|%.2f|-\n", ours_parse + ours_lookups,
-              reader_parse + reader_lookups);
-  if (pairs != static_cast<long>(runs) * bench::kGroups * bench::kKeysPerGroup + runs || checksum != 0) {
+  std::printf("BENCH|prefs: read + parse 10 MiB|%.2f|ms|inih ini_parse|%.2f|<=1.0\n", ours_parse,
+              inih_parse);
+  std::printf("BENCH|prefs: parse + every lookup|%.2f|ms|INIReader|%.2f|-\n",
+              ours_parse + ours_lookups, reader_parse + reader_lookups);
+  if (pairs != static_cast<long>(runs) * bench::kGroups * bench::kKeysPerGroup + runs ||
+      checksum != 0) {
     std::printf("MISMATCH: inih saw %ld pairs, checksum %ld\n", pairs, checksum);
     return 1;
   }

@@ -89,8 +89,10 @@ void report(const char* pattern, int burst) {
     if (ms < m) m = ms;
   }
   std::printf("%-22s Win32 message queue %7.2f M events/s\n", pattern, kPeerEvents / m / 1e6);
-  std::printf("BENCH|event queue post + pop, %s|%.1f|M events/s|Win32 message queue (PostMessageA, PeekMessageA)|%.2f|-\n",
-              pattern, kEvents / q / 1e6, kPeerEvents / m / 1e6);
+  std::printf(
+      "BENCH|event queue post + pop, %s|%.1f|M events/s|Win32 message queue (PostMessageA, "
+      "PeekMessageA)|%.2f|-\n",
+      pattern, kEvents / q / 1e6, kPeerEvents / m / 1e6);
 }
 
 }  // namespace

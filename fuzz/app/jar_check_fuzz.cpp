@@ -20,8 +20,9 @@ class FuzzSource : public JarSource {
     if (offset > size() || length > size() - offset) std::abort();  // outside the file
     bytes_read += length;
     uint8_t* out = static_cast<uint8_t*>(buffer);
-    const size_t zero_part = offset >= zeros_ ? 0 : static_cast<size_t>(
-        zeros_ - offset < length ? zeros_ - offset : length);
+    const size_t zero_part =
+        offset >= zeros_ ? 0
+                         : static_cast<size_t>(zeros_ - offset < length ? zeros_ - offset : length);
     std::memset(out, 0, zero_part);
     if (length > zero_part) {
       std::memcpy(out + zero_part, data_ + (offset + zero_part - zeros_), length - zero_part);

@@ -85,8 +85,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(f, data + 4, sizeof f);
     const DateValue made = date_make(f[0], f[1], f[2], f[3], f[4], f[5]);
     if (made < -1) std::abort();
-    if (made >= 0 && (date_year(made) != f[0] || date_month(made) != f[1] || date_day(made) != f[2] ||
-                      date_hour(made) != f[3] || date_minute(made) != f[4] || date_second(made) != f[5])) {
+    if (made >= 0 &&
+        (date_year(made) != f[0] || date_month(made) != f[1] || date_day(made) != f[2] ||
+         date_hour(made) != f[3] || date_minute(made) != f[4] || date_second(made) != f[5])) {
       std::abort();
     }
   }

@@ -50,7 +50,8 @@ Step prepare(const char* path, std::string* asked) {
 
 void check_file_size_path(const std::string& input) {
   const std::string expected_cut = input.substr(0, fs_path::kPathLimit);
-  if (fs_path::cut(input.c_str()) != expected_cut) fail("cut is not the first 260 characters", input);
+  if (fs_path::cut(input.c_str()) != expected_cut)
+    fail("cut is not the first 260 characters", input);
 
   std::string asked;
   switch (prepare(input.c_str(), &asked)) {
@@ -65,7 +66,8 @@ void check_file_size_path(const std::string& input) {
       if (!prefix_of(asked, expected_cut)) fail("drive root is not the path's start", input);
       break;
     case Step::kSearch:
-      if (asked.empty() || asked.size() > fs_path::kPathLimit) fail("search path empty or too long", input);
+      if (asked.empty() || asked.size() > fs_path::kPathLimit)
+        fail("search path empty or too long", input);
       if (separator(asked.back())) fail("search path ends in a separator", input);
       if (!prefix_of(asked, expected_cut)) fail("search path is not the path, shortened", input);
       for (size_t i = asked.size(); i < expected_cut.size(); ++i) {
@@ -84,7 +86,8 @@ void check_unterminated(const uint8_t* data, size_t size) {
 }
 
 void check_listing(const std::string& folder, const std::string& pattern, bool no_pattern) {
-  const std::string path = fs_path::listing_search_path(folder.c_str(), no_pattern ? nullptr : pattern.c_str());
+  const std::string path =
+      fs_path::listing_search_path(folder.c_str(), no_pattern ? nullptr : pattern.c_str());
   const std::string cut = folder.substr(0, fs_path::kPathLimit);
   const std::string tail = pattern.empty() || no_pattern ? std::string("*.*") : pattern;
   std::string expected = cut;
@@ -112,6 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::string stripped = path;
   fs_path::strip_trailing(stripped, " \\/");
-  if (!stripped.empty() && std::strchr(" \\/", stripped.back()) != nullptr) fail("dir_create strip left a separator", path);
+  if (!stripped.empty() && std::strchr(" \\/", stripped.back()) != nullptr)
+    fail("dir_create strip left a separator", path);
   return 0;
 }

@@ -53,7 +53,8 @@ void check_lookups(const char* data, size_t size, Loaded& indexed) {
   const PreferenceEntry* w = walked.f.entries;
   for (PreferenceEntry* e = indexed.f.entries; e; e = e->next, w = w->next) {
     if (e->kind == EntryKind::group) {
-      if (file_select_group(indexed.f, e->text) != file_select_group(walked.f, w->text)) fail("group selection differs");
+      if (file_select_group(indexed.f, e->text) != file_select_group(walked.f, w->text))
+        fail("group selection differs");
       indexed.f.current_group = e;
       walked.f.current_group = const_cast<PreferenceEntry*>(w);
     }

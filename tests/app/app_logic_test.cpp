@@ -27,24 +27,34 @@ TEST(AppPaths, GamePathsAreJoinedWithoutAddingSeparators) {
 
 TEST(AppPaths, BackupNamesCountUpForRunsOfTheSameSecond) {
   const std::string g = "G\\";
-  EXPECT_EQ(backup_name_path(g, "24_12_2012_18_05_09", 1), "G\\bin\\backup\\24_12_2012_18_05_09.jar");
-  EXPECT_EQ(backup_name_path(g, "24_12_2012_18_05_09", 2), "G\\bin\\backup\\24_12_2012_18_05_09_2.jar");
-  EXPECT_EQ(backup_name_path(g, "24_12_2012_18_05_09", 17), "G\\bin\\backup\\24_12_2012_18_05_09_17.jar");
+  EXPECT_EQ(backup_name_path(g, "24_12_2012_18_05_09", 1),
+            "G\\bin\\backup\\24_12_2012_18_05_09.jar");
+  EXPECT_EQ(backup_name_path(g, "24_12_2012_18_05_09", 2),
+            "G\\bin\\backup\\24_12_2012_18_05_09_2.jar");
+  EXPECT_EQ(backup_name_path(g, "24_12_2012_18_05_09", 17),
+            "G\\bin\\backup\\24_12_2012_18_05_09_17.jar");
 }
 
 TEST(AppPaths, BackupNamesAreRecognisedSortedAndShown) {
-  const char* not_backups[] = {"minecraft.jar", "24_12_2012_18_05_09", "24_12_2012_18_05_09.zip",
-                               "24_12_2012_18_05_09_1.jar", "24_12_2012_18_05_09_02.jar",
-                               "24_12_2012_18_05_09_.jar", "32_12_2012_18_05_09.jar",
-                               "24_13_2012_18_05_09.jar", "24_12_2012_24_05_09.jar",
-                               "24_12_12_18_05_09.jar", "24-12-2012_18_05_09.jar",
-                               "24_12_2012_18_05_09_2x.jar", "x24_12_2012_18_05_09.jar"};
+  const char* not_backups[] = {"minecraft.jar",
+                               "24_12_2012_18_05_09",
+                               "24_12_2012_18_05_09.zip",
+                               "24_12_2012_18_05_09_1.jar",
+                               "24_12_2012_18_05_09_02.jar",
+                               "24_12_2012_18_05_09_.jar",
+                               "32_12_2012_18_05_09.jar",
+                               "24_13_2012_18_05_09.jar",
+                               "24_12_2012_24_05_09.jar",
+                               "24_12_12_18_05_09.jar",
+                               "24-12-2012_18_05_09.jar",
+                               "24_12_2012_18_05_09_2x.jar",
+                               "x24_12_2012_18_05_09.jar"};
   BackupName b;
   for (const char* name : not_backups) EXPECT_FALSE(parse_backup_name(name, &b)) << name;
   std::vector<BackupName> list;
-  for (const char* name : {"24_12_2012_18_05_09.jar", "01_01_2013_00_00_00.JAR",
-                           "24_12_2012_18_05_09_2.jar", "24_12_2012_18_05_09_10.jar",
-                           "23_12_2012_23_59_59.jar"}) {
+  for (const char* name :
+       {"24_12_2012_18_05_09.jar", "01_01_2013_00_00_00.JAR", "24_12_2012_18_05_09_2.jar",
+        "24_12_2012_18_05_09_10.jar", "23_12_2012_23_59_59.jar"}) {
     ASSERT_TRUE(parse_backup_name(name, &b)) << name;
     list.push_back(b);
   }
@@ -88,18 +98,23 @@ TEST(AppTexts, UmlautsAreSingleWindows1252Bytes) {
   // An escape followed by a hex digit must not swallow it ("ge" F6 "ffnet").
   EXPECT_NE(std::string(texts::kWindowNotOpened).find(std::string("ge") + '\xF6' + "ffnet"),
             std::string::npos);
-  const char* all[] = {texts::kWindowTitle, texts::kFrameJar, texts::kFrameOptions,
-                       texts::kButtonActivate, texts::kButtonConfirm, texts::kCheckBackup,
-                       texts::kTextBackupFolder, texts::kButtonAbout, texts::kButtonMoreJars,
-                       texts::kNoJarFound, texts::kTitleInfo, texts::kTitleError,
-                       texts::kTitleAbout, texts::kChooseGameFolder, texts::kGameJarMissing,
-                       texts::kAbout, texts::kPrefsNotCreatable, texts::kWindowNotOpened,
-                       texts::kBackupDone, texts::kInstalled, texts::kBackupFailed,
-                       texts::kNothingChanged, texts::kInstallFailed, texts::kClientJarUnchanged,
-                       texts::kBackupLocation, texts::kReasonNotFound, texts::kReasonLocked,
-                       texts::kReasonAccessDenied, texts::kReasonDiskFull,
-                       texts::kReasonWriteProtected, texts::kReasonIncomplete,
-                       texts::kReasonNoFreeName, texts::kReasonNotAFile, texts::kReasonSystem};
+  const char* all[] = {texts::kWindowTitle,       texts::kFrameJar,
+                       texts::kFrameOptions,      texts::kButtonActivate,
+                       texts::kButtonConfirm,     texts::kCheckBackup,
+                       texts::kTextBackupFolder,  texts::kButtonAbout,
+                       texts::kButtonMoreJars,    texts::kNoJarFound,
+                       texts::kTitleInfo,         texts::kTitleError,
+                       texts::kTitleAbout,        texts::kChooseGameFolder,
+                       texts::kGameJarMissing,    texts::kAbout,
+                       texts::kPrefsNotCreatable, texts::kWindowNotOpened,
+                       texts::kBackupDone,        texts::kInstalled,
+                       texts::kBackupFailed,      texts::kNothingChanged,
+                       texts::kInstallFailed,     texts::kClientJarUnchanged,
+                       texts::kBackupLocation,    texts::kReasonNotFound,
+                       texts::kReasonLocked,      texts::kReasonAccessDenied,
+                       texts::kReasonDiskFull,    texts::kReasonWriteProtected,
+                       texts::kReasonIncomplete,  texts::kReasonNoFreeName,
+                       texts::kReasonNotAFile,    texts::kReasonSystem};
   const std::string german = "\xE4\xF6\xFC\xC4\xD6\xDC\xDF";
   for (const char* text : all) {
     for (const unsigned char c : std::string(text)) {
@@ -186,7 +201,8 @@ TEST(AppTexts, FailureMessagesNameReasonPathAndBackup) {
   const FileOutcome damaged = jar_check_outcome(JarCheck{JarVerdict::damaged, 0}, "p");
   EXPECT_EQ(restore_failure_text(damaged, ""),
             "Das Backup konnte nicht wiederhergestellt werden.\n"
-            "Das Archiv ist unvollst\xE4ndig oder besch\xE4" "digt.\np\n\n"
+            "Das Archiv ist unvollst\xE4ndig oder besch\xE4"
+            "digt.\np\n\n"
             "Die bisherige minecraft.jar ist unver\xE4ndert.");
   EXPECT_TRUE(jar_check_outcome(JarCheck{}, "p").ok());
 }

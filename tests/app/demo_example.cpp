@@ -11,8 +11,8 @@ namespace {
 const char* const kJarNames[] = {"a.jar", "b.jar", "c.jar"};
 
 std::string small_jar(const std::string& class_text) {
-  return test_support::zip_archive({{"META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n\r\n"},
-                                    {"demo/Main.class", class_text}});
+  return test_support::zip_archive(
+      {{"META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n\r\n"}, {"demo/Main.class", class_text}});
 }
 
 const File* find(const std::vector<File>& files, const std::string& name) {
@@ -45,7 +45,8 @@ std::vector<File> example_files(const std::string& folder) {
       {"pref.ini", example_prefs(folder + "game\\")},
       {"game\\bin\\minecraft.jar", initial_client_content()},
   };
-  for (const char* name : kJarNames) files.push_back({std::string("jar\\") + name, example_jar_content(name)});
+  for (const char* name : kJarNames)
+    files.push_back({std::string("jar\\") + name, example_jar_content(name)});
   return files;
 }
 

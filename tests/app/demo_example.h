@@ -49,14 +49,14 @@ int next_jar(const std::string& client, const std::vector<File>& jars);
 // The game folder's state around the run.
 struct Snapshot {
   bool has_client = false;
-  std::string client;          // bin\minecraft.jar
-  std::vector<File> backups;   // bin\backup\*
+  std::string client;         // bin\minecraft.jar
+  std::vector<File> backups;  // bin\backup\*
 };
 
 struct Verdict {
   bool swapped = false;
-  std::string backup;   // name of the backup that holds the old client jar
-  std::string reason;   // why the swap does not count ("" when it does)
+  std::string backup;  // name of the backup that holds the old client jar
+  std::string reason;  // why the swap does not count ("" when it does)
 };
 
 // The swap happened when the client jar now holds the chosen jar's bytes and differs from
@@ -65,11 +65,11 @@ struct Verdict {
 Verdict judge(const Snapshot& before, const Snapshot& after, const File& chosen);
 
 struct Options {
-  std::string folder;      // the example folder, Windows form ending in "\"
-  std::string shots;       // where the screenshots go ("" = beside the driver)
-  bool fresh = false;      // remake the example first
+  std::string folder;  // the example folder, Windows form ending in "\"
+  std::string shots;   // where the screenshots go ("" = beside the driver)
+  bool fresh = false;  // remake the example first
   bool prepare_only = false;
-  std::string error;       // a usage error ("" when the arguments are fine)
+  std::string error;  // a usage error ("" when the arguments are fine)
 };
 
 // pelmora_demo [--fresh] [--prepare-only] [--shots <folder>] <example folder>

@@ -32,7 +32,8 @@ TEST(DemoExample, FilesArePairwiseDifferentRealJarsAndPrefsNameTheGameFolder) {
     const size_t slash = f.name.find_last_of('\\');
     if (slash == std::string::npos) continue;
     const std::vector<std::string> folders = demo::example_folders();
-    EXPECT_NE(std::find(folders.begin(), folders.end(), f.name.substr(0, slash)), folders.end()) << f.name;
+    EXPECT_NE(std::find(folders.begin(), folders.end(), f.name.substr(0, slash)), folders.end())
+        << f.name;
   }
 }
 
@@ -53,7 +54,7 @@ TEST(DemoExample, NextJarRotatesAndAlwaysDiffersFromTheClient) {
       {"initial", kJars, 0},
       {"A", kJars, 1},
       {"B", kJars, 2},
-      {"C", kJars, 0},                                            // wraps round
+      {"C", kJars, 0},                                             // wraps round
       {"A", {{"a.jar", "A"}, {"b.jar", "A"}, {"c.jar", "C"}}, 2},  // skips a copy of the client
       {"A", {{"a.jar", "A"}, {"b.jar", "A"}}, -1},                 // nothing would change
       {"A", {{"a.jar", "A"}}, -1},
@@ -77,17 +78,30 @@ TEST(DemoExample, SwapCountsOnlyWithTheChosenJarAndANewBackupOfTheOldOne) {
   };
   const Case cases[] = {
       {"swapped", {true, "B", {{"new.jar", "A"}, {"old.jar", "O"}}}, true, "new.jar"},
-      {"client gone", {false, "", {{"new.jar", "A"}, {"old.jar", "O"}}}, false,
+      {"client gone",
+       {false, "", {{"new.jar", "A"}, {"old.jar", "O"}}},
+       false,
        "bin\\minecraft.jar is missing after the run"},
-      {"other jar", {true, "C", {{"new.jar", "A"}, {"old.jar", "O"}}}, false,
+      {"other jar",
+       {true, "C", {{"new.jar", "A"}, {"old.jar", "O"}}},
+       false,
        "bin\\minecraft.jar does not hold b.jar after the run"},
       {"no backup", {true, "B", {{"old.jar", "O"}}}, false, "no new backup in bin\\backup\\"},
-      {"backup of something else", {true, "B", {{"new.jar", "B"}, {"old.jar", "O"}}}, false,
+      {"backup of something else",
+       {true, "B", {{"new.jar", "B"}, {"old.jar", "O"}}},
+       false,
        "no new backup holds the old bin\\minecraft.jar (new: new.jar)"},
-      {"older backup gone", {true, "B", {{"new.jar", "A"}}}, false, "the older backup old.jar has gone"},
-      {"older backup changed", {true, "B", {{"new.jar", "A"}, {"old.jar", "A"}}}, false,
+      {"older backup gone",
+       {true, "B", {{"new.jar", "A"}}},
+       false,
+       "the older backup old.jar has gone"},
+      {"older backup changed",
+       {true, "B", {{"new.jar", "A"}, {"old.jar", "A"}}},
+       false,
        "the older backup old.jar was changed"},
-      {"two new files", {true, "B", {{"n1.jar", "A"}, {"n2.jar", "A"}, {"old.jar", "O"}}}, false,
+      {"two new files",
+       {true, "B", {{"n1.jar", "A"}, {"n2.jar", "A"}, {"old.jar", "O"}}},
+       false,
        "more than one new file in bin\\backup\\ (2)"},
   };
   for (const Case& c : cases) {

@@ -26,7 +26,8 @@ constexpr char kInstalled[] = "minecraft.jar wurde erfolgreich installiert!";
 // Paths and the program's texts are in the ANSI code page; the terminal reading this is UTF-8.
 std::string utf8(const std::string& ansi) {
   if (ansi.empty()) return ansi;
-  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], n);
   const int m = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
@@ -58,7 +59,7 @@ bool make_folder(const std::string& path) {
 std::vector<demo::File> read_files(const std::string& folder, const std::string& pattern) {
   std::vector<demo::File> files;
   std::vector<std::string> names = e2e::list_folder(folder, pattern);
-  std::sort(names.begin(), names.end());   // the program lists them in this order under Wine
+  std::sort(names.begin(), names.end());  // the program lists them in this order under Wine
   for (const std::string& name : names) {
     if (!is_folder(folder + name)) files.push_back({name, e2e::read_file(folder + name)});
   }
@@ -258,12 +259,14 @@ int fail(const std::string& why) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const demo::Options options = demo::parse_arguments(std::vector<std::string>(argv + 1, argv + argc));
+  const demo::Options options =
+      demo::parse_arguments(std::vector<std::string>(argv + 1, argv + argc));
   if (!options.error.empty()) {
-    std::fprintf(stderr,
-                 "pelmora_demo: %s\nusage: pelmora_demo [--fresh] [--prepare-only] [--shots <folder>] "
-                 "<example folder>\n",
-                 options.error.c_str());
+    std::fprintf(
+        stderr,
+        "pelmora_demo: %s\nusage: pelmora_demo [--fresh] [--prepare-only] [--shots <folder>] "
+        "<example folder>\n",
+        options.error.c_str());
     return 2;
   }
   const std::string& folder = options.folder;
@@ -275,7 +278,8 @@ int main(int argc, char** argv) {
   const std::vector<demo::File> jars = read_files(folder + "jar\\", "*.jar");
   const demo::Snapshot before = snapshot(game);
   const int index = demo::next_jar(before.client, jars);
-  if (index < 0) return fail("no jar in " + shown(folder + "jar") + " differs from bin\\minecraft.jar");
+  if (index < 0)
+    return fail("no jar in " + shown(folder + "jar") + " differs from bin\\minecraft.jar");
   const demo::File& chosen = jars[static_cast<size_t>(index)];
   say("bin\\minecraft.jar now: " + describe(before, jars) + "; swapping in " + chosen.name);
 

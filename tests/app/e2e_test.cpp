@@ -16,8 +16,8 @@
 namespace {
 
 using e2e::Box;
-using e2e::Pelmora;
 using e2e::exists;
+using e2e::Pelmora;
 using e2e::read_file;
 using e2e::write_file;
 
@@ -26,7 +26,9 @@ constexpr int kActivate = 2, kList = 3, kConfirm = 5, kBackup = 6, kBackupText =
               kMoreJars = 9;
 
 // Every jar is a real zip archive: the program refuses anything else.
-std::string jar(const std::string& content) { return test_support::zip_archive({{"x.class", content}}); }
+std::string jar(const std::string& content) {
+  return test_support::zip_archive({{"x.class", content}});
+}
 const std::string kOldClient = jar("old client jar \x01\x02\xFF bytes");
 const std::string kJarA = jar("a.jar content");
 const std::string kJarB = jar("b.jar content, longer than a");
@@ -104,9 +106,9 @@ class PelmoraEndToEnd : public ::testing::Test {
   }
 
   void close_and_expect_exit(Pelmora& p, int code = 0) {
-    ASSERT_TRUE(p.click_close_box()) << (p.running() ? "no close box found"
-                                                      : "the program had ended already, code " +
-                                                            std::to_string(p.wait_exit(0)));
+    ASSERT_TRUE(p.click_close_box())
+        << (p.running() ? "no close box found"
+                        : "the program had ended already, code " + std::to_string(p.wait_exit(0)));
     // A click on a busy machine now and then does not arrive; the close that the test is not
     // about is then given by the system command the close box sends.
     if (p.wait_exit(5000) == -1) PostMessageA(p.main_window(), WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -194,9 +196,9 @@ TEST_F(PelmoraEndToEnd, FirstRunCancelledWritesAnEmptyGameFolder) {
 TEST_F(PelmoraEndToEnd, PreferencesWithoutGroupOrKeyGiveAnEmptyGameFolder) {
   make_standard_layout();
   const char* variants[] = {
-      "Version = 1.1\r\n",                                           // no group
-      "Version = 1.1\r\n[Minecraft]\r\nother = x\r\n",               // no key
-      "[Other]\r\n.minecraft = C:\\elsewhere\\\r\n",                  // key in another group
+      "Version = 1.1\r\n",                              // no group
+      "Version = 1.1\r\n[Minecraft]\r\nother = x\r\n",  // no key
+      "[Other]\r\n.minecraft = C:\\elsewhere\\\r\n",    // key in another group
   };
   for (const char* prefs : variants) {
     SCOPED_TRACE(prefs);
@@ -250,10 +252,14 @@ TEST_F(PelmoraEndToEnd, MainWindowLayoutTextsAndStartState) {
     const char* text;
   };
   const Expected gadgets[] = {
-      {0, 10, 10, 240, 90, "JAR ausw\xE4hlen"},   {1, 10, 100, 240, 50, "Weitere Optionen"},
-      {2, 10, 190, 240, 40, "Aktivieren"},        {5, 20, 70, 220, 20, "Jar ausw\xE4hlen"},
-      {6, 20, 120, 120, 10, "Backup Minecraft Jar"}, {7, 40, 130, 170, 20, "(.minecraft\\bin\\backup)"},
-      {8, 80, 160, 100, 20, "About"},             {9, 10, 240, 240, 20, "Mehr Jars"},
+      {0, 10, 10, 240, 90, "JAR ausw\xE4hlen"},
+      {1, 10, 100, 240, 50, "Weitere Optionen"},
+      {2, 10, 190, 240, 40, "Aktivieren"},
+      {5, 20, 70, 220, 20, "Jar ausw\xE4hlen"},
+      {6, 20, 120, 120, 10, "Backup Minecraft Jar"},
+      {7, 40, 130, 170, 20, "(.minecraft\\bin\\backup)"},
+      {8, 80, 160, 100, 20, "About"},
+      {9, 10, 240, 240, 20, "Mehr Jars"},
   };
   for (const Expected& g : gadgets) {
     SCOPED_TRACE(g.number);
@@ -461,7 +467,8 @@ TEST_F(PelmoraEndToEnd, LockedClientJarBlocksTheBackupUntilReleased) {
     EXPECT_EQ(error_box(p),
               "Das Backup konnte nicht erstellt werden.\n"
               "Die Datei wird von einem anderen Programm benutzt (l\xE4uft Minecraft noch?):\n" +
-                  client() + "\n\nEs wurde nichts ver\xE4ndert. Sie k\xF6nnen es erneut versuchen.");
+                  client() +
+                  "\n\nEs wurde nichts ver\xE4ndert. Sie k\xF6nnen es erneut versuchen.");
     EXPECT_TRUE(p.no_box_for(500)) << "no success message after a failed backup";
     // Nothing changed and the user may try again.
     EXPECT_TRUE(p.enabled(kActivate));
@@ -573,7 +580,9 @@ TEST_F(PelmoraEndToEnd, MainWindowThatCannotOpenEndsWithAnError) {
   }
   UnhookWindowsHookEx(hook);
   FreeLibrary(veto);
-  EXPECT_EQ(text, "Das Programmfenster konnte nicht ge\xF6" "ffnet werden.");
+  EXPECT_EQ(text,
+            "Das Programmfenster konnte nicht ge\xF6"
+            "ffnet werden.");
   EXPECT_EQ(code, 2);
 }
 
@@ -588,7 +597,9 @@ int list_index(Pelmora& p, const std::string& name) {
 }
 
 constexpr char kNotZip[] = "Die Datei ist kein Zip-Archiv.";
-constexpr char kDamaged[] = "Das Archiv ist unvollst\xE4ndig oder besch\xE4" "digt.";
+constexpr char kDamaged[] =
+    "Das Archiv ist unvollst\xE4ndig oder besch\xE4"
+    "digt.";
 constexpr char kHeld[] =
     "Die Datei konnte nicht gelesen werden. Die Datei wird von einem anderen Programm benutzt "
     "(l\xE4uft Minecraft noch?).";
@@ -634,7 +645,7 @@ TEST_F(PelmoraEndToEnd, JarSpoiledAfterConfirmIsRefusedAtActivateAndNothingChang
   const std::string head = "minecraft.jar konnte nicht installiert werden.\n";
   struct Spoil {
     const char* what;
-    std::string content;   // "" with missing: the file is deleted
+    std::string content;  // "" with missing: the file is deleted
     bool missing;
     std::string reason;
   };
@@ -682,9 +693,12 @@ TEST_F(PelmoraEndToEnd, HeldPreferencesAreReportedAndKeptNotAFirstRun) {
     Pelmora p(root_);
     ASSERT_TRUE(p.started());
     expect_box(p, "Fehler!",
-               "Die Einstellungsdatei \"pref.ini\" konnte nicht ge\xF6" "ffnet werden.\n"
+               "Die Einstellungsdatei \"pref.ini\" konnte nicht ge\xF6"
+               "ffnet werden.\n"
                "Die Datei wird von einem anderen Programm benutzt (l\xE4uft Minecraft noch?):\n" +
-                   root_ + "pref.ini\n\nDie Datei bleibt unver\xE4ndert. Bitte schlie\xDF" "en sie "
+                   root_ +
+                   "pref.ini\n\nDie Datei bleibt unver\xE4ndert. Bitte schlie\xDF"
+                   "en sie "
                    "das Programm, das sie benutzt, und starten sie Pelmora erneut.");
     EXPECT_EQ(p.wait_exit(), 1);
     EXPECT_FALSE(p.wait_chooser(nullptr, 100)) << "a held pref.ini is not a first run";
@@ -709,9 +723,9 @@ TEST_F(PelmoraEndToEnd, RestoreWithoutBackupsSaysSo) {
     EXPECT_FALSE(p.restore_window(300));
     EXPECT_TRUE(IsWindowEnabled(p.main_window()));
     ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr) || round == 1);
-    for (const char* name : {"minecraft.jar", "notes.txt", "24_12_2012_18_05_09_1.jar",
-                             "24_12_2012_18_05_09_02.jar", "32_12_2012_18_05_09.jar",
-                             "24_12_12_18_05_09.jar"}) {
+    for (const char* name :
+         {"minecraft.jar", "notes.txt", "24_12_2012_18_05_09_1.jar", "24_12_2012_18_05_09_02.jar",
+          "32_12_2012_18_05_09.jar", "24_12_12_18_05_09.jar"}) {
       ASSERT_TRUE(write_file(backups() + name, kJarA));
     }
     CreateDirectoryA((backups() + "01_01_2013_00_00_00.jar").c_str(), nullptr);
@@ -723,9 +737,10 @@ TEST_F(PelmoraEndToEnd, RestoreWithoutBackupsSaysSo) {
 TEST_F(PelmoraEndToEnd, RestoreListsBackupsNewestFirstAndPutsOneBack) {
   make_standard_layout();
   ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr));
-  const std::pair<const char*, std::string> files[] = {
-      {"24_12_2012_18_05_09.jar", kJarA}, {"24_12_2012_18_05_09_2.jar", kJarB},
-      {"01_01_2013_00_00_00.jar", kOldClient}, {"23_12_2012_23_59_59.jar", kJarC}};
+  const std::pair<const char*, std::string> files[] = {{"24_12_2012_18_05_09.jar", kJarA},
+                                                       {"24_12_2012_18_05_09_2.jar", kJarB},
+                                                       {"01_01_2013_00_00_00.jar", kOldClient},
+                                                       {"23_12_2012_23_59_59.jar", kJarC}};
   for (const auto& f : files) ASSERT_TRUE(write_file(backups() + f.first, f.second));
   Pelmora p(root_);
   start(p, 3);
@@ -765,9 +780,11 @@ TEST_F(PelmoraEndToEnd, RestoreListsBackupsNewestFirstAndPutsOneBack) {
   EXPECT_EQ(read_file(client()), kJarA);
   EXPECT_EQ(e2e::list_folder(backups(), "*").size(), 4u) << "no new backup, nothing left beside";
   for (const auto& f : files) EXPECT_EQ(read_file(backups() + f.first), f.second) << f.first;
-  EXPECT_EQ(e2e::list_folder(game() + "bin\\", "*"), (std::vector<std::string>{"backup", "minecraft.jar"}));
+  EXPECT_EQ(e2e::list_folder(game() + "bin\\", "*"),
+            (std::vector<std::string>{"backup", "minecraft.jar"}));
   // The main window is as it was.
-  for (int on : {kList, kConfirm, kBackup, kBackupText, kAbout, kMoreJars}) EXPECT_TRUE(p.enabled(on)) << on;
+  for (int on : {kList, kConfirm, kBackup, kBackupText, kAbout, kMoreJars})
+    EXPECT_TRUE(p.enabled(on)) << on;
   EXPECT_FALSE(p.enabled(kActivate));
   close_and_expect_exit(p);
 }
@@ -784,8 +801,9 @@ TEST_F(PelmoraEndToEnd, RestoreAfterAnInstallBacksUpTheInstalledJarFirst) {
   const std::vector<std::string> first = e2e::list_folder(backups(), "*");
   ASSERT_EQ(first.size(), 1u);
   const std::string stamp = first[0].substr(0, 19);
-  const std::string shown = stamp.substr(0, 2) + "." + stamp.substr(3, 2) + "." + stamp.substr(6, 4) +
-                            " " + stamp.substr(11, 2) + ":" + stamp.substr(14, 2) + ":" + stamp.substr(17, 2);
+  const std::string shown = stamp.substr(0, 2) + "." + stamp.substr(3, 2) + "." +
+                            stamp.substr(6, 4) + " " + stamp.substr(11, 2) + ":" +
+                            stamp.substr(14, 2) + ":" + stamp.substr(17, 2);
 
   ASSERT_TRUE(p.system_command(kMenuRestore));
   ASSERT_TRUE(p.restore_window());
@@ -806,14 +824,16 @@ TEST_F(PelmoraEndToEnd, RestoreAfterAnInstallBacksUpTheInstalledJarFirst) {
       << made << " is not named after the time of the restore";
   EXPECT_EQ(box.title, "Info");
   EXPECT_EQ(box.text, "Das Backup vom " + shown + kRestored +
-                          "\n\nDie bisherige minecraft.jar liegt jetzt als Backup hier:\n" + backups() + made);
+                          "\n\nDie bisherige minecraft.jar liegt jetzt als Backup hier:\n" +
+                          backups() + made);
   ASSERT_TRUE(p.answer(box));
   EXPECT_TRUE(p.restore_window_gone());
   EXPECT_EQ(read_file(client()), kOldClient);
   EXPECT_EQ(read_file(backups() + made), kJarC) << "the installed jar is kept as a backup";
   EXPECT_EQ(read_file(backups() + first[0]), kOldClient);
   // The main window stays installed.
-  for (int off : {kList, kConfirm, kActivate, kBackup, kBackupText, kMoreJars}) EXPECT_FALSE(p.enabled(off)) << off;
+  for (int off : {kList, kConfirm, kActivate, kBackup, kBackupText, kMoreJars})
+    EXPECT_FALSE(p.enabled(off)) << off;
   EXPECT_TRUE(p.enabled(kAbout));
   close_and_expect_exit(p);
 }
@@ -835,7 +855,8 @@ TEST_F(PelmoraEndToEnd, BackupThatIsNoJarIsNotRestored) {
   ASSERT_TRUE(p.click_gadget(kRestore));
   expect_box(p, "Fehler!",
              "Das Backup konnte nicht wiederhergestellt werden.\nDie Datei ist kein Zip-Archiv.\n" +
-                 backups() + "02_02_2013_10_00_00.jar\n\nDie bisherige minecraft.jar ist unver\xE4ndert.");
+                 backups() +
+                 "02_02_2013_10_00_00.jar\n\nDie bisherige minecraft.jar ist unver\xE4ndert.");
   EXPECT_TRUE(p.restore_window(100)) << "window 1 stays open after a failure";
   EXPECT_EQ(e2e::list_folder(backups(), "*").size(), 2u) << "nothing was backed up";
   EXPECT_EQ(read_file(client()), kOldClient);
@@ -885,8 +906,9 @@ constexpr char kBackupFolderText[] = "(.minecraft\\bin\\backup)";
 
 TEST_F(PelmoraEndToEnd, ChangeGameFolderWritesPreferencesAtOnceAndChecksTheNewFolder) {
   make_standard_layout();
-  const std::string prefs = "Version = 1.1\r\n; written by hand\r\n[Minecraft]\r\n.minecraft = " + game() +
-                            "\r\nother = x\r\n[Other]\r\nkey = value\r\n";
+  const std::string prefs =
+      "Version = 1.1\r\n; written by hand\r\n[Minecraft]\r\n.minecraft = " + game() +
+      "\r\nother = x\r\n[Other]\r\nkey = value\r\n";
   ASSERT_TRUE(write_file(root_ + "pref.ini", prefs));
   DesktopFolder empty("pelmora-e2e-empty-" + std::to_string(GetCurrentProcessId()));
   DesktopFolder second("pelmora-e2e-second-" + std::to_string(GetCurrentProcessId()));
@@ -964,9 +986,10 @@ TEST_F(PelmoraEndToEnd, UnwritablePreferencesKeepTheOldGameFolder) {
   ASSERT_TRUE(chooser);
   ASSERT_TRUE(p.chooser_select_desktop_folder(chooser, other.name()));
   ASSERT_TRUE(p.chooser_click(chooser, IDOK));
-  expect_box(p, "Fehler!",
-             "Die Einstellungsdatei \"pref.ini\" konnte nicht geschrieben werden.\nZugriff verweigert:\n" +
-                 root_ + "pref.ini\n\nDer bisherige Minecraft-Ordner bleibt eingestellt.");
+  expect_box(
+      p, "Fehler!",
+      "Die Einstellungsdatei \"pref.ini\" konnte nicht geschrieben werden.\nZugriff verweigert:\n" +
+          root_ + "pref.ini\n\nDer bisherige Minecraft-Ordner bleibt eingestellt.");
   EXPECT_EQ(read_file(root_ + "pref.ini"), prefs);
   EXPECT_TRUE(p.enabled(kBackup)) << "the old folder with its client jar stays in use";
   EXPECT_EQ(p.text(kBackupText), kBackupFolderText);
@@ -1046,7 +1069,8 @@ TEST_F(PelmoraEndToEnd, DroppedJarsAreCheckedCopiedAndListed) {
 
 TEST_F(PelmoraEndToEnd, DropOnAnEmptyJarListFillsItAndDropsWaitForOpenWindows) {
   make_standard_layout();
-  for (const char* name : {"a.jar", "b.jar", "c.jar"}) ASSERT_TRUE(DeleteFileA((root_ + "jar\\" + name).c_str()));
+  for (const char* name : {"a.jar", "b.jar", "c.jar"})
+    ASSERT_TRUE(DeleteFileA((root_ + "jar\\" + name).c_str()));
   ASSERT_TRUE(write_file(root_ + "mod.jar", kJarB));
   Pelmora p(root_);
   start(p, 1);
@@ -1074,7 +1098,9 @@ TEST_F(PelmoraEndToEnd, DropOnAnEmptyJarListFillsItAndDropsWaitForOpenWindows) {
 TEST_F(PelmoraEndToEnd, JarNameWithAnUmlautIsListedAndInstalled) {
   if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 1252";
   make_standard_layout();
-  const std::string name = "\xDC" "bermod.jar";   // "Übermod.jar" in Windows-1252
+  const std::string name =
+      "\xDC"
+      "bermod.jar";  // "Übermod.jar" in Windows-1252
   ASSERT_TRUE(write_file(root_ + "jar\\" + name, jar("umlaut jar")));
   Pelmora p(root_);
   start(p, 4);

@@ -123,7 +123,7 @@ TEST_F(InstallTest, RestoreBacksUpTheClientJarOnlyWhenNoBackupHoldsIt) {
   const std::string older = backups() + "01_01_2013_10_00_00.jar";
   const std::string same_size = backups() + "01_01_2013_10_00_01.jar";
   std::string twin = kOld;
-  twin[twin.size() / 2] ^= 1;   // as long as the client jar, other bytes
+  twin[twin.size() / 2] ^= 1;  // as long as the client jar, other bytes
   ASSERT_TRUE(write_file(older, kNew));
   ASSERT_TRUE(write_file(same_size, twin));
   RestoreResult result = restore_backup(older, game_, {older, same_size}, kStamp, quick());
@@ -133,7 +133,8 @@ TEST_F(InstallTest, RestoreBacksUpTheClientJarOnlyWhenNoBackupHoldsIt) {
   EXPECT_EQ(read_file(client()), kNew);
   EXPECT_EQ(read_file(older), kNew) << "the backup stays as it was";
   // Now the installed jar is the backup itself: nothing new is made.
-  result = restore_backup(result.new_backup, game_, {older, same_size, result.new_backup}, "x", quick());
+  result =
+      restore_backup(result.new_backup, game_, {older, same_size, result.new_backup}, "x", quick());
   ASSERT_TRUE(result.outcome.ok());
   EXPECT_EQ(result.new_backup, "");
   EXPECT_EQ(read_file(client()), kOld);
@@ -223,7 +224,8 @@ TEST_F(InstallTest, FullDiskLeavesTheClientJarWhole) {
   ASSERT_TRUE(write_file(source_, big_source));
   ULARGE_INTEGER free_bytes{};
   GetDiskFreeSpaceExA(game.c_str(), &free_bytes, nullptr, nullptr);
-  if (free_bytes.QuadPart >= big_source.size()) GTEST_SKIP() << "a small tmpfs is not permitted here";
+  if (free_bytes.QuadPart >= big_source.size())
+    GTEST_SKIP() << "a small tmpfs is not permitted here";
 
   const FileOutcome outcome = install_client_jar(source_, game);
   EXPECT_EQ(outcome.problem, FileProblem::copy_failed);

@@ -15,12 +15,12 @@
 
 namespace {
 
-using test_support::ZipLayout;
-using test_support::ZipOptions;
 using test_support::zip_archive;
 using test_support::zip_poke16;
 using test_support::zip_poke32;
 using test_support::zip_poke64;
+using test_support::ZipLayout;
+using test_support::ZipOptions;
 
 // Serves bytes from memory; counts reads and bytes read, and fails read number fail_read.
 class MemorySource : public JarSource {
@@ -182,13 +182,17 @@ TEST(JarCheck, BrokenRecordsAreFound) {
        [](std::string& z, const ZipLayout& l) { zip_poke64(z, l.zip64_record + 48, 8); },
        JarVerdict::damaged},
       {"zip64 directory past the zip64 record", true,
-       [](std::string& z, const ZipLayout& l) { zip_poke64(z, l.zip64_record + 40, l.central_size + 4); },
+       [](std::string& z, const ZipLayout& l) {
+         zip_poke64(z, l.zip64_record + 40, l.central_size + 4);
+       },
        JarVerdict::damaged},
       {"zip64 record signature", true,
        [](std::string& z, const ZipLayout& l) { z[l.zip64_record + 1] = 'Q'; },
        JarVerdict::damaged},
       {"zip64 locator pointing past itself", true,
-       [](std::string& z, const ZipLayout& l) { zip_poke64(z, l.zip64_locator + 8, l.zip64_locator); },
+       [](std::string& z, const ZipLayout& l) {
+         zip_poke64(z, l.zip64_locator + 8, l.zip64_locator);
+       },
        JarVerdict::damaged},
       {"zip64 locator on a second disk", true,
        [](std::string& z, const ZipLayout& l) { zip_poke32(z, l.zip64_locator + 16, 2); },

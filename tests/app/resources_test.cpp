@@ -31,8 +31,8 @@ std::string source_file(const char* relative) {
   for (char& c : path) {
     if (c == '/') c = '\\';
   }
-  const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               0, nullptr);
+  const HANDLE h =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<missing " + path + ">";
   std::string content(GetFileSize(h, nullptr), '\0');
   DWORD got = 0;
@@ -69,8 +69,8 @@ TEST_F(Resources, IconGroupHoldsOne128PixelImageAt32Bits) {
   WORD header[3];
   std::memcpy(header, group.data(), sizeof header);
   EXPECT_EQ(header[0], 0);
-  EXPECT_EQ(header[1], 1);   // icon
-  EXPECT_EQ(header[2], 1);   // one image
+  EXPECT_EQ(header[1], 1);  // icon
+  EXPECT_EQ(header[2], 1);  // one image
   const auto* entry = reinterpret_cast<const unsigned char*>(group.data() + 6);
   EXPECT_EQ(entry[0], 128);  // width
   EXPECT_EQ(entry[1], 128);  // height
@@ -84,14 +84,14 @@ TEST_F(Resources, IconGroupHoldsOne128PixelImageAt32Bits) {
   BITMAPINFOHEADER info;
   std::memcpy(&info, image.data(), sizeof info);
   EXPECT_EQ(info.biWidth, 128);
-  EXPECT_EQ(info.biHeight, 256);   // colour rows and mask rows
+  EXPECT_EQ(info.biHeight, 256);  // colour rows and mask rows
   EXPECT_EQ(info.biBitCount, 32);
   EXPECT_EQ(image.size(), 40u + 128u * 128u * 4u + 128u * 16u);
 
   // The system can make an icon of it.
-  const HICON icon = CreateIconFromResourceEx(
-      reinterpret_cast<PBYTE>(const_cast<char*>(image.data())), static_cast<DWORD>(image.size()),
-      TRUE, 0x00030000, 128, 128, 0);
+  const HICON icon =
+      CreateIconFromResourceEx(reinterpret_cast<PBYTE>(const_cast<char*>(image.data())),
+                               static_cast<DWORD>(image.size()), TRUE, 0x00030000, 128, 128, 0);
   EXPECT_TRUE(icon);
   if (icon) DestroyIcon(icon);
 }
@@ -177,10 +177,10 @@ TEST_F(Resources, VersionBlockHasExactlyTheKeysInOrder) {
   std::memcpy(&fixed, root.value.data(), sizeof fixed);
   EXPECT_EQ(fixed.dwSignature, 0xFEEF04BDu);
   EXPECT_EQ(fixed.dwStrucVersion, 0x00010000u);
-  const DWORD rest[] = {fixed.dwFileVersionMS, fixed.dwFileVersionLS, fixed.dwProductVersionMS,
+  const DWORD rest[] = {fixed.dwFileVersionMS,    fixed.dwFileVersionLS, fixed.dwProductVersionMS,
                         fixed.dwProductVersionLS, fixed.dwFileFlagsMask, fixed.dwFileFlags,
-                        fixed.dwFileOS, fixed.dwFileType, fixed.dwFileSubtype,
-                        fixed.dwFileDateMS, fixed.dwFileDateLS};
+                        fixed.dwFileOS,           fixed.dwFileType,      fixed.dwFileSubtype,
+                        fixed.dwFileDateMS,       fixed.dwFileDateLS};
   for (DWORD field : rest) EXPECT_EQ(field, 0u);
 
   ASSERT_EQ(root.children.size(), 2u);
@@ -246,8 +246,8 @@ TEST_F(Resources, VersionValuesReadThroughTheSystem) {
 }
 
 std::string file_bytes(const std::string& path) {
-  const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               0, nullptr);
+  const HANDLE h =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "";
   std::string content(GetFileSize(h, nullptr), '\0');
   DWORD got = 0;
@@ -262,14 +262,17 @@ std::string file_bytes(const std::string& path) {
 std::vector<std::string> imported_libraries(const std::string& file) {
   std::vector<std::string> names;
   const auto u16 = [&](size_t at) -> uint32_t {
-    return at + 2 <= file.size() ? static_cast<unsigned char>(file[at]) | static_cast<unsigned char>(file[at + 1]) << 8 : 0;
+    return at + 2 <= file.size() ? static_cast<unsigned char>(file[at]) |
+                                       static_cast<unsigned char>(file[at + 1]) << 8
+                                 : 0;
   };
   const auto u32 = [&](size_t at) -> uint32_t { return u16(at) | u16(at + 2) << 16; };
   const size_t pe = u32(0x3C);
-  if (file.compare(0, 2, "MZ") != 0 || file.compare(pe, 4, std::string("PE\0\0", 4)) != 0) return names;
+  if (file.compare(0, 2, "MZ") != 0 || file.compare(pe, 4, std::string("PE\0\0", 4)) != 0)
+    return names;
   const size_t optional = pe + 24;
   const uint32_t magic = u16(optional);
-  if (magic != 0x10B && magic != 0x20B) return names;   // PE32, PE32+
+  if (magic != 0x10B && magic != 0x20B) return names;  // PE32, PE32+
   const uint32_t import_rva = u32(optional + (magic == 0x10B ? 96 : 112) + 8);
   const size_t sections = optional + u16(pe + 20);
   const uint32_t section_count = u16(pe + 6);
@@ -297,11 +300,12 @@ std::vector<std::string> imported_libraries(const std::string& file) {
 TEST(ProgramFile, ImportsOnlyTheLibrariesEveryStartNeeds) {
   std::vector<std::string> names = imported_libraries(file_bytes(exe_path()));
   for (std::string& name : names) {
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(tolower(c)); });
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(tolower(c)); });
   }
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
-                                             "user32.dll"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"comctl32.dll", "gdi32.dll", "kernel32.dll",
+                                             "msvcrt.dll", "user32.dll"}));
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 // ("WindowClass_0"), so that a program under test meets a window that cannot be opened.
 #include <windows.h>
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK veto_main_window(int code, WPARAM wparam,
-                                                                   LPARAM lparam) {
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    veto_main_window(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HCBT_CREATEWND) {
     char name[32] = {};
     GetClassNameA(reinterpret_cast<HWND>(wparam), name, sizeof name);

@@ -39,12 +39,12 @@ TEST(DateMake, LeapYearRules) {
 
 TEST(DateMake, InvalidFieldsGiveMinusOne) {
   const int bad[][6] = {
-      {2012, 4, 31, 0, 0, 0},  {2012, 6, 31, 0, 0, 0},  {2012, 9, 31, 0, 0, 0},
-      {2012, 11, 31, 0, 0, 0}, {2012, 13, 1, 0, 0, 0},  {2012, 0, 1, 0, 0, 0},
-      {2012, 1, 0, 0, 0, 0},   {2012, 1, 32, 0, 0, 0},  {2012, 1, 1, 24, 0, 0},
-      {2012, 1, 1, 0, 60, 0},  {2012, 1, 1, 0, 0, 60},  {2012, 1, 1, -1, 0, 0},
-      {2012, 1, 1, 0, -1, 0},  {2012, 1, 1, 0, 0, -1},  {2012, -1, 1, 0, 0, 0},
-      {2012, 1, -5, 0, 0, 0},  {0, 1, 1, 0, 0, 0},      {-2012, 1, 1, 0, 0, 0},
+      {2012, 4, 31, 0, 0, 0},  {2012, 6, 31, 0, 0, 0}, {2012, 9, 31, 0, 0, 0},
+      {2012, 11, 31, 0, 0, 0}, {2012, 13, 1, 0, 0, 0}, {2012, 0, 1, 0, 0, 0},
+      {2012, 1, 0, 0, 0, 0},   {2012, 1, 32, 0, 0, 0}, {2012, 1, 1, 24, 0, 0},
+      {2012, 1, 1, 0, 60, 0},  {2012, 1, 1, 0, 0, 60}, {2012, 1, 1, -1, 0, 0},
+      {2012, 1, 1, 0, -1, 0},  {2012, 1, 1, 0, 0, -1}, {2012, -1, 1, 0, 0, 0},
+      {2012, 1, -5, 0, 0, 0},  {0, 1, 1, 0, 0, 0},     {-2012, 1, 1, 0, 0, 0},
   };
   for (const auto& f : bad) {
     EXPECT_EQ(date_make(f[0], f[1], f[2], f[3], f[4], f[5]), -1)
@@ -62,8 +62,8 @@ TEST(DateFields, RoundTripAgreesWithUtcConversion) {
     const time_t tt = static_cast<time_t>(t);
     const std::tm* g = std::gmtime(&tt);
     ASSERT_NE(g, nullptr);
-    const DateValue v = date_make(g->tm_year + 1900, g->tm_mon + 1, g->tm_mday, g->tm_hour,
-                                  g->tm_min, g->tm_sec);
+    const DateValue v =
+        date_make(g->tm_year + 1900, g->tm_mon + 1, g->tm_mday, g->tm_hour, g->tm_min, g->tm_sec);
     ASSERT_EQ(v, t);
     ASSERT_EQ(date_year(v), g->tm_year + 1900);
     ASSERT_EQ(date_month(v), g->tm_mon + 1);
@@ -173,8 +173,8 @@ TEST(DateNow, MatchesTheLocalClock) {
   ASSERT_NE(now, -1);
   const DateValue lo = date_make(before.wYear, before.wMonth, before.wDay, before.wHour,
                                  before.wMinute, before.wSecond);
-  const DateValue hi = date_make(after.wYear, after.wMonth, after.wDay, after.wHour,
-                                 after.wMinute, after.wSecond);
+  const DateValue hi =
+      date_make(after.wYear, after.wMonth, after.wDay, after.wHour, after.wMinute, after.wSecond);
   EXPECT_GE(now, lo);
   EXPECT_LE(now, hi);
 }
@@ -183,7 +183,8 @@ TEST(DateNow, MatchesTheLocalClock) {
 // Run by the build with TZ set to a zone with a half-hour offset and summer time: makes sure
 // the zone really is in effect, so the tests above prove independence from it.
 TEST(DateZone, ForeignZoneIsActiveWhenRequested) {
-  if (std::getenv("PELMORA_EXPECT_FOREIGN_ZONE") == nullptr) GTEST_SKIP() << "run in the machine's zone";
+  if (std::getenv("PELMORA_EXPECT_FOREIGN_ZONE") == nullptr)
+    GTEST_SKIP() << "run in the machine's zone";
 #ifdef _WIN32
   TIME_ZONE_INFORMATION info;
   GetTimeZoneInformation(&info);

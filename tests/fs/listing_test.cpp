@@ -66,8 +66,8 @@ TEST_F(Listing, FolderWithAndWithoutSeparatorListTheSame) {
 }
 
 TEST_F(Listing, EmptyPatternListsEverythingWithDots) {
-  const std::vector<std::string> expected = {".", "..", "alpha.jar", "beta.jar", "folder.jar",
-                                             "notes.txt"};
+  const std::vector<std::string> expected = {".",        "..",         "alpha.jar",
+                                             "beta.jar", "folder.jar", "notes.txt"};
   for (const char* pattern : {"", static_cast<const char*>(nullptr), "*.*"}) {
     ASSERT_NE(dir_examine(1, "jar", pattern), 0);
     EXPECT_EQ(sorted(list_all(1)), expected);

@@ -95,7 +95,8 @@ TEST(PrefsBadInput, ManyGroupsAndKeysThroughTheIndex) {
   std::string text;
   for (int g = 0; g < 300; ++g) {
     text += "[Group" + std::to_string(g % 250) + "]\n";
-    for (int k = 0; k < 20; ++k) text += "Key" + std::to_string(k) + "=" + std::to_string(g * 100 + k) + "\n";
+    for (int k = 0; k < 20; ++k)
+      text += "Key" + std::to_string(k) + "=" + std::to_string(g * 100 + k) + "\n";
     text += "key0=dup\n";
   }
   LoadedFile lf(text);

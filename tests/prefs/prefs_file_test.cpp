@@ -34,17 +34,20 @@ class Holder {
  public:
   Holder(const std::string& file, const char* access, const char* share) {
     static int counter = 0;
-    std::string prefix = "pelmora_prefs_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
+    std::string prefix =
+        "pelmora_prefs_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
     ready_ = CreateEventA(nullptr, TRUE, FALSE, (prefix + "_ready").c_str());
     quit_ = CreateEventA(nullptr, TRUE, FALSE, (prefix + "_quit").c_str());
     char exe[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
     std::string program(exe, n);
     program = program.substr(0, program.find_last_of('\\') + 1) + "prefs_lock_holder.exe";
-    std::string command = "\"" + program + "\" \"" + file + "\" " + access + " " + share + " " + prefix;
+    std::string command =
+        "\"" + program + "\" \"" + file + "\" " + access + " " + share + " " + prefix;
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    if (CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) {
+    if (CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &si, &pi_)) {
       HANDLE waits[2] = {ready_, pi_.hProcess};
       held_ = WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0;
     }
@@ -81,12 +84,14 @@ TEST_F(PrefsFile, FirstRunCreatesTheExactFile) {
   prefs_group("Minecraft");
   prefs_write_string(".minecraft", "C:\\Spiel\\.minecraft\\");
   prefs_close();
-  EXPECT_EQ(read_file(path()), "Version = 1.1\r\n[Minecraft]\r\n.minecraft = C:\\Spiel\\.minecraft\\\r\n");
+  EXPECT_EQ(read_file(path()),
+            "Version = 1.1\r\n[Minecraft]\r\n.minecraft = C:\\Spiel\\.minecraft\\\r\n");
   ASSERT_NE(prefs_open(path().c_str()), 0u);
   EXPECT_EQ(prefs_group("minecraft"), 1);
   EXPECT_EQ(prefs_read_string(".minecraft", ""), "C:\\Spiel\\.minecraft\\");
   // A default that is itself the result of another read.
-  EXPECT_EQ(prefs_read_string("missing", prefs_read_string(".MINECRAFT", "").c_str()), "C:\\Spiel\\.minecraft\\");
+  EXPECT_EQ(prefs_read_string("missing", prefs_read_string(".MINECRAFT", "").c_str()),
+            "C:\\Spiel\\.minecraft\\");
 }
 
 TEST_F(PrefsFile, MissingFileIsCreatedOnlyWhenWritten) {
@@ -166,12 +171,12 @@ TEST_F(PrefsFile, TinyFiles) {
 TEST_F(PrefsFile, OpenFileIsSharedForReadingOnly) {
   ASSERT_TRUE(dir_.write("pref.ini", "k=1\r\n"));
   ASSERT_NE(prefs_open(path().c_str()), 0u);
-  HANDLE reader = CreateFileA(path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE reader = CreateFileA(path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   EXPECT_NE(reader, INVALID_HANDLE_VALUE);
   if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
-  HANDLE writer = CreateFileA(path().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE writer = CreateFileA(path().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
@@ -189,7 +194,8 @@ TEST_F(PrefsFile, ReadOnlyFileIsReadAndChangesAreDropped) {
   std::string folder = fixture_folder("PELMORA_READONLY_DIR");
   if (folder.empty()) GTEST_SKIP() << "run through ctest for the read-only folder";
   std::string file = folder + "pref.ini";
-  HANDLE probe = CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE probe =
+      CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (probe != INVALID_HANDLE_VALUE) {
     CloseHandle(probe);
     GTEST_SKIP() << "the folder could not be mounted read-only";
@@ -206,7 +212,8 @@ TEST_F(PrefsFile, ReadOnlyFileIsReadAndChangesAreDropped) {
 // A 64 KiB file system: a longer text that does not fit leaves the old file whole.
 TEST_F(PrefsFile, FullDiskLeavesTheFileAsItWas) {
   std::string folder = fixture_folder("PELMORA_SMALL_DIR");
-  if (folder.empty() || ScratchFolder::exists(folder + "not-mounted")) GTEST_SKIP() << "no small file system";
+  if (folder.empty() || ScratchFolder::exists(folder + "not-mounted"))
+    GTEST_SKIP() << "no small file system";
   std::string file = folder + "pref.ini";
   const std::string text = "[g]\r\nk = " + std::string(20000, 'a') + "\r\n";
   ASSERT_TRUE(ScratchFolder::write_file(file, text));
@@ -269,7 +276,8 @@ TEST_F(PrefsFile, FileHeldExclusivelyIsNeverReplaced) {
 TEST_F(PrefsFile, ContentsTooLargeForMemoryLeaveTheFileAsItWas) {
   const std::string big = path("big.ini");
   {
-    HANDLE h = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     DWORD written = 0;
     WriteFile(h, "k=1\r\n", 5, &written, nullptr);
@@ -287,7 +295,8 @@ TEST_F(PrefsFile, ContentsTooLargeForMemoryLeaveTheFileAsItWas) {
   ASSERT_TRUE(GetFileAttributesExA(big.c_str(), GetFileExInfoStandard, &data));
   EXPECT_EQ(data.nFileSizeHigh, 0u);
   EXPECT_EQ(data.nFileSizeLow, 3u << 30);
-  HANDLE h = CreateFileA(big.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h =
+      CreateFileA(big.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   char head[5] = {};
   DWORD got = 0;
@@ -344,7 +353,7 @@ TEST_F(PrefsFile, EachThreadHasItsOwnFile) {
   uintptr_t opened = 0;
   std::thread other([&] {
     EXPECT_EQ(prefs_read_string("k", "none"), "none");  // a fresh thread has no file
-    opened = prefs_open(path().c_str());  // read-write open fails on the sharing rule
+    opened = prefs_open(path().c_str());                // read-write open fails on the sharing rule
     seen = prefs_read_string("k", "");
     prefs_write_string("k", "other");
     prefs_close();  // read-only: dropped
@@ -376,7 +385,8 @@ TEST_F(PrefsFile, HundredMebibyteFile) {
   std::string text;
   text.reserve(100u << 20);
   int keys = 0;
-  while (text.size() < (100u << 20)) text += "key" + std::to_string(keys++) + " = " + value + "\r\n";
+  while (text.size() < (100u << 20))
+    text += "key" + std::to_string(keys++) + " = " + value + "\r\n";
   ASSERT_TRUE(dir_.write("big.ini", text));
   ASSERT_NE(prefs_open(path("big.ini").c_str()), 0u);
   EXPECT_EQ(prefs_read_string(("KEY" + std::to_string(keys - 1)).c_str(), ""), value);

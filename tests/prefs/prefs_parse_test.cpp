@@ -55,7 +55,9 @@ const ParseCase kParseCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Format, ParseTest, ::testing::ValuesIn(kParseCases),
-                         [](const ::testing::TestParamInfo<ParseCase>& i) { return std::string(i.param.name); });
+                         [](const ::testing::TestParamInfo<ParseCase>& i) {
+                           return std::string(i.param.name);
+                         });
 
 TEST(PrefsParse, ByteOrderMarkSelectsUtf8) {
   LoadedFile bom("\xEF\xBB\xBFk=v");
@@ -161,12 +163,20 @@ TEST_P(LookupTest, EmptyKeyIsAKey) {
 }
 
 TEST_P(LookupTest, Utf8FileConvertsAtTheBoundary) {
-  LoadedFile lf("\xEF\xBB\xBF[gr\xC3\xBC\xC3\x9F" "e]\nk\xC3\xA4=\xC3\xA4\neuro=\xE2\x82\xAC!\n");
+  LoadedFile lf(
+      "\xEF\xBB\xBF[gr\xC3\xBC\xC3\x9F"
+      "e]\nk\xC3\xA4=\xC3\xA4\neuro=\xE2\x82\xAC!\n");
   prepare(lf);
-  ASSERT_EQ(file_select_group(lf.f, "gr\xFC\xDF" "e"), 1);
+  ASSERT_EQ(file_select_group(lf.f,
+                              "gr\xFC\xDF"
+                              "e"),
+            1);
   EXPECT_EQ(file_read_string(lf.f, "k\xE4", ""), "\xE4");
   EXPECT_EQ(file_read_string(lf.f, "euro", ""), "?!");
-  EXPECT_EQ(file_select_group(lf.f, "gr\xC3\xBC\xC3\x9F" "e"), 0);  // callers pass 8-bit text
+  EXPECT_EQ(file_select_group(lf.f,
+                              "gr\xC3\xBC\xC3\x9F"
+                              "e"),
+            0);  // callers pass 8-bit text
 }
 
 TEST(PrefsLookup, NoFileFindsNothing) {
@@ -191,6 +201,8 @@ TEST_P(LookupTest, LongNamesAndLines) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Prefs, LookupTest, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Indexed" : "Walked"; });
+                         [](const ::testing::TestParamInfo<bool>& i) {
+                           return i.param ? "Indexed" : "Walked";
+                         });
 
 }  // namespace

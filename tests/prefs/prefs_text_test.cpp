@@ -47,12 +47,18 @@ const Utf8Case kUtf8Cases[] = {
     {"Ascii", "plain", "plain"},
     {"TwoByteLatin1", "\xC3\xA4x", "\xE4x"},
     {"TwoByteAboveFF", "\xC4\x80x", "?x"},
-    {"TwoByteLeadWithoutContinuation", "\xC3" "A", "?A"},
+    {"TwoByteLeadWithoutContinuation",
+     "\xC3"
+     "A",
+     "?A"},
     {"TwoByteLeadThenAnotherLead", "\xC3\xC3\xA4", "?\xE4"},
     {"OverlongZero", std::string("\xC0\x80", 2), "?"},
     {"OverlongSlash", "\xC0\xAF", "?"},
     {"ThreeByte", "\xE2\x82\xAC!", "?!"},
-    {"ThreeByteShortThenAscii", "\xE2\x82" "ab", "?ab"},
+    {"ThreeByteShortThenAscii",
+     "\xE2\x82"
+     "ab",
+     "?ab"},
     {"FourByte", "\xF0\x9F\x98\x80z", "?z"},
     {"FourByteSwallowsAtMostThree", "\xF0\x9F\x98\x80\x80z", "?z"},
     {"ThreeByteSwallowsAtMostTwo", "\xE2\x82\xAC\x80z", "?z"},
@@ -61,11 +67,16 @@ const Utf8Case kUtf8Cases[] = {
     {"CutTwoByte", "a\xC3", "a"},
     {"CutThreeByte", "a\xE2\x82", "a"},
     {"CutFourByte", "a\xF0\x9F\x98", "a"},
-    {"CutThreeByteKeepsAscii", "\xE2" "a", "a"},
+    {"CutThreeByteKeepsAscii",
+     "\xE2"
+     "a",
+     "a"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Prefs, Utf8ToLatin1, ::testing::ValuesIn(kUtf8Cases),
-                         [](const ::testing::TestParamInfo<Utf8Case>& i) { return std::string(i.param.name); });
+                         [](const ::testing::TestParamInfo<Utf8Case>& i) {
+                           return std::string(i.param.name);
+                         });
 
 TEST(PrefsText, NeverReadsPastTheGivenLength) {
   // Leads right before the end must not look at the byte after it.

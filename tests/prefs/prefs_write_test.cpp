@@ -18,7 +18,9 @@ TEST(PrefsWrite, FirstRunSequenceGivesThreeLines) {
   EXPECT_EQ(file_select_group(lf.f, "Minecraft"), 0);
   file_write_string(lf.f, ".minecraft", "C:\\Users\\x\\AppData\\Roaming\\.minecraft\\");
   EXPECT_EQ(lf.f.modified, 1u);
-  EXPECT_EQ(lf.text(), "Version = 1.1\r\n[Minecraft]\r\n.minecraft = C:\\Users\\x\\AppData\\Roaming\\.minecraft\\\r\n");
+  EXPECT_EQ(lf.text(),
+            "Version = 1.1\r\n[Minecraft]\r\n.minecraft = "
+            "C:\\Users\\x\\AppData\\Roaming\\.minecraft\\\r\n");
 }
 
 TEST(PrefsWrite, NoWriteNoChange) {

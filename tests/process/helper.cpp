@@ -20,7 +20,8 @@ void write_all(HANDLE h, const std::string& text) {
 }
 
 bool write_file(const char* path, const std::string& text) {
-  const HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE h =
+      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   write_all(h, text);
   CloseHandle(h);
@@ -54,7 +55,8 @@ int report(const char* file, const char* handle_text) {
   text += "show=" + std::to_string(startup.wShowWindow) + "\n";
   text += "console=" + std::to_string(GetConsoleCP() != 0 ? 1 : 0) + "\n";
   if (handle_text != nullptr) {
-    const HANDLE h = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoul(handle_text, nullptr, 16)));
+    const HANDLE h =
+        reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoul(handle_text, nullptr, 16)));
     DWORD info = 0;
     text += "handle=" + std::to_string(GetHandleInformation(h, &info) ? 1 : 0) + "\n";
   }

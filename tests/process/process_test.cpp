@@ -88,8 +88,8 @@ TEST_F(ProgramRun, ReadsTheOutputOfAProgram) {
 }
 
 TEST_F(ProgramRun, FeedsTheInputOfAProgram) {
-  RunningProgram* p =
-      running_program(program_run(helper_.c_str(), "echo", nullptr, run_open | run_write | run_read));
+  RunningProgram* p = running_program(
+      program_run(helper_.c_str(), "echo", nullptr, run_open | run_write | run_read));
   ASSERT_NE(p, nullptr);
   ASSERT_NE(p->input_write, nullptr);
   EXPECT_FALSE(inheritable(p->input_write));
@@ -115,8 +115,8 @@ TEST_F(ProgramRun, ReadsStandardError) {
 }
 
 TEST_F(ProgramRun, ConnectFeedsOneProgramFromAnother) {
-  RunningProgram* sender = running_program(
-      program_run(helper_.c_str(), "write \"from the first program\"", nullptr, run_open | run_read));
+  RunningProgram* sender = running_program(program_run(
+      helper_.c_str(), "write \"from the first program\"", nullptr, run_open | run_read));
   ASSERT_NE(sender, nullptr);
   RunningProgram* receiver = running_program(
       program_run(helper_.c_str(), "echo", nullptr, run_open | run_read | run_connect, sender));
@@ -144,7 +144,8 @@ TEST_F(ProgramRun, ConnectTakesPrecedenceOverWrite) {
 
 TEST_F(ProgramRun, WaitsForTheProgram) {
   const std::string marker = scratch_ / "waited.txt";
-  EXPECT_EQ(program_run(helper_.c_str(), ("wait 300 " + quoted(marker)).c_str(), nullptr, run_wait), 1);
+  EXPECT_EQ(program_run(helper_.c_str(), ("wait 300 " + quoted(marker)).c_str(), nullptr, run_wait),
+            1);
   EXPECT_EQ(ScratchFolder::read_file(marker), "done");
 }
 
@@ -241,8 +242,9 @@ class DocumentType {
                         &h, nullptr) != ERROR_SUCCESS) {
       return false;
     }
-    const LONG r = RegSetValueExA(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                  static_cast<DWORD>(value.size() + 1));
+    const LONG r =
+        RegSetValueExA(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
     RegCloseKey(h);
     return r == ERROR_SUCCESS;
   }
@@ -266,7 +268,8 @@ TEST_F(ProgramRun, ShellOpensADocumentInItsFolder) {
 
   // With run_open the record has no process number and no pipes.
   DeleteFileA(marker.c_str());
-  RunningProgram* p = running_program(program_run(document.c_str(), nullptr, nullptr, run_open | run_wait));
+  RunningProgram* p =
+      running_program(program_run(document.c_str(), nullptr, nullptr, run_open | run_wait));
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(p->process_id, -1);
   EXPECT_EQ(p->output_read, nullptr);

@@ -82,13 +82,37 @@ int application() {
 
 int main() {
   LibrarySteps steps = {};
-  steps.events_init = [] { report("events_init"); events_init(); };
-  steps.windows_init = [] { report("windows_init"); windows_init(); };
-  steps.gadget_toolkit_init = [] { report("gadget_toolkit_init"); gadget_toolkit_init(); };
-  steps.prefs_init = [] { report("prefs_init"); prefs_init(); };
-  steps.program_init = [] { report("program_init"); program_init(); };
-  steps.requester_init = [] { report("requester_init"); requester_init(); };
-  steps.prefs_shutdown = [] { report("prefs_shutdown"); prefs_shutdown(); };
-  steps.windows_end = [] { report("windows_end"); windows_end(); };
+  steps.events_init = [] {
+    report("events_init");
+    events_init();
+  };
+  steps.windows_init = [] {
+    report("windows_init");
+    windows_init();
+  };
+  steps.gadget_toolkit_init = [] {
+    report("gadget_toolkit_init");
+    gadget_toolkit_init();
+  };
+  steps.prefs_init = [] {
+    report("prefs_init");
+    prefs_init();
+  };
+  steps.program_init = [] {
+    report("program_init");
+    program_init();
+  };
+  steps.requester_init = [] {
+    report("requester_init");
+    requester_init();
+  };
+  steps.prefs_shutdown = [] {
+    report("prefs_shutdown");
+    prefs_shutdown();
+  };
+  steps.windows_end = [] {
+    report("windows_end");
+    windows_end();
+  };
   runtime_run(steps, application);
 }

@@ -40,7 +40,8 @@ Outcome run_probe(const char* exit_code_env, const char* prefs_file) {
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION pi = {};
   std::string cmd = "\"" + probe_path() + "\"";
-  BOOL ok = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
+  BOOL ok = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                           nullptr, &si, &pi);
   CloseHandle(write_end);
   SetEnvironmentVariableA("PROBE_EXIT_CODE", nullptr);
   SetEnvironmentVariableA("PROBE_PREFS", nullptr);
@@ -50,7 +51,8 @@ Outcome run_probe(const char* exit_code_env, const char* prefs_file) {
   }
   char buffer[512];
   DWORD got = 0;
-  while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got) out.output.append(buffer, got);
+  while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got)
+    out.output.append(buffer, got);
   CloseHandle(read_end);
   WaitForSingleObject(pi.hProcess, 30000);
   GetExitCodeProcess(pi.hProcess, &out.exit_code);

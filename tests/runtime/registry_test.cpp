@@ -157,7 +157,8 @@ TEST_F(ObjectTableTest, WalkGivesSlotsAscendingThenAutomaticOldestFirst) {
   make(0);
   Record* b = make(-1);
   make(3);
-  std::vector<intptr_t> expected{0, 3, 7, object_number_of(g_table, a), object_number_of(g_table, b)};
+  std::vector<intptr_t> expected{0, 3, 7, object_number_of(g_table, a),
+                                 object_number_of(g_table, b)};
   EXPECT_EQ(walk(), expected);
 }
 
@@ -207,9 +208,9 @@ TEST(Lists, PushInsertRemoveKeepLinksConsistent) {
   std::vector<int> backward;
   for (void* p = list_last(&head); p; p = list_prev(p)) backward.push_back(*static_cast<int*>(p));
   EXPECT_EQ(backward, (std::vector<int>{3, 2, 1, 0}));
-  list_remove(&head, z);   // first
-  list_remove(&head, c);   // last
-  list_remove(&head, a);   // middle... now first
+  list_remove(&head, z);  // first
+  list_remove(&head, c);  // last
+  list_remove(&head, a);  // middle... now first
   EXPECT_EQ(list_first(&head), b);
   EXPECT_EQ(list_prev(b), nullptr);
   EXPECT_EQ(list_next(b), nullptr);

@@ -17,8 +17,9 @@ TEST(SystemFunction, LoadsTheLibraryOnItsFirstUseAndFindsTheFunction) {
   ASSERT_NE(winmm, nullptr);
   EXPECT_EQ(begin, reinterpret_cast<void*>(GetProcAddress(winmm, "timeBeginPeriod")));
   // A library that is loaded already is used as it is.
-  EXPECT_EQ(system_function("kernel32.dll", "GetTickCount"),
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount")));
+  EXPECT_EQ(
+      system_function("kernel32.dll", "GetTickCount"),
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount")));
 }
 
 TEST(SystemFunction, MissingLibraryOrFunctionGivesNull) {

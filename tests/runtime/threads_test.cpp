@@ -162,7 +162,9 @@ TEST(OnThreadExit, OneWatcherServesSixtyTwoThreads) {
     }
     return registered == static_cast<int>(threads.size());
   };
-  auto watchers = [&] { return process_thread_count() - before - static_cast<int>(threads.size()); };
+  auto watchers = [&] {
+    return process_thread_count() - before - static_cast<int>(threads.size());
+  };
   ASSERT_TRUE(start(62));
   EXPECT_EQ(watchers(), 1);
   ASSERT_TRUE(start(1));
@@ -178,7 +180,12 @@ TEST(OnThreadExit, RunsForAThreadRegisteredTwiceNewestFirst) {
   order.clear();
   done = false;
   std::thread t([] {
-    on_thread_exit([](void*) { order += "a"; done = true; }, nullptr);
+    on_thread_exit(
+        [](void*) {
+          order += "a";
+          done = true;
+        },
+        nullptr);
     on_thread_exit([](void*) { order += "b"; }, nullptr);
   });
   t.join();

@@ -34,8 +34,11 @@ bool wait_for(Done done, DWORD ms) {
 // Waits until the program's window takes input: visible, enabled and no message box open.
 inline bool ready_for_input(e2e::Pelmora& p, HWND control) {
   const HWND window = p.main_window(0);
-  return wait_for([&] { return window && IsWindowEnabled(window) && IsWindowEnabled(control) && p.no_box_for(0); },
-                  3000);
+  return wait_for(
+      [&] {
+        return window && IsWindowEnabled(window) && IsWindowEnabled(control) && p.no_box_for(0);
+      },
+      3000);
 }
 
 // Presses a button or the check box through its own message (posted: the press may open a
@@ -85,7 +88,7 @@ inline bool click_for_box(e2e::Pelmora& p, int number, e2e::Box* box) {
     if (attempt > 0) ++repeated_clicks();
     press(p, number);
     if (p.wait_box(box, 8000)) return true;
-    if (!p.enabled(number)) return false;   // the click arrived: a missing box is the program's
+    if (!p.enabled(number)) return false;  // the click arrived: a missing box is the program's
   }
   return false;
 }

@@ -50,10 +50,12 @@ TEST(DiskFull, BackupAndInstallFailAndKeepTheClientJar) {
   ASSERT_TRUE(e2e::write_file(client, old_client));
   ULARGE_INTEGER free_bytes{};
   GetDiskFreeSpaceExA(game.c_str(), &free_bytes, nullptr, nullptr);
-  if (free_bytes.QuadPart >= old_client.size()) GTEST_SKIP() << "a small tmpfs cannot be mounted here";
+  if (free_bytes.QuadPart >= old_client.size())
+    GTEST_SKIP() << "a small tmpfs cannot be mounted here";
   ASSERT_TRUE(CreateDirectoryA((root + "jar").c_str(), nullptr));
   ASSERT_TRUE(e2e::write_file(root + "jar\\big.jar", chosen));
-  ASSERT_TRUE(e2e::write_file(root + "pref.ini", "Version = 1.1\r\n[Minecraft]\r\n.minecraft = " + game + "\r\n"));
+  ASSERT_TRUE(e2e::write_file(root + "pref.ini",
+                              "Version = 1.1\r\n[Minecraft]\r\n.minecraft = " + game + "\r\n"));
 
   e2e::Pelmora p(root);
   ASSERT_TRUE(p.main_window());
@@ -63,8 +65,11 @@ TEST(DiskFull, BackupAndInstallFailAndKeepTheClientJar) {
   ASSERT_TRUE(soak::click_until(p, kConfirm, [&] { return p.enabled(kActivate); }));
   // The message names the backup that could not be written.
   const std::string backup_error = error_after_activate(p);
-  const std::string head = "Das Backup konnte nicht erstellt werden.\nDer Datentr\xE4ger ist voll:\n" + game + "bin\\backup\\";
-  const std::string tail = ".jar\n\nEs wurde nichts ver\xE4ndert. Sie k\xF6nnen es erneut versuchen.";
+  const std::string head =
+      "Das Backup konnte nicht erstellt werden.\nDer Datentr\xE4ger ist voll:\n" + game +
+      "bin\\backup\\";
+  const std::string tail =
+      ".jar\n\nEs wurde nichts ver\xE4ndert. Sie k\xF6nnen es erneut versuchen.";
   EXPECT_EQ(backup_error.substr(0, head.size()), head) << backup_error;
   EXPECT_TRUE(backup_error.size() > head.size() + tail.size() &&
               backup_error.compare(backup_error.size() - tail.size(), tail.size(), tail) == 0)
@@ -74,9 +79,11 @@ TEST(DiskFull, BackupAndInstallFailAndKeepTheClientJar) {
   EXPECT_EQ(e2e::list_folder(game + "bin\\", "*"), std::vector<std::string>{"minecraft.jar"})
       << "no backup folder or partial copy is left";
 
-  ASSERT_TRUE(soak::click_until(p, kBackup, [&] { return p.check_state(kBackup) == BST_UNCHECKED; }));
-  EXPECT_EQ(error_after_activate(p), "minecraft.jar konnte nicht installiert werden.\nDer Datentr\xE4ger ist voll:\n" + client +
-                               "\n\nDie bisherige minecraft.jar ist unver\xE4ndert.");
+  ASSERT_TRUE(
+      soak::click_until(p, kBackup, [&] { return p.check_state(kBackup) == BST_UNCHECKED; }));
+  EXPECT_EQ(error_after_activate(p),
+            "minecraft.jar konnte nicht installiert werden.\nDer Datentr\xE4ger ist voll:\n" +
+                client + "\n\nDie bisherige minecraft.jar ist unver\xE4ndert.");
   EXPECT_TRUE(p.no_box_for(300));
   EXPECT_EQ(e2e::read_file(client), old_client);
   EXPECT_EQ(e2e::list_folder(game + "bin\\", "*"), std::vector<std::string>{"minecraft.jar"})

@@ -14,7 +14,8 @@ uintptr_t remote_module_base(HANDLE process, const char* name) {
   if (!EnumProcessModules(process, modules, sizeof modules, &bytes)) return 0;
   for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
     char base_name[MAX_PATH] = {};
-    if (GetModuleBaseNameA(process, modules[i], base_name, MAX_PATH) && lstrcmpiA(base_name, name) == 0) {
+    if (GetModuleBaseNameA(process, modules[i], base_name, MAX_PATH) &&
+        lstrcmpiA(base_name, name) == 0) {
       return reinterpret_cast<uintptr_t>(modules[i]);
     }
   }
@@ -38,7 +39,7 @@ BOOL CALLBACK count_top_level(HWND window, LPARAM data) {
   GetWindowThreadProcessId(window, &owner);
   if (owner == counter->process) {
     ++counter->count;
-    EnumChildWindows(window, count_child, data);   // every descendant, once
+    EnumChildWindows(window, count_child, data);  // every descendant, once
   }
   return TRUE;
 }
@@ -46,8 +47,8 @@ BOOL CALLBACK count_top_level(HWND window, LPARAM data) {
 }  // namespace
 
 ProcessSampler::ProcessSampler(DWORD process_id, const std::string& probe_dll) : id_(process_id) {
-  process_ = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_VM_OPERATION |
-                             PROCESS_CREATE_THREAD | SYNCHRONIZE,
+  process_ = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                             PROCESS_VM_OPERATION | PROCESS_CREATE_THREAD | SYNCHRONIZE,
                          FALSE, process_id);
   if (!process_) {
     why_ = "OpenProcess failed with " + std::to_string(GetLastError());
@@ -77,20 +78,24 @@ bool ProcessSampler::load_probe(const std::string& probe_dll) {
     why_ = "cannot load " + probe_dll;
     return false;
   }
-  const auto local_entry = reinterpret_cast<uintptr_t>(GetProcAddress(local, "soak_count_gdi_objects"));
-  const auto local_handles = reinterpret_cast<uintptr_t>(GetProcAddress(local, "soak_count_handles"));
+  const auto local_entry =
+      reinterpret_cast<uintptr_t>(GetProcAddress(local, "soak_count_gdi_objects"));
+  const auto local_handles =
+      reinterpret_cast<uintptr_t>(GetProcAddress(local, "soak_count_handles"));
   const uintptr_t offset = local_entry - reinterpret_cast<uintptr_t>(local);
   const uintptr_t handles_offset = local_handles - reinterpret_cast<uintptr_t>(local);
   const auto load_library = reinterpret_cast<LPTHREAD_START_ROUTINE>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
-  void* remote_path = VirtualAllocEx(process_, nullptr, probe_dll.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  void* remote_path = VirtualAllocEx(process_, nullptr, probe_dll.size() + 1,
+                                     MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   DWORD remote_base = 0;
   const char* failed = nullptr;
   if (local_entry == 0 || local_handles == 0) {
     failed = "the probe has no entry point";
   } else if (remote_path == nullptr) {
     failed = "VirtualAllocEx failed";
-  } else if (!WriteProcessMemory(process_, remote_path, probe_dll.c_str(), probe_dll.size() + 1, nullptr)) {
+  } else if (!WriteProcessMemory(process_, remote_path, probe_dll.c_str(), probe_dll.size() + 1,
+                                 nullptr)) {
     failed = "WriteProcessMemory failed";
   } else if (!run_remote(load_library, remote_path, &remote_base)) {
     failed = "the remote thread failed";
@@ -101,8 +106,8 @@ bool ProcessSampler::load_probe(const std::string& probe_dll) {
   if (remote_path) VirtualFreeEx(process_, remote_path, 0, MEM_RELEASE);
   FreeLibrary(local);
   if (failed) {
-    why_ = std::string("the probe could not be loaded into process ") + std::to_string(id_) + ": " + failed +
-           " (error " + std::to_string(error) + ")";
+    why_ = std::string("the probe could not be loaded into process ") + std::to_string(id_) + ": " +
+           failed + " (error " + std::to_string(error) + ")";
     return false;
   }
   // A thread's exit code holds only 32 bits of the module's address: in a 64-bit process the
@@ -134,9 +139,11 @@ bool ProcessSampler::sample(ProcessCounts* counts) {
   }
   PROCESS_MEMORY_COUNTERS memory{};
   memory.cb = sizeof memory;
-  if (GetProcessMemoryInfo(process_, &memory, sizeof memory)) counts->working_set = memory.WorkingSetSize;
-  return run_remote(count_gdi_, nullptr, &counts->gdi) && run_remote(count_handles_, nullptr, &counts->handles) &&
-         counts->handles != 0 && counts->working_set != 0;
+  if (GetProcessMemoryInfo(process_, &memory, sizeof memory))
+    counts->working_set = memory.WorkingSetSize;
+  return run_remote(count_gdi_, nullptr, &counts->gdi) &&
+         run_remote(count_handles_, nullptr, &counts->handles) && counts->handles != 0 &&
+         counts->working_set != 0;
 }
 
 }  // namespace soak

@@ -13,7 +13,7 @@ struct ProcessCounts {
   DWORD handles = 0;
   DWORD gdi = 0;
   DWORD user = 0;
-  SIZE_T working_set = 0;   // bytes
+  SIZE_T working_set = 0;  // bytes
 };
 
 class ProcessSampler {

@@ -41,7 +41,8 @@ int soak_runs() {
 std::string jar_content(int index) {
   // Distinct contents of a few KiB, so that a wrong or partial copy shows.
   return test_support::zip_archive(
-      {{"soak-" + std::to_string(index), std::string(4096 + 997 * index, static_cast<char>('a' + index))}});
+      {{"soak-" + std::to_string(index),
+        std::string(4096 + 997 * index, static_cast<char>('a' + index))}});
 }
 
 struct RunSamples {
@@ -59,13 +60,15 @@ double median(const std::vector<RunSamples>& runs, size_t from, size_t to, Get g
 }
 
 template <typename Get>
-void expect_no_growth(const char* what, const std::vector<RunSamples>& runs, Get get, double slack) {
+void expect_no_growth(const char* what, const std::vector<RunSamples>& runs, Get get,
+                      double slack) {
   const size_t half = runs.size() / 2;
   const double first = median(runs, 0, half, get);
   const double second = median(runs, half, runs.size(), get);
   double highest = 0;
   for (const RunSamples& r : runs) highest = std::max(highest, static_cast<double>(get(r)));
-  std::printf("  %-28s first half %10.0f  second half %10.0f  highest %10.0f\n", what, first, second, highest);
+  std::printf("  %-28s first half %10.0f  second half %10.0f  highest %10.0f\n", what, first,
+              second, highest);
   EXPECT_LE(second, first + slack) << what << " grows from run to run";
 }
 
@@ -81,8 +84,9 @@ class Soak : public ::testing::Test {
     ASSERT_TRUE(CreateDirectoryA((root_ + "game").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA((root_ + "game\\bin").c_str(), nullptr));
     ASSERT_TRUE(e2e::write_file(client(), "the game's own client jar"));
-    ASSERT_TRUE(e2e::write_file(root_ + "pref.ini", "Version = 1.1\r\n[Minecraft]\r\n.minecraft = " + root_ +
-                                                        "game\\\r\n"));
+    ASSERT_TRUE(
+        e2e::write_file(root_ + "pref.ini",
+                        "Version = 1.1\r\n[Minecraft]\r\n.minecraft = " + root_ + "game\\\r\n"));
   }
 
   static std::string name(int i) { return std::string(1, static_cast<char>('a' + i)) + ".jar"; }
@@ -99,17 +103,21 @@ class Soak : public ::testing::Test {
     ASSERT_TRUE(sampler.ok()) << sampler.why();
     ASSERT_TRUE(sampler.sample(&sampled->start)) << "no sample at the start";
 
-    ASSERT_TRUE(soak::click_until(p, kBackup, [&] { return p.check_state(kBackup) == BST_CHECKED; }));
+    ASSERT_TRUE(
+        soak::click_until(p, kBackup, [&] { return p.check_state(kBackup) == BST_CHECKED; }));
     ASSERT_TRUE(soak::select_item(p, index));
     ASSERT_TRUE(soak::click_until(p, kConfirm, [&] { return p.enabled(kActivate); }));
     // The check box must still be ticked when "Aktivieren" is clicked: a backup that does not
     // happen then is the program's fault, not the driver's.
-    ASSERT_EQ(p.check_state(kBackup), BST_CHECKED) << "the check box lost its tick before Aktivieren";
+    ASSERT_EQ(p.check_state(kBackup), BST_CHECKED)
+        << "the check box lost its tick before Aktivieren";
     e2e::Box box;
-    ASSERT_TRUE(soak::click_for_box(p, kActivate, &box)) << "no message box after Aktivieren\n" << describe(p);
+    ASSERT_TRUE(soak::click_for_box(p, kActivate, &box)) << "no message box after Aktivieren\n"
+                                                         << describe(p);
     for (const char* expected : {kBackupDone, kInstalled}) {
       if (expected == kInstalled) {
-        ASSERT_TRUE(p.wait_box(&box)) << "no message box; expected " << expected << "\n" << describe(p);
+        ASSERT_TRUE(p.wait_box(&box)) << "no message box; expected " << expected << "\n"
+                                      << describe(p);
       }
       ASSERT_EQ(box.title, "Info");
       ASSERT_EQ(box.text, expected);
@@ -156,7 +164,8 @@ TEST_F(Soak, RepeatedInstallsWithBackupLeaveNoTraceAndNoGrowth) {
     ASSERT_EQ(e2e::read_file(client()), jar_content(index)) << "run " << run;
     const std::vector<std::string> made = e2e::list_folder(backups(), "*");
     ASSERT_EQ(made.size(), static_cast<size_t>(run + 1)) << "run " << run;
-    ASSERT_FALSE(e2e::exists(backups() + "minecraft.jar")) << "intermediate copy left after run " << run;
+    ASSERT_FALSE(e2e::exists(backups() + "minecraft.jar"))
+        << "intermediate copy left after run " << run;
     std::vector<std::string> bin = e2e::list_folder(root_ + "game\\bin\\", "*");
     std::sort(bin.begin(), bin.end());
     ASSERT_EQ(bin, (std::vector<std::string>{"backup", "minecraft.jar"})) << "run " << run;
@@ -164,30 +173,44 @@ TEST_F(Soak, RepeatedInstallsWithBackupLeaveNoTraceAndNoGrowth) {
     std::sort(top.begin(), top.end());
     ASSERT_EQ(top, (std::vector<std::string>{"game", "jar", "pref.ini"})) << "run " << run;
     bool backed_up = false;
-    for (const std::string& b : made) backed_up = backed_up || e2e::read_file(backups() + b) == previous;
+    for (const std::string& b : made)
+      backed_up = backed_up || e2e::read_file(backups() + b) == previous;
     ASSERT_TRUE(backed_up) << "no backup holds the jar replaced in run " << run;
     previous = jar_content(index);
   }
 
-  std::printf("soak: %d runs, each a full install with backup; %d clicks had to be repeated\n", total,
-              soak::repeated_clicks());
-  std::printf("  first run  start: handles %lu, GDI %lu, USER %lu, working set %.1f MiB\n", runs.front().start.handles,
-              runs.front().start.gdi, runs.front().start.user, runs.front().start.working_set / 1048576.0);
-  std::printf("  first run  end:   handles %lu, GDI %lu, USER %lu, working set %.1f MiB\n", runs.front().end.handles,
-              runs.front().end.gdi, runs.front().end.user, runs.front().end.working_set / 1048576.0);
-  std::printf("  last run   start: handles %lu, GDI %lu, USER %lu, working set %.1f MiB\n", runs.back().start.handles,
-              runs.back().start.gdi, runs.back().start.user, runs.back().start.working_set / 1048576.0);
-  std::printf("  last run   end:   handles %lu, GDI %lu, USER %lu, working set %.1f MiB\n", runs.back().end.handles,
-              runs.back().end.gdi, runs.back().end.user, runs.back().end.working_set / 1048576.0);
-  expect_no_growth("handles at start", runs, [](const RunSamples& r) { return r.start.handles; }, kCountSlack);
-  expect_no_growth("handles at end", runs, [](const RunSamples& r) { return r.end.handles; }, kCountSlack);
-  expect_no_growth("GDI objects at start", runs, [](const RunSamples& r) { return r.start.gdi; }, kCountSlack);
-  expect_no_growth("GDI objects at end", runs, [](const RunSamples& r) { return r.end.gdi; }, kCountSlack);
-  expect_no_growth("USER objects at start", runs, [](const RunSamples& r) { return r.start.user; }, kCountSlack);
-  expect_no_growth("USER objects at end", runs, [](const RunSamples& r) { return r.end.user; }, kCountSlack);
-  expect_no_growth("working set at start (B)", runs, [](const RunSamples& r) { return r.start.working_set; },
-                   kWorkingSetSlack);
-  expect_no_growth("working set at end (B)", runs, [](const RunSamples& r) { return r.end.working_set; }, kWorkingSetSlack);
+  std::printf("soak: %d runs, each a full install with backup; %d clicks had to be repeated\n",
+              total, soak::repeated_clicks());
+  std::printf("  first run  start: handles %lu, GDI %lu, USER %lu, working set %.1f MiB\n",
+              runs.front().start.handles, runs.front().start.gdi, runs.front().start.user,
+              runs.front().start.working_set / 1048576.0);
+  std::printf("  first run  end:   handles %lu, GDI %lu, USER %lu, working set %.1f MiB\n",
+              runs.front().end.handles, runs.front().end.gdi, runs.front().end.user,
+              runs.front().end.working_set / 1048576.0);
+  std::printf("  last run   start: handles %lu, GDI %lu, USER %lu, working set %.1f MiB\n",
+              runs.back().start.handles, runs.back().start.gdi, runs.back().start.user,
+              runs.back().start.working_set / 1048576.0);
+  std::printf("  last run   end:   handles %lu, GDI %lu, USER %lu, working set %.1f MiB\n",
+              runs.back().end.handles, runs.back().end.gdi, runs.back().end.user,
+              runs.back().end.working_set / 1048576.0);
+  expect_no_growth(
+      "handles at start", runs, [](const RunSamples& r) { return r.start.handles; }, kCountSlack);
+  expect_no_growth(
+      "handles at end", runs, [](const RunSamples& r) { return r.end.handles; }, kCountSlack);
+  expect_no_growth(
+      "GDI objects at start", runs, [](const RunSamples& r) { return r.start.gdi; }, kCountSlack);
+  expect_no_growth(
+      "GDI objects at end", runs, [](const RunSamples& r) { return r.end.gdi; }, kCountSlack);
+  expect_no_growth(
+      "USER objects at start", runs, [](const RunSamples& r) { return r.start.user; }, kCountSlack);
+  expect_no_growth(
+      "USER objects at end", runs, [](const RunSamples& r) { return r.end.user; }, kCountSlack);
+  expect_no_growth(
+      "working set at start (B)", runs, [](const RunSamples& r) { return r.start.working_set; },
+      kWorkingSetSlack);
+  expect_no_growth(
+      "working set at end (B)", runs, [](const RunSamples& r) { return r.end.working_set; },
+      kWorkingSetSlack);
 }
 
 }  // namespace

@@ -13,9 +13,9 @@
 namespace e2e {
 namespace {
 
-constexpr int kChooserTitleId = 14146;   // static line with the caller's title
+constexpr int kChooserTitleId = 14146;  // static line with the caller's title
 constexpr int kChooserFolderEditId = 14149;
-constexpr int kMessageTextId = 0xFFFF;   // a message box's text
+constexpr int kMessageTextId = 0xFFFF;  // a message box's text
 
 bool wait_until(const std::function<bool()>& done, DWORD timeout_ms) {
   const DWORD start = GetTickCount();
@@ -308,8 +308,8 @@ FileHolder::~FileHolder() {
 WebHandlerRecorder::WebHandlerRecorder(const std::string& record_file, const char* handler_class)
     : key_(std::string(handler_class) + "\\shell\\open\\command") {
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key_.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key_.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                      &key, nullptr) != ERROR_SUCCESS) {
     return;
   }
   char old[2048] = {};
@@ -424,7 +424,7 @@ HWND Pelmora::restore_window(DWORD timeout_ms) {
         return restore_ != nullptr;
       },
       timeout_ms);
-  if (restore_) Sleep(150);   // let its gadgets be made and drawn
+  if (restore_) Sleep(150);  // let its gadgets be made and drawn
   return restore_;
 }
 
@@ -438,7 +438,7 @@ bool Pelmora::restore_window_gone(DWORD timeout_ms) {
 }
 
 bool Pelmora::drop_files(const std::vector<std::string>& paths) {
-  struct DropHeader {   // DROPFILES
+  struct DropHeader {  // DROPFILES
     DWORD files_offset;
     POINT point;
     BOOL non_client;
@@ -450,7 +450,8 @@ bool Pelmora::drop_files(const std::vector<std::string>& paths) {
   block += '\0';
   void* remote = VirtualAllocEx(process_.hProcess, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE,
                                 PAGE_READWRITE);
-  if (!remote || !WriteProcessMemory(process_.hProcess, remote, block.data(), block.size(), nullptr)) {
+  if (!remote ||
+      !WriteProcessMemory(process_.hProcess, remote, block.data(), block.size(), nullptr)) {
     return false;
   }
   return main_ && PostMessageA(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != FALSE;
@@ -462,7 +463,8 @@ bool Pelmora::system_command(unsigned id) {
 
 bool Pelmora::open_system_menu() {
   const auto menu_shown = [&] {
-    return find_window(process_.dwProcessId, [](HWND w) { return class_of(w) == "#32768"; }) != nullptr;
+    return find_window(process_.dwProcessId, [](HWND w) { return class_of(w) == "#32768"; }) !=
+           nullptr;
   };
   for (int attempt = 0; attempt < 3; ++attempt) {
     if (!main_window()) return false;
@@ -516,7 +518,7 @@ bool Pelmora::wait_box(Box* box, DWORD timeout_ms) {
       },
       timeout_ms);
   if (!found) return false;
-  Sleep(100);   // let the box finish drawing before it is read or clicked
+  Sleep(100);  // let the box finish drawing before it is read or clicked
   box->window = found;
   box->title = message_text(found);
   box->text = message_text(GetDlgItem(found, kMessageTextId));
@@ -605,7 +607,8 @@ bool Pelmora::click_list_item(int index, int number, bool twice) {
   }
   SendMessageA(list, LB_SETTOPINDEX, index, 0);
   RECT item{};
-  if (SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)) == LB_ERR) return false;
+  if (SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)) == LB_ERR)
+    return false;
   POINT p = {20, (item.top + item.bottom) / 2};
   ClientToScreen(list, &p);
   bool clicked = click_at(p.x, p.y);
@@ -656,8 +659,8 @@ std::string Pelmora::list_item(int index, int number) {
   if (got == LB_ERR) return "<none>";
   wide.resize(static_cast<size_t>(got));
   std::string text(wide.size() * 2 + 1, '\0');
-  const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0],
-                                    static_cast<int>(text.size()), nullptr, nullptr);
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()),
+                                    &text[0], static_cast<int>(text.size()), nullptr, nullptr);
   text.resize(n > 0 ? static_cast<size_t>(n) : 0);
   return text;
 }
@@ -691,7 +694,7 @@ std::string save_screenshot(HWND window, const std::string& name) {
 
 std::string save_screenshot(const RECT& r, const std::string& name) {
   if (r.right <= r.left || r.bottom <= r.top) return "";
-  Sleep(300);   // let the last change be painted
+  Sleep(300);  // let the last change be painted
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
   const HDC screen = GetDC(nullptr);
@@ -715,7 +718,9 @@ bool write_file(const std::string& path, const std::string& content) {
   return test_support::ScratchFolder::write_file(path, content);
 }
 
-std::string read_file(const std::string& path) { return test_support::ScratchFolder::read_file(path); }
+std::string read_file(const std::string& path) {
+  return test_support::ScratchFolder::read_file(path);
+}
 
 bool exists(const std::string& path) { return test_support::ScratchFolder::exists(path); }
 

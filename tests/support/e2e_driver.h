@@ -14,7 +14,7 @@ namespace e2e {
 
 // Full paths of the program under test and of the helper programs beside this test.
 std::string pelmora_exe();
-std::string helper_exe(const char* name);   // e.g. "file_holder.exe"
+std::string helper_exe(const char* name);  // e.g. "file_holder.exe"
 // Folder that receives the screenshots (created when missing), ending in "\".
 std::string screenshot_folder();
 
@@ -46,7 +46,7 @@ class ReadOnlyFolder {
 class FileHolder {
  public:
   explicit FileHolder(const std::string& path);
-  ~FileHolder();   // releases the file and waits for the holder to end
+  ~FileHolder();  // releases the file and waits for the holder to end
   FileHolder(const FileHolder&) = delete;
   FileHolder& operator=(const FileHolder&) = delete;
   bool ok() const { return ok_; }
@@ -94,7 +94,7 @@ class Pelmora {
  public:
   // Starts the program with `folder` as its current directory.
   explicit Pelmora(const std::string& folder);
-  ~Pelmora();   // ends the program if it is still running
+  ~Pelmora();  // ends the program if it is still running
   Pelmora(const Pelmora&) = delete;
   Pelmora& operator=(const Pelmora&) = delete;
 
@@ -118,7 +118,7 @@ class Pelmora {
   HWND wait_chooser(std::string* title, DWORD timeout_ms = 15000);
   // Selects the chooser's entry for a folder on the desktop by its name; true when selected.
   bool chooser_select_desktop_folder(HWND chooser, const std::string& name);
-  bool chooser_click(HWND chooser, int button_id);   // IDOK or IDCANCEL
+  bool chooser_click(HWND chooser, int button_id);  // IDOK or IDCANCEL
 
   // Real mouse clicks.
   bool click_gadget(int number);
@@ -172,7 +172,7 @@ std::string save_screenshot(const RECT& area, const std::string& name);
 
 // Files.
 bool write_file(const std::string& path, const std::string& content);
-std::string read_file(const std::string& path);   // "<missing>" when it cannot be read
+std::string read_file(const std::string& path);  // "<missing>" when it cannot be read
 bool exists(const std::string& path);
 std::vector<std::string> list_folder(const std::string& folder, const std::string& pattern);
 // Deletes a folder (ending in "\") with everything in it.

@@ -8,7 +8,7 @@ namespace {
 
 struct Search {
   DWORD process;
-  DWORD thread;   // 0 = any thread of the process
+  DWORD thread;  // 0 = any thread of the process
   const char* class_name;
   const char* title;
   HWND found;

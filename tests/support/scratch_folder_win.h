@@ -47,8 +47,9 @@ class ScratchFolder {
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const BOOL ok = content.empty() ||
-                    WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    const BOOL ok =
+        content.empty() ||
+        WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
     CloseHandle(h);
     return ok && written == content.size();
   }
@@ -61,7 +62,8 @@ class ScratchFolder {
     std::string content;
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
+    while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0)
+      content.append(buffer, got);
     CloseHandle(h);
     return content;
   }

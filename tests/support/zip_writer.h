@@ -30,19 +30,19 @@ struct ZipOptions {
   // Writes zip64 extra fields (sizes and offsets as 0xFFFFFFFF in the classic fields), a zip64
   // end record and its locator, and an end record whose counts and offsets are all 0xFF.
   bool zip64 = false;
-  std::string comment;   // the archive comment after the end record
+  std::string comment;  // the archive comment after the end record
 };
 
 // Offsets of every structure written, from the start of the archive.
 struct ZipLayout {
-  std::vector<uint64_t> local;     // local header of each entry
-  std::vector<uint64_t> central;   // central header of each entry
-  uint64_t central_start = 0;      // == central.front() when there are entries
+  std::vector<uint64_t> local;    // local header of each entry
+  std::vector<uint64_t> central;  // central header of each entry
+  uint64_t central_start = 0;     // == central.front() when there are entries
   uint64_t central_size = 0;
-  uint64_t zip64_record = 0;       // zip64 end record (zip64 only)
-  uint64_t zip64_locator = 0;      // zip64 end locator (zip64 only)
-  uint64_t end_record = 0;         // classic end record
-  uint64_t size = 0;               // whole archive
+  uint64_t zip64_record = 0;   // zip64 end record (zip64 only)
+  uint64_t zip64_locator = 0;  // zip64 end locator (zip64 only)
+  uint64_t end_record = 0;     // classic end record
+  uint64_t size = 0;           // whole archive
 };
 
 inline void zip_put16(std::string& out, uint32_t v) {
@@ -86,10 +86,10 @@ inline std::string zip_archive(const std::vector<std::pair<std::string, std::str
     const uint32_t size32 = z64 ? 0xFFFFFFFFu : static_cast<uint32_t>(data.size());
     zip_put32(out, 0x04034b50);
     zip_put16(out, version);
-    zip_put16(out, 0);   // flags
-    zip_put16(out, 0);   // method: stored
-    zip_put16(out, 0);   // time
-    zip_put16(out, 0x21);   // date: 1 Jan 1980
+    zip_put16(out, 0);     // flags
+    zip_put16(out, 0);     // method: stored
+    zip_put16(out, 0);     // time
+    zip_put16(out, 0x21);  // date: 1 Jan 1980
     zip_put32(out, zip_crc32(data));
     zip_put32(out, size32);
     zip_put32(out, size32);
@@ -109,8 +109,8 @@ inline std::string zip_archive(const std::vector<std::pair<std::string, std::str
     const auto& [name, data] = entries[i];
     where.central.push_back(out.size());
     zip_put32(out, 0x02014b50);
-    zip_put16(out, version);   // made by
-    zip_put16(out, version);   // needed
+    zip_put16(out, version);  // made by
+    zip_put16(out, version);  // needed
     zip_put16(out, 0);
     zip_put16(out, 0);
     zip_put16(out, 0);
@@ -119,11 +119,11 @@ inline std::string zip_archive(const std::vector<std::pair<std::string, std::str
     zip_put32(out, z64 ? 0xFFFFFFFFu : static_cast<uint32_t>(data.size()));
     zip_put32(out, z64 ? 0xFFFFFFFFu : static_cast<uint32_t>(data.size()));
     zip_put16(out, static_cast<uint32_t>(name.size()));
-    zip_put16(out, z64 ? 28 : 0);   // extra length
-    zip_put16(out, 0);              // comment length
-    zip_put16(out, 0);              // disk number start
-    zip_put16(out, 0);              // internal attributes
-    zip_put32(out, 0);              // external attributes
+    zip_put16(out, z64 ? 28 : 0);  // extra length
+    zip_put16(out, 0);             // comment length
+    zip_put16(out, 0);             // disk number start
+    zip_put16(out, 0);             // internal attributes
+    zip_put32(out, 0);             // external attributes
     zip_put32(out, z64 ? 0xFFFFFFFFu : static_cast<uint32_t>(where.local[i]));
     out += name;
     if (z64) {
@@ -138,11 +138,11 @@ inline std::string zip_archive(const std::vector<std::pair<std::string, std::str
   if (z64) {
     where.zip64_record = out.size();
     zip_put32(out, 0x06064b50);
-    zip_put64(out, 44);   // size of the rest of the record
+    zip_put64(out, 44);  // size of the rest of the record
     zip_put16(out, 45);
     zip_put16(out, 45);
-    zip_put32(out, 0);   // this disk
-    zip_put32(out, 0);   // disk with the central directory
+    zip_put32(out, 0);  // this disk
+    zip_put32(out, 0);  // disk with the central directory
     zip_put64(out, entries.size());
     zip_put64(out, entries.size());
     zip_put64(out, where.central_size);
@@ -151,7 +151,7 @@ inline std::string zip_archive(const std::vector<std::pair<std::string, std::str
     zip_put32(out, 0x07064b50);
     zip_put32(out, 0);
     zip_put64(out, where.zip64_record);
-    zip_put32(out, 1);   // total disks
+    zip_put32(out, 1);  // total disks
   }
   where.end_record = out.size();
   zip_put32(out, 0x06054b50);

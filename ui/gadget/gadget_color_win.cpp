@@ -37,7 +37,7 @@ HBRUSH brush_cache_acquire(COLORREF color) {
     }
   }
   HBRUSH brush = CreateSolidBrush(color);
-  if (brush == nullptr) return nullptr;   // no entry is kept for a brush that does not exist
+  if (brush == nullptr) return nullptr;  // no entry is kept for a brush that does not exist
   auto* entry = static_cast<BrushCacheEntry*>(list_push_front(&g_brushes, sizeof(BrushCacheEntry)));
   if (entry == nullptr) {
     DeleteObject(brush);

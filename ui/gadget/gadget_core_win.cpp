@@ -108,7 +108,8 @@ HWND gadget_handle(intptr_t number) {
   return gadget != nullptr ? gadget->handle : nullptr;
 }
 
-void gadget_ops_prepare(GadgetOps* ops, bool* filled, int32_t kind, void (*fill_slots)(GadgetOps*)) {
+void gadget_ops_prepare(GadgetOps* ops, bool* filled, int32_t kind,
+                        void (*fill_slots)(GadgetOps*)) {
   if (*filled) return;
   *ops = GadgetOps{};
   ops->kind = kind;

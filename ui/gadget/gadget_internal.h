@@ -69,7 +69,7 @@ struct GadgetListState {
 // --- Toolkit-wide state (gadget_core_win.cpp). ---
 ObjectTable* gadget_table();
 HFONT gadget_default_font();
-GadgetListState* gadget_list_state();   // the calling thread's
+GadgetListState* gadget_list_state();  // the calling thread's
 HINSTANCE gadget_module_instance();
 GadgetObject* gadget_find(intptr_t number);
 

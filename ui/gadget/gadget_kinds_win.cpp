@@ -19,10 +19,10 @@ GadgetOps g_listbox_ops;
 bool g_listbox_filled = false;
 GadgetOps g_text_ops;
 bool g_text_filled = false;
-WNDPROC g_static_proc = nullptr;    // system "Static" procedure behind the bordered frames
-WNDPROC g_listbox_proc = nullptr;   // system "ListBox" procedure behind listbox_drag_proc
-int g_drag_x = 0;                   // SM_CXDRAG
-int g_drag_y = 0;                   // SM_CYDRAG
+WNDPROC g_static_proc = nullptr;   // system "Static" procedure behind the bordered frames
+WNDPROC g_listbox_proc = nullptr;  // system "ListBox" procedure behind listbox_drag_proc
+int g_drag_x = 0;                  // SM_CXDRAG
+int g_drag_y = 0;                  // SM_CYDRAG
 
 const char* caption_or_empty(const char* caption) { return caption != nullptr ? caption : ""; }
 
@@ -65,7 +65,8 @@ int32_t button_state_get(GadgetObject* gadget) {
 }
 
 int32_t button_state_set(GadgetObject* gadget, int32_t state) {
-  return static_cast<int32_t>(send(gadget, BM_SETCHECK, state != 0 ? BST_CHECKED : BST_UNCHECKED, 0));
+  return static_cast<int32_t>(
+      send(gadget, BM_SETCHECK, state != 0 ? BST_CHECKED : BST_UNCHECKED, 0));
 }
 
 void fill_button(GadgetOps* ops) {
@@ -237,9 +238,8 @@ LRESULT CALLBACK listbox_drag_proc(HWND hwnd, UINT message, WPARAM wparam, LPARA
     }
     case WM_MOUSEMOVE: {
       HANDLE mark = GetPropA(hwnd, kMouseDownProperty);
-      if (mark != nullptr &&
-          drag_started(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(mark)),
-                       static_cast<uint32_t>(lparam), g_drag_x, g_drag_y)) {
+      if (mark != nullptr && drag_started(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(mark)),
+                                          static_cast<uint32_t>(lparam), g_drag_x, g_drag_y)) {
         ReleaseCapture();
         RemovePropA(hwnd, kMouseDownProperty);
         gadget_post_event(hwnd, gadget_event_drag_start);
@@ -341,7 +341,8 @@ intptr_t gadget_listbox_create(intptr_t number, int x, int y, int width, int hei
                                uint32_t flags) {
   gadget_ops_prepare(&g_listbox_ops, &g_listbox_filled, gadget_kind_listbox, fill_listbox);
   HWND handle = nullptr;
-  GadgetObject* gadget = create(number, listbox_style(flags), nullptr, x, y, width, height, &handle);
+  GadgetObject* gadget =
+      create(number, listbox_style(flags), nullptr, x, y, width, height, &handle);
   if (gadget == nullptr) return 0;
   gadget->back_color = -1;
   gadget->front_color = -1;

@@ -14,7 +14,7 @@ constexpr int32_t kStackCapacity = 10;
 struct GadgetListSave {
   HWND window;
   HWND saved_parent;
-  HWND* saved_stack;   // handed over while another window is current; nullptr while current
+  HWND* saved_stack;  // handed over while another window is current; nullptr while current
   int32_t saved_depth;
   int32_t saved_capacity;
   WNDPROC previous_proc;
@@ -114,7 +114,7 @@ HWND gadget_list_select(HWND window) {
   if (save == nullptr) return previous;
   save->window = window;
   SetPropA(window, name.text, save);
-  save->previous_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-      window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gadget_list_window_proc)));
+  save->previous_proc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gadget_list_window_proc)));
   return previous;
 }

@@ -20,8 +20,8 @@ constexpr uint32_t kListNotify = 0x1;
 constexpr uint32_t kListHasStrings = 0x40;
 constexpr uint32_t kListNoIntegralHeight = 0x100;
 
-constexpr uint32_t kBase = kChild | kVisible | kGroup;   // 0x50020000
-constexpr uint32_t kFocusable = kBase | kTabStop;        // 0x50030000
+constexpr uint32_t kBase = kChild | kVisible | kGroup;  // 0x50020000
+constexpr uint32_t kFocusable = kBase | kTabStop;       // 0x50030000
 
 }  // namespace
 
@@ -49,8 +49,8 @@ GadgetStyle checkbox_style(uint32_t flags) {
 }
 
 GadgetStyle listbox_style(uint32_t flags) {
-  const uint32_t style =
-      flags | kFocusable | kHScroll | kVScroll | kListNoIntegralHeight | kListHasStrings | kListNotify;
+  const uint32_t style = flags | kFocusable | kHScroll | kVScroll | kListNoIntegralHeight |
+                         kListHasStrings | kListNotify;
   return {"ListBox", style, kExClientEdge, false, false, false};
 }
 

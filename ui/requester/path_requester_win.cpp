@@ -14,8 +14,8 @@ namespace {
 using BrowseForFolderFn = LPITEMIDLIST(WINAPI*)(BROWSEINFOA*);
 using PathFromIdListFn = BOOL(WINAPI*)(LPCITEMIDLIST, char*);
 
-constexpr size_t kPathChars = 259;      // the system's path limit without the terminator
-constexpr UINT kBrowseFlags = 0x50;     // BIF_NEWDIALOGSTYLE | BIF_EDITBOX
+constexpr size_t kPathChars = 259;   // the system's path limit without the terminator
+constexpr UINT kBrowseFlags = 0x50;  // BIF_NEWDIALOGSTYLE | BIF_EDITBOX
 
 bool g_com_started = false;
 
@@ -69,7 +69,7 @@ std::string request_path(const char* title, const char* initial_path) {
   modal_leave();
   if (!item) return std::string();
 
-  char result[kPathBufferSize + 1] = {};   // a full-length path plus the added "\"
+  char result[kPathBufferSize + 1] = {};  // a full-length path plus the added "\"
   path_from_id(item, result);
   com_task_mem_free(item);
   size_t length = strnlen(result, kPathBufferSize);

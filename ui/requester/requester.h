@@ -15,7 +15,7 @@ void requester_init();
 // Shows a message box and returns the code of the button that closed it (IDOK = 1); 0 when the
 // box could not be shown. `flags` is the message box type (buttons, icon, default button).
 int request_message(const char* title, const char* text, uint32_t flags);
-int request_message(const char* title, const char* text);   // one OK button, no icon
+int request_message(const char* title, const char* text);  // one OK button, no icon
 
 // The window to own a requester: the foreground window when it belongs to this process.
 HWND requester_owner_window();

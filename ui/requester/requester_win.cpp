@@ -31,8 +31,8 @@ BOOL CALLBACK record_window(HWND window, LPARAM param) {
   if (GetWindowThreadProcessId(window, nullptr) != scan->thread || !IsWindowVisible(window)) {
     return TRUE;
   }
-  auto* entry = static_cast<ModalWindowEntry*>(
-      list_push_front(&g_modal_list, sizeof(ModalWindowEntry)));
+  auto* entry =
+      static_cast<ModalWindowEntry*>(list_push_front(&g_modal_list, sizeof(ModalWindowEntry)));
   if (!entry) return TRUE;
   entry->thread = scan->thread;
   entry->window = window;
@@ -70,8 +70,8 @@ HWND requester_owner_window() {
 void modal_enter() {
   LockGuard guard(g_modal_lock);
   const DWORD thread = GetCurrentThreadId();
-  auto* marker = static_cast<ModalWindowEntry*>(
-      list_push_front(&g_modal_list, sizeof(ModalWindowEntry)));
+  auto* marker =
+      static_cast<ModalWindowEntry*>(list_push_front(&g_modal_list, sizeof(ModalWindowEntry)));
   if (marker) marker->thread = thread;
   EnterScan scan{thread, GetForegroundWindow()};
   EnumWindows(record_window, reinterpret_cast<LPARAM>(&scan));
@@ -108,6 +108,4 @@ int request_message(const char* title, const char* text, uint32_t flags) {
   return result;
 }
 
-int request_message(const char* title, const char* text) {
-  return request_message(title, text, 0);
-}
+int request_message(const char* title, const char* text) { return request_message(title, text, 0); }

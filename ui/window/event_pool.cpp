@@ -70,8 +70,8 @@ EventNode* event_pool_alloc_new_chunk(EventPool* pool) {
   int32_t count = pool->total_slots / 16 / 16 * 16;
   if (count < pool->min_chunk) count = pool->min_chunk;
   if (count > pool->max_chunk) count = pool->max_chunk;
-  auto* chunk = static_cast<EventChunk*>(
-      pool->heap.allocate(kEventChunkHeaderSize + count * kEventSlotSize));
+  auto* chunk =
+      static_cast<EventChunk*>(pool->heap.allocate(kEventChunkHeaderSize + count * kEventSlotSize));
   if (!chunk) {
     count = 1;
     chunk = static_cast<EventChunk*>(pool->heap.allocate(kEventChunkHeaderSize + kEventSlotSize));

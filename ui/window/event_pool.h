@@ -24,10 +24,10 @@ struct EventNode {
 struct EventChunk {
   EventChunk* next;
   EventChunk* prev;
-  EventNode* free_list;   // returned slots, linked through EventNode::next
+  EventNode* free_list;  // returned slots, linked through EventNode::next
   int32_t slot_total;
-  int32_t used_top;       // slots handed out from the never-used part
-  int32_t free_count;     // slots on free_list
+  int32_t used_top;    // slots handed out from the never-used part
+  int32_t free_count;  // slots on free_list
 };
 
 // A slot is a back link to its chunk followed by the node.
@@ -39,7 +39,7 @@ struct EventSlot {
 // Heap used for the pool's chunks. Defaults to the runtime's main heap; tests may swap it to
 // simulate exhaustion.
 struct EventPoolHeap {
-  void* (*allocate)(size_t size);   // zero-filled block or nullptr
+  void* (*allocate)(size_t size);  // zero-filled block or nullptr
   void (*release)(void* block);
 };
 
@@ -67,7 +67,8 @@ constexpr size_t event_pool_round_up(size_t value, size_t step) {
 }
 constexpr size_t kEventSlotSize =
     event_pool_round_up(sizeof(EventSlot), alignof(EventSlot) < 4 ? 4 : alignof(EventSlot));
-constexpr size_t kEventChunkHeaderSize = event_pool_round_up(sizeof(EventChunk), alignof(EventSlot));
+constexpr size_t kEventChunkHeaderSize =
+    event_pool_round_up(sizeof(EventChunk), alignof(EventSlot));
 
 inline EventSlot* event_slot_at(EventChunk* chunk, int32_t index) {
   auto* base = reinterpret_cast<unsigned char*>(chunk) + kEventChunkHeaderSize;
@@ -112,9 +113,9 @@ inline void event_pool_free(EventPool* pool, EventNode* node) {
 }
 
 struct EventPoolStats {
-  int32_t total_slots;   // slots in all chunks
-  int32_t open_chunks;   // chunks with a free slot
-  int32_t full_chunks;   // chunks without one
+  int32_t total_slots;  // slots in all chunks
+  int32_t open_chunks;  // chunks with a free slot
+  int32_t full_chunks;  // chunks without one
 };
 EventPoolStats event_pool_stats(const EventPool* pool);
 

@@ -11,7 +11,7 @@ struct EventQueue {
   EventPool* pool;
   EventNode* head;
   EventNode* tail;
-  EventNode* pinned;   // taken at init and never given back: keeps the first chunk alive
+  EventNode* pinned;  // taken at init and never given back: keeps the first chunk alive
 };
 
 bool g_registered = false;

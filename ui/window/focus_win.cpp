@@ -36,9 +36,9 @@ bool rich_edit_wants_tab(HWND focus) {
 
 // One focus move through the tab stops of a container.
 struct Navigation {
-  HWND anchor;      // the control the move starts from, or none
-  HWND candidate;   // last tab stop seen (backward)
-  bool take_next;   // the anchor was passed (forward)
+  HWND anchor;     // the control the move starts from, or none
+  HWND candidate;  // last tab stop seen (backward)
+  bool take_next;  // the anchor was passed (forward)
   bool done;
 };
 

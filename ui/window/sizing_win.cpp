@@ -13,12 +13,12 @@ namespace {
 // mouse capture).
 struct SizingState {
   int32_t active;
-  int32_t restore_cursor;   // started from the keyboard and the mouse has not moved since
+  int32_t restore_cursor;  // started from the keyboard and the mouse has not moved since
   POINT cursor_start;
-  RECT rect;                // outer rectangle in screen coordinates, as sized so far
-  int32_t edge;             // WMSZ_* code, 0 = none chosen yet
+  RECT rect;     // outer rectangle in screen coordinates, as sized so far
+  int32_t edge;  // WMSZ_* code, 0 = none chosen yet
   MINMAXINFO limits;
-  HWND window;              // the window being sized
+  HWND window;  // the window being sized
 };
 
 bool g_registered = false;
@@ -82,8 +82,7 @@ void sizing_apply_point(SizingState* s, int x, int y) {
   if (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) {
     MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&place), 2);
   }
-  MoveWindow(hwnd, place.left, place.top, place.right - place.left, place.bottom - place.top,
-             TRUE);
+  MoveWindow(hwnd, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
 }
 
 void set_cursor_shape(LPCSTR cursor) {
@@ -170,7 +169,7 @@ EdgeChoice choose_edge(UINT key, int32_t edge, const RECT& r, POINT c) {
       if (edge == WMSZ_LEFT) return top_left;
       if (edge == WMSZ_RIGHT) return top_right;
       return step;
-    default:   // VK_DOWN
+    default:  // VK_DOWN
       if (edge == 0) return {WMSZ_BOTTOM, {c.x, bottom}, IDC_SIZENS};
       if (edge == WMSZ_LEFT) return bottom_left;
       if (edge == WMSZ_RIGHT) return bottom_right;
@@ -188,10 +187,18 @@ void on_arrow(SizingState* s, UINT key) {
     return;
   }
   switch (key) {
-    case VK_LEFT: c.x -= kArrowStep; break;
-    case VK_RIGHT: c.x += kArrowStep; break;
-    case VK_UP: c.y -= kArrowStep; break;
-    default: c.y += kArrowStep; break;
+    case VK_LEFT:
+      c.x -= kArrowStep;
+      break;
+    case VK_RIGHT:
+      c.x += kArrowStep;
+      break;
+    case VK_UP:
+      c.y -= kArrowStep;
+      break;
+    default:
+      c.y += kArrowStep;
+      break;
   }
   SetCursorPos(c.x, c.y);
   sizing_apply_point(s, c.x, c.y);
@@ -212,7 +219,7 @@ LRESULT continue_sizing(SizingState* s, HWND hwnd, UINT message, WPARAM wparam, 
       switch (wparam) {
         case VK_RETURN:
         case VK_ESCAPE:
-          ReleaseCapture();   // the size reached so far stays
+          ReleaseCapture();  // the size reached so far stays
           return 0;
         case VK_LEFT:
         case VK_RIGHT:

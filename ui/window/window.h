@@ -16,26 +16,28 @@
 
 // --- Event numbers returned by event_wait. A Win32 message that gives no event is returned as
 // its own message number. ---
-constexpr int32_t event_window_moved = 3;        // object = window number
+constexpr int32_t event_window_moved = 3;  // object = window number
 constexpr int32_t event_window_sized = 5;
 constexpr int32_t event_repaint = 15;
-constexpr int32_t event_close_window = 16;       // object = window number
-constexpr int32_t event_gadget_activity = 13100; // object = gadget number, type = notification code
-constexpr int32_t event_menu = 13101;            // object = menu item / command
-constexpr int32_t event_tray_icon = 13102;       // object = icon identifier, type 0..3
+constexpr int32_t event_close_window = 16;  // object = window number
+constexpr int32_t event_gadget_activity =
+    13100;                                  // object = gadget number, type = notification code
+constexpr int32_t event_menu = 13101;       // object = menu item / command
+constexpr int32_t event_tray_icon = 13102;  // object = icon identifier, type 0..3
 constexpr int32_t event_activate_window = 13104;
 constexpr int32_t event_private_data = 13105;
-constexpr int32_t event_private_value = 13106;   // object = wParam
+constexpr int32_t event_private_value = 13106;  // object = wParam
 constexpr int32_t event_minimise = 13107;
 constexpr int32_t event_maximise = 13108;
 constexpr int32_t event_restore = 13109;
-constexpr int32_t event_timer = 13110;           // object = timer identifier
+constexpr int32_t event_timer = 13110;  // object = timer identifier
 
 // Window-procedure messages of the toolkit.
-constexpr uint32_t message_tray_icon = 12501;     // notification-area icon callback
-constexpr uint32_t message_private_data = 13105;  // lParam: EventMessageData* freed by the next wait
-constexpr uint32_t message_private_value = 13106; // wParam: object; lParam as 13105
-constexpr uint32_t message_gadget = 13120;        // forwarded to the gadget named by lParam
+constexpr uint32_t message_tray_icon = 12501;  // notification-area icon callback
+constexpr uint32_t message_private_data =
+    13105;  // lParam: EventMessageData* freed by the next wait
+constexpr uint32_t message_private_value = 13106;  // wParam: object; lParam as 13105
+constexpr uint32_t message_gadget = 13120;         // forwarded to the gadget named by lParam
 
 // Record carried by the private messages 13105/13106; the next event_wait frees `buffer` (when
 // set, with heap_free) and then the record itself (heap_free). Both must come from heap_alloc.
@@ -52,8 +54,8 @@ void events_init();
 // Appends an event to the calling thread's queue. An event equal in event, object, window and
 // type to the last queued one is not queued again (its data is released at once). A node that
 // cannot be allocated drops the event (and releases its data).
-void event_post(int32_t event, intptr_t object, intptr_t window, int32_t type,
-                void* data = nullptr, EventDataRelease data_release = nullptr);
+void event_post(int32_t event, intptr_t object, intptr_t window, int32_t type, void* data = nullptr,
+                EventDataRelease data_release = nullptr);
 // Takes the first queued event: returns its number (0 when the queue is empty) and fills the
 // out arguments that are not null. With no `data` out argument the event's data is released.
 int32_t event_pop(intptr_t* object, intptr_t* window, int32_t* type, void** data,
@@ -78,11 +80,11 @@ constexpr uint32_t window_centre_parent = 0x2;
 constexpr uint32_t window_tool = 0x4;
 constexpr uint32_t window_no_gadget_list = 0x8;
 constexpr uint32_t window_hidden = 0x10000000;
-constexpr int window_default_position = -65535;   // x or y: the system chooses the position
+constexpr int window_default_position = -65535;  // x or y: the system chooses the position
 
 // --- Start-up and end steps. ---
-void windows_init();   // windows table, current-event slice, class icon and cursor
-void windows_end();    // closes every window still open
+void windows_init();  // windows table, current-event slice, class icon and cursor
+void windows_end();   // closes every window still open
 
 // Opens window `number` (closing an open window of that number first). x, y: outer top-left in
 // screen pixels; width, height: client size. Title null counts as "". Returns the automatic
@@ -102,14 +104,14 @@ intptr_t window_number_of(HWND window);
 int32_t window_system_menu_add(intptr_t number, uint32_t id, const char* text);
 
 // --- Waiting for events (calling thread). ---
-int32_t event_wait();                          // no time limit
+int32_t event_wait();                            // no time limit
 int32_t event_wait_timed(int32_t milliseconds);  // -1 = no limit, 0 = do not wait; 0 = no event
 // Accessors of the last event that event_wait returned.
-intptr_t event_gadget();   // object of the last event that carried one (gadget, item, window...)
-intptr_t event_window();   // window number of the last event (-1 when it had none)
-int32_t event_type();      // type of the last event (-1 for raw messages and most immediate ones)
-void* event_data();        // data of the last queued event, valid until the next wait
-WPARAM event_wparam();     // parameters of a raw message; 0 for queued events
+intptr_t event_gadget();  // object of the last event that carried one (gadget, item, window...)
+intptr_t event_window();  // window number of the last event (-1 when it had none)
+int32_t event_type();     // type of the last event (-1 for raw messages and most immediate ones)
+void* event_data();       // data of the last queued event, valid until the next wait
+WPARAM event_wparam();    // parameters of a raw message; 0 for queued events
 LPARAM event_lparam();
 
 // --- Window procedure. ---

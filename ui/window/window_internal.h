@@ -12,17 +12,17 @@ using EraseHook = LRESULT (*)(HDC dc, HWND hwnd);
 
 // One open window, in the windows table.
 struct WindowObject {
-  HWND handle;                  // the registry's live word
-  ACCEL* accelerators;          // owned, heap_alloc
-  HACCEL accelerator_table;     // owned
+  HWND handle;               // the registry's live word
+  ACCEL* accelerators;       // owned, heap_alloc
+  HACCEL accelerator_table;  // owned
   WindowMessageHook message_hook;
   int32_t accelerator_count;
   int32_t background_color;
-  HBRUSH background_brush;      // owned when set
+  HBRUSH background_brush;  // owned when set
   HWND mdi_client;
   EraseHook erase_hook;
-  uint16_t min_width, min_height, max_width, max_height;   // 0 = no limit
-  int32_t min_or_max;           // 1 while minimised or maximised
+  uint16_t min_width, min_height, max_width, max_height;  // 0 = no limit
+  int32_t min_or_max;                                     // 1 while minimised or maximised
 };
 
 // The calling thread's event being built by the window procedure, and the snapshot of the last
@@ -57,11 +57,11 @@ constexpr const char kPropGadgetId[] = "GX_ID";
 constexpr WORD kCommandFocusNext = 64001;
 constexpr WORD kCommandFocusPrevious = 64002;
 constexpr int kToolbarId = -10000;
-constexpr UINT kSystemCommandFirst = 0xF000;   // SC_SIZE and the other commands of the system
+constexpr UINT kSystemCommandFirst = 0xF000;  // SC_SIZE and the other commands of the system
 
 ObjectTable* windows_table();
-CurrentEvent* current_event();                 // nullptr before windows_init
-void message_data_free(CurrentEvent* current); // frees message_data and its buffer
+CurrentEvent* current_event();                  // nullptr before windows_init
+void message_data_free(CurrentEvent* current);  // frees message_data and its buffer
 
 // The window found from hwnd up the parent chain that carries GX_WindowID (nullptr if none),
 // with its number (-1 if none).
@@ -69,7 +69,7 @@ HWND window_owner_of(HWND hwnd, intptr_t* number);
 
 // Gadget list selection through the gadget library's hook (no-op before it is installed).
 HWND gadget_list_select_hooked(HWND window);
-void gadget_message_hook_install(GadgetMessageHookFn hook);   // window_proc_win.cpp
+void gadget_message_hook_install(GadgetMessageHookFn hook);  // window_proc_win.cpp
 
 // Keyboard focus and dialog navigation (focus_win.cpp).
 HACCEL accelerator_table_for(HWND window);

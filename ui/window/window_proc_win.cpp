@@ -14,10 +14,10 @@ struct Translation {
   UINT message;
   WPARAM wparam;
   LPARAM lparam;
-  HWND owner;              // window carrying GX_WindowID, from hwnd up
-  intptr_t number;         // its window number, -1 when none
-  WindowObject* record;    // its record, nullptr when none
-  CurrentEvent* current;   // the thread's current event (never null here)
+  HWND owner;             // window carrying GX_WindowID, from hwnd up
+  intptr_t number;        // its window number, -1 when none
+  WindowObject* record;   // its record, nullptr when none
+  CurrentEvent* current;  // the thread's current event (never null here)
 };
 
 void queue_window_event(const Translation& t, int32_t event, intptr_t object) {
@@ -147,14 +147,23 @@ LRESULT on_system_command(const Translation& t) {
 LRESULT on_tray_icon(const Translation& t) {
   int32_t type = -1;
   switch (t.lparam) {
-    case WM_LBUTTONDOWN: type = 0; break;
-    case WM_RBUTTONDOWN: type = 1; break;
-    case WM_LBUTTONDBLCLK: type = 2; break;
-    case WM_RBUTTONDBLCLK: type = 3; break;
-    default: break;
+    case WM_LBUTTONDOWN:
+      type = 0;
+      break;
+    case WM_RBUTTONDOWN:
+      type = 1;
+      break;
+    case WM_LBUTTONDBLCLK:
+      type = 2;
+      break;
+    case WM_RBUTTONDBLCLK:
+      type = 3;
+      break;
+    default:
+      break;
   }
   if (type != -1) event_post(event_tray_icon, static_cast<intptr_t>(t.wparam), t.number, type);
-  PostMessageA(t.hwnd, WM_NULL, 0, 0);   // wakes a waiting event_wait
+  PostMessageA(t.hwnd, WM_NULL, 0, 0);  // wakes a waiting event_wait
   return 0;
 }
 
@@ -186,8 +195,8 @@ LRESULT handle(const Translation& t) {
       return on_min_max_info(t);
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(t.lparam);
-      return gadget_message_hook(header ? header->hwndFrom : nullptr, t.hwnd, t.message,
-                                 t.wparam, t.lparam);
+      return gadget_message_hook(header ? header->hwndFrom : nullptr, t.hwnd, t.message, t.wparam,
+                                 t.lparam);
     }
     case WM_NCDESTROY:
       RemovePropA(t.hwnd, kPropFocus);
@@ -232,15 +241,15 @@ LRESULT translate_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
   if (sized != kNotHandled) return sized;
 
   CurrentEvent* current = current_event();
-  if (!current) return kNotHandled;   // library not started
+  if (!current) return kNotHandled;  // library not started
   Translation t{hwnd, message, wparam, lparam, nullptr, -1, nullptr, current};
   t.owner = window_owner_of(hwnd, &t.number);
   if (t.number != -1) {
     t.record = static_cast<WindowObject*>(object_find(windows_table(), t.number));
   }
 
-  WindowMessageHook hook = t.record && t.record->message_hook ? t.record->message_hook
-                                                              : current->message_hook;
+  WindowMessageHook hook =
+      t.record && t.record->message_hook ? t.record->message_hook : current->message_hook;
   if (hook) {
     LRESULT answer = hook(hwnd, message, wparam, lparam);
     if (answer != kCarryOn) return answer;
@@ -272,8 +281,7 @@ LRESULT CALLBACK toolkit_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPA
   return answer == kNotHandled ? DefWindowProcA(hwnd, message, wparam, lparam) : answer;
 }
 
-LRESULT gadget_message_hook(HWND control, HWND parent, UINT message, WPARAM wparam,
-                            LPARAM lparam) {
+LRESULT gadget_message_hook(HWND control, HWND parent, UINT message, WPARAM wparam, LPARAM lparam) {
   if (!control || !g_gadget_hook) return kNotHandled;
   // Only a live gadget carries GX_ID equal to its control identifier.
   auto id = reinterpret_cast<LONG_PTR>(GetPropA(control, kPropGadgetId));

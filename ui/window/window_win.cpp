@@ -108,7 +108,7 @@ void register_window_class(const char* name) {
   wc.hCursor = g_class_cursor;
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   wc.lpszClassName = name;
-  RegisterClassA(&wc);   // an existing class of this name is used as it is
+  RegisterClassA(&wc);  // an existing class of this name is used as it is
 }
 
 void make_accelerators(WindowObject* record) {
@@ -182,8 +182,8 @@ intptr_t window_open(intptr_t number, int x, int y, int width, int height, const
   int outer_h = r.bottom - r.top;
   place_window(d, parent, &x, &y, &outer_w, &outer_h);
 
-  HWND handle = CreateWindowExA(d.ex_style, class_name.text, title, d.style, x, y, outer_w,
-                                outer_h, parent, nullptr, module_instance(), nullptr);
+  HWND handle = CreateWindowExA(d.ex_style, class_name.text, title, d.style, x, y, outer_w, outer_h,
+                                parent, nullptr, module_instance(), nullptr);
   if (!handle) {
     UnregisterClassA(class_name.text, module_instance());
     object_release(g_windows, number);

@@ -114,7 +114,7 @@ TEST_F(GadgetColors, GadgetsWithOneColourShareOneBrushUntilTheLastLetsGo) {
   gadget_color_set(3, gadget_color_back, RGB(1, 2, 3));
   const auto brush3b = reinterpret_cast<HBRUSH>(color_answer(3, WM_CTLCOLORLISTBOX, dc.get()));
   EXPECT_EQ(brush3b, brush2b);
-  EXPECT_EQ(GetObjectType(brush3), 0u);   // its old colour had no other user
+  EXPECT_EQ(GetObjectType(brush3), 0u);  // its old colour had no other user
   // The brush goes when the window with both gadgets is closed.
   window_close(0);
   EXPECT_EQ(GetObjectType(brush2b), 0u);

@@ -89,7 +89,7 @@ bool open_fill_close(int cycle) {
   ok = ok && GetObjectType(brush) == OBJ_BRUSH;
   window_close(0);
   gadget_test::drain_events();
-  return ok && GetObjectType(brush) == 0;   // the shared brush went with its last gadget
+  return ok && GetObjectType(brush) == 0;  // the shared brush went with its last gadget
 }
 
 TEST(GadgetHygiene, ThousandOpenCloseCyclesLeaveResourceCountsUnchanged) {
@@ -101,8 +101,8 @@ TEST(GadgetHygiene, ThousandOpenCloseCyclesLeaveResourceCountsUnchanged) {
     ASSERT_TRUE(open_fill_close(cycle)) << "cycle " << cycle;
   }
   const ResourceCounts after = measure();
-  std::printf("GDI objects %lu -> %lu, USER objects %lu -> %lu, handles %lu -> %lu\n",
-              before.gdi, after.gdi, before.user, after.user, before.handles, after.handles);
+  std::printf("GDI objects %lu -> %lu, USER objects %lu -> %lu, handles %lu -> %lu\n", before.gdi,
+              after.gdi, before.user, after.user, before.handles, after.handles);
   EXPECT_EQ(after.gdi, before.gdi);
   EXPECT_EQ(after.user, before.user);
   EXPECT_EQ(after.handles, before.handles);

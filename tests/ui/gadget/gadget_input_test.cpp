@@ -41,7 +41,8 @@ class GadgetInput : public MainWindowTest {
 
   HWND make_list(intptr_t number, uint32_t flags = 0) {
     HWND list = reinterpret_cast<HWND>(gadget_listbox_create(number, 20, 30, 220, 100, flags));
-    for (const char* item : {"alpha.jar", "beta.jar", "gamma.jar"}) gadget_item_add(number, -1, item);
+    for (const char* item : {"alpha.jar", "beta.jar", "gamma.jar"})
+      gadget_item_add(number, -1, item);
     gadget_test::drain_events();
     return list;
   }
@@ -88,7 +89,7 @@ TEST_F(GadgetInput, CheckBoxTogglesAndThreeStateNeverGoesIndeterminateByClicks) 
   EXPECT_EQ(gadget_state_get(7), -1);
   ASSERT_TRUE(mouse_click(three, 6, 8));
   collect_gadget_events(quiet_time());
-  EXPECT_EQ(gadget_state_get(7), 1);   // indeterminate goes to checked
+  EXPECT_EQ(gadget_state_get(7), 1);  // indeterminate goes to checked
 }
 
 // The release event and the control's own selection change are both type 0. Under Wine the list
@@ -111,7 +112,7 @@ TEST_F(GadgetInput, ListClickSelectsAndGivesTypeZeroEvents) {
   EXPECT_EQ(GetPropA(list, "GX_MouseDown"), nullptr);
   EXPECT_NE(GetCapture(), list);
 
-  ASSERT_TRUE(mouse_click(list, beta.x, beta.y));   // on the selected item
+  ASSERT_TRUE(mouse_click(list, beta.x, beta.y));  // on the selected item
   EXPECT_EQ(collect_gadget_events(quiet_time()), (Events{{3, 0}}));
   EXPECT_EQ(gadget_state_get(3), 1);
 }
@@ -155,7 +156,7 @@ TEST_F(GadgetInput, DragBeyondTheThresholdGivesDragStartExactlyTheThresholdNothi
   const POINT alpha = item_centre(list, 0);
   ASSERT_TRUE(mouse_move(list, alpha.x, alpha.y));
   mouse_down();
-  EXPECT_EQ(collect_gadget_events(200), Events{});   // a press on the selected item
+  EXPECT_EQ(collect_gadget_events(200), Events{});  // a press on the selected item
   EXPECT_NE(GetPropA(list, "GX_MouseDown"), nullptr);
   EXPECT_EQ(GetCapture(), list);
 

@@ -34,8 +34,7 @@ struct CreationRecorder {
     }
     return CallNextHookEx(nullptr, code, wparam, lparam);
   }
-  CreationRecorder()
-      : handle_(SetWindowsHookExA(WH_CBT, hook, nullptr, GetCurrentThreadId())) {}
+  CreationRecorder() : handle_(SetWindowsHookExA(WH_CBT, hook, nullptr, GetCurrentThreadId())) {}
   ~CreationRecorder() { UnhookWindowsHookEx(handle_); }
   HHOOK handle_;
 };
@@ -57,29 +56,43 @@ using GadgetKinds = MainWindowTest;
 
 TEST_F(GadgetKinds, ClassesAndStylesForEveryKindAndFlagCase) {
   const StyleCase cases[] = {
-      {"frame 0", [] { return gadget_frame_create(1, 0, 0, 50, 50, "F", 0); }, "Button", 0x50020007, 0},
-      {"frame 1", [] { return gadget_frame_create(1, 0, 0, 50, 50, "F", 1); }, "Static", 0x50020001, 0x200},
-      {"frame 2", [] { return gadget_frame_create(1, 0, 0, 50, 50, "F", 2); }, "Static", 0x50020001, 0x20000},
-      {"frame 3", [] { return gadget_frame_create(1, 0, 0, 50, 50, "F", 3); }, "Static", 0x50820001, 0},
-      {"frame 0x40", [] { return gadget_frame_create(1, 0, 0, 50, 50, "F", 0x40); }, "Static", 0x50820001, 0},
-      {"button 0", [] { return gadget_button_create(1, 0, 0, 50, 20, "B", 0); }, "Button", 0x50030000, 0},
-      {"button BS_DEFPUSHBUTTON", [] { return gadget_button_create(1, 0, 0, 50, 20, "B", BS_DEFPUSHBUTTON); },
-       "Button", 0x50030001, 0},
-      {"check box 0", [] { return gadget_checkbox_create(1, 0, 0, 50, 20, "C", 0); }, "Button", 0x50030003, 0},
-      {"check box 1", [] { return gadget_checkbox_create(1, 0, 0, 50, 20, "C", 1); }, "Button", 0x50030003, 0},
-      {"check box 2", [] { return gadget_checkbox_create(1, 0, 0, 50, 20, "C", 2); }, "Button", 0x50030003, 0},
-      {"check box 5", [] { return gadget_checkbox_create(1, 0, 0, 50, 20, "C", 5); }, "Button", 0x50030005, 0},
+      {"frame 0", [] { return gadget_frame_create(1, 0, 0, 50, 50, "F", 0); }, "Button", 0x50020007,
+       0},
+      {"frame 1", [] { return gadget_frame_create(1, 0, 0, 50, 50, "F", 1); }, "Static", 0x50020001,
+       0x200},
+      {"frame 2", [] { return gadget_frame_create(1, 0, 0, 50, 50, "F", 2); }, "Static", 0x50020001,
+       0x20000},
+      {"frame 3", [] { return gadget_frame_create(1, 0, 0, 50, 50, "F", 3); }, "Static", 0x50820001,
+       0},
+      {"frame 0x40", [] { return gadget_frame_create(1, 0, 0, 50, 50, "F", 0x40); }, "Static",
+       0x50820001, 0},
+      {"button 0", [] { return gadget_button_create(1, 0, 0, 50, 20, "B", 0); }, "Button",
+       0x50030000, 0},
+      {"button BS_DEFPUSHBUTTON",
+       [] { return gadget_button_create(1, 0, 0, 50, 20, "B", BS_DEFPUSHBUTTON); }, "Button",
+       0x50030001, 0},
+      {"check box 0", [] { return gadget_checkbox_create(1, 0, 0, 50, 20, "C", 0); }, "Button",
+       0x50030003, 0},
+      {"check box 1", [] { return gadget_checkbox_create(1, 0, 0, 50, 20, "C", 1); }, "Button",
+       0x50030003, 0},
+      {"check box 2", [] { return gadget_checkbox_create(1, 0, 0, 50, 20, "C", 2); }, "Button",
+       0x50030003, 0},
+      {"check box 5", [] { return gadget_checkbox_create(1, 0, 0, 50, 20, "C", 5); }, "Button",
+       0x50030005, 0},
       {"check box BS_LEFTTEXT|5",
        [] { return gadget_checkbox_create(1, 0, 0, 50, 20, "C", BS_LEFTTEXT | 5); }, "Button",
        0x50030025, 0},
-      {"list box 0", [] { return gadget_listbox_create(1, 0, 0, 50, 50, 0); }, "ListBox", 0x50330141, 0x200},
-      {"list box LBS_EXTENDEDSEL", [] { return gadget_listbox_create(1, 0, 0, 50, 50, LBS_EXTENDEDSEL); },
-       "ListBox", 0x50330941, 0x200},
-      {"text 0", [] { return gadget_text_create(1, 0, 0, 50, 20, "T", 0); }, "Static", 0x50020000, 0},
+      {"list box 0", [] { return gadget_listbox_create(1, 0, 0, 50, 50, 0); }, "ListBox",
+       0x50330141, 0x200},
+      {"list box LBS_EXTENDEDSEL",
+       [] { return gadget_listbox_create(1, 0, 0, 50, 50, LBS_EXTENDEDSEL); }, "ListBox",
+       0x50330941, 0x200},
+      {"text 0", [] { return gadget_text_create(1, 0, 0, 50, 20, "T", 0); }, "Static", 0x50020000,
+       0},
       {"text 0x20000", [] { return gadget_text_create(1, 0, 0, 50, 20, "T", 0x20000); }, "Static",
        0x50020000, 0x200},
-      {"text SS_CENTER", [] { return gadget_text_create(1, 0, 0, 50, 20, "T", SS_CENTER); }, "Static",
-       0x50020001, 0},
+      {"text SS_CENTER", [] { return gadget_text_create(1, 0, 0, 50, 20, "T", SS_CENTER); },
+       "Static", 0x50020001, 0},
   };
   CreationRecorder recorder;
   for (const StyleCase& c : cases) {
@@ -291,17 +304,17 @@ TEST_F(GadgetKinds, ListItemsSelectionAndTexts) {
   EXPECT_EQ(gadget_item_add(3, 1, "b.jar"), 0);
   EXPECT_EQ(gadget_item_add(3, 2, "c.jar"), 0);
   EXPECT_EQ(gadget_item_add(3, -1, "z.jar"), 0);
-  EXPECT_EQ(gadget_item_add(3, 1, nullptr), 0);   // inserted before b.jar, as ""
+  EXPECT_EQ(gadget_item_add(3, 1, nullptr), 0);  // inserted before b.jar, as ""
   const char* order[] = {"a.jar", "", "b.jar", "c.jar", "z.jar"};
   ASSERT_EQ(gadget_item_count(3), 5);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(gadget_item_text_get(3, i), order[i]);
   EXPECT_EQ(gadget_item_text_get(3, 9), "");
 
-  EXPECT_EQ(gadget_text_get(3), "");   // nothing selected
-  gadget_text_set(3, "C.JAR");         // whole match without regard to case
+  EXPECT_EQ(gadget_text_get(3), "");  // nothing selected
+  gadget_text_set(3, "C.JAR");        // whole match without regard to case
   EXPECT_EQ(gadget_state_get(3), 3);
   EXPECT_EQ(gadget_text_get(3), "c.jar");
-  gadget_text_set(3, "unknown.jar");   // clears a single selection
+  gadget_text_set(3, "unknown.jar");  // clears a single selection
   EXPECT_EQ(gadget_state_get(3), -1);
   EXPECT_EQ(gadget_text_get(3), "");
 
@@ -311,7 +324,7 @@ TEST_F(GadgetKinds, ListItemsSelectionAndTexts) {
   EXPECT_EQ(gadget_item_text_get(3, 2), "B2.jar");
   EXPECT_EQ(gadget_item_data_get(3, 2), 77);
   EXPECT_EQ(gadget_item_text_set(3, 40, "nowhere"), -1);
-  EXPECT_EQ(gadget_item_remove(3, 1), 4);   // items left
+  EXPECT_EQ(gadget_item_remove(3, 1), 4);  // items left
   gadget_items_clear(3);
   EXPECT_EQ(gadget_item_count(3), 0);
 }
@@ -323,7 +336,7 @@ TEST_F(GadgetKinds, MultipleSelectionList) {
   gadget_state_set(3, 2);
   EXPECT_EQ(gadget_state_get(3), 2);
   gadget_item_state_set(3, 1, 1);
-  EXPECT_EQ(gadget_state_get(3), 1);   // the first selected
+  EXPECT_EQ(gadget_state_get(3), 1);  // the first selected
   gadget_state_set(3, -1);
   EXPECT_EQ(gadget_state_get(3), -1);
   gadget_text_set(3, "b");
@@ -336,10 +349,10 @@ TEST_F(GadgetKinds, MultipleSelectionList) {
 
 TEST_F(GadgetKinds, DisableAndEnable) {
   ASSERT_NE(gadget_button_create(2, 10, 190, 240, 40, "Aktivieren", 0), 0);
-  EXPECT_EQ(gadget_disable(2, 1), 0);    // was enabled
+  EXPECT_EQ(gadget_disable(2, 1), 0);  // was enabled
   EXPECT_FALSE(IsWindowEnabled(gadget_handle(2)));
-  EXPECT_NE(gadget_disable(2, 1), 0);    // already disabled
-  EXPECT_NE(gadget_disable(2, 0), 0);    // was disabled
+  EXPECT_NE(gadget_disable(2, 1), 0);  // already disabled
+  EXPECT_NE(gadget_disable(2, 0), 0);  // was disabled
   EXPECT_TRUE(IsWindowEnabled(gadget_handle(2)));
   EXPECT_EQ(gadget_disable(2, 0), 0);
   EXPECT_EQ(gadget_disable(77, 1), 0);
@@ -351,7 +364,7 @@ TEST_F(GadgetKinds, ButtonAndCheckBoxStates) {
   ASSERT_NE(gadget_checkbox_create(2, 0, 30, 80, 20, "two", 1), 0);
   ASSERT_NE(gadget_checkbox_create(3, 0, 60, 80, 20, "three", 5), 0);
   EXPECT_EQ(gadget_state_get(2), 0);
-  gadget_state_set(2, -1);   // a two-state box is checked instead
+  gadget_state_set(2, -1);  // a two-state box is checked instead
   EXPECT_EQ(gadget_state_get(2), 1);
   EXPECT_EQ(SendMessageA(gadget_handle(2), BM_GETCHECK, 0, 0), BST_CHECKED);
   gadget_state_set(2, 0);
@@ -378,7 +391,7 @@ TEST_F(GadgetKinds, MoveKeepsMarkedValues) {
   EXPECT_EQ(r.top, 20);
   EXPECT_EQ(r.right - r.left, 100);
   EXPECT_EQ(r.bottom - r.top, 40);
-  ASSERT_NE(gadget_frame_create(2, 10, 60, 100, 50, "", 3), 0);   // resize slot
+  ASSERT_NE(gadget_frame_create(2, 10, 60, 100, 50, "", 3), 0);  // resize slot
   EXPECT_EQ(gadget_move(2, gadget_keep, gadget_keep, 120, gadget_keep), 1);
   r = client_rect_in_parent(gadget_handle(2));
   EXPECT_EQ(r.left, 10);
@@ -424,8 +437,7 @@ TEST_F(GadgetKinds, EachKindFillsExactlyItsSlots) {
       {"frame", 1, 7, slots({12})},
       {"button", 2, 1, slots({4, 5})},
       {"check box", 3, 4, slots({2, 4, 5})},
-      {"list box", 4, 6,
-       slots({2, 3, 4, 5, 6, 7, 8, 10, 11, 13, 14, 15, 16, 17, 30, 31, 34, 35})},
+      {"list box", 4, 6, slots({2, 3, 4, 5, 6, 7, 8, 10, 11, 13, 14, 15, 16, 17, 30, 31, 34, 35})},
       {"text", 5, 3, slots({2, 3, 30, 31})},
   };
   for (const KindTable& t : tables) {
@@ -450,7 +462,7 @@ TEST_F(GadgetKinds, EachKindFillsExactlyItsSlots) {
   EXPECT_EQ(GetPropA(list, "GX_MouseDown"), reinterpret_cast<HANDLE>(press));
   CallWindowProcA(behind, list, WM_LBUTTONUP, 0, press);
   EXPECT_EQ(GetPropA(list, "GX_MouseDown"), nullptr);
-  EXPECT_EQ(gadget_find(3)->back_color, 0);   // two-state check box
+  EXPECT_EQ(gadget_find(3)->back_color, 0);  // two-state check box
 }
 
 }  // namespace

@@ -35,8 +35,8 @@ std::vector<std::string> stack_properties(HWND window) {
 class GadgetLists : public ::testing::Test {
  protected:
   HWND open(intptr_t number, uint32_t extra_flags = 0) {
-    return reinterpret_cast<HWND>(window_open(number, 100 + 30 * static_cast<int>(number), 100,
-                                              200, 150, "list", kMainWindowFlags | extra_flags));
+    return reinterpret_cast<HWND>(window_open(number, 100 + 30 * static_cast<int>(number), 100, 200,
+                                              150, "list", kMainWindowFlags | extra_flags));
   }
   HWND parent_of_new_gadget(intptr_t number) {
     HWND control = reinterpret_cast<HWND>(gadget_button_create(number, 0, 0, 40, 20, "b", 0));
@@ -51,7 +51,7 @@ class GadgetLists : public ::testing::Test {
 TEST_F(GadgetLists, ParkingAndRestoringBetweenTwoWindows) {
   HWND a = open(0);
   ASSERT_NE(a, nullptr);
-  EXPECT_EQ(gadget_list_select(nullptr), a);   // the first window opened is current
+  EXPECT_EQ(gadget_list_select(nullptr), a);  // the first window opened is current
   HWND b = open(1);
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(gadget_list_select(nullptr), b);

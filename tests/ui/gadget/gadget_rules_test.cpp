@@ -11,7 +11,7 @@ TEST(GadgetRules, CheckBoxIsThreeStateOnlyWhenFlagsHoldBothBitsOfFive) {
   EXPECT_EQ(checkbox_style(0).style, 0x50030003u);
   EXPECT_EQ(checkbox_style(1).style, 0x50030003u);
   EXPECT_FALSE(checkbox_style(1).three_state);
-  EXPECT_EQ(checkbox_style(4).style, 0x50030007u);   // (4 & 5) != 5: bits 0 and 1 forced on
+  EXPECT_EQ(checkbox_style(4).style, 0x50030007u);  // (4 & 5) != 5: bits 0 and 1 forced on
   EXPECT_FALSE(checkbox_style(4).three_state);
   EXPECT_EQ(checkbox_style(5).style, 0x50030005u);
   EXPECT_TRUE(checkbox_style(5).three_state);
@@ -74,7 +74,7 @@ TEST(GadgetRules, ColourRuleThreeCases) {
   EXPECT_TRUE(back_only.set_back_background);
   EXPECT_EQ(back_only.answer, ColorAnswer::back_brush);
 
-  const ColorRule both = color_rule(0, 0);   // black is a colour, not the default
+  const ColorRule both = color_rule(0, 0);  // black is a colour, not the default
   EXPECT_TRUE(both.set_text_color);
   EXPECT_FALSE(both.set_system_background);
   EXPECT_EQ(both.answer, ColorAnswer::back_brush);

@@ -183,8 +183,8 @@ inline RECT client_rect_in_parent(HWND control) {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    window_ = reinterpret_cast<HWND>(window_open(0, 337, 189, 257, 266, "Pelmora v1.3",
-                                                 kMainWindowFlags));
+    window_ = reinterpret_cast<HWND>(
+        window_open(0, 337, 189, 257, 266, "Pelmora v1.3", kMainWindowFlags));
     ASSERT_NE(window_, nullptr);
     drain_events();
   }

@@ -37,7 +37,7 @@ struct DialogDriver {
                         : gui::wait_for_thread_window(thread, "#32770", 5000);
     if (!dialog) return;
     found = true;
-    Sleep(300);   // let the dialog finish setting itself up
+    Sleep(300);  // let the dialog finish setting itself up
     // Under Wine a real click is now and then not delivered: one more try before giving up.
     for (int attempt = 0; attempt < 2 && IsWindow(dialog); ++attempt) {
       act(dialog);
@@ -81,8 +81,7 @@ TEST_F(RequesterTest, MessageBoxIsOwnedByTheMainWindowAndBlocksTheOthersMeanwhil
   HWND other = open_window(1, 250, "Other");
   HWND disabled = open_window(2, 450, "Disabled");
   HWND topmost = open_window(3, 650, "Topmost");
-  HWND hidden = reinterpret_cast<HWND>(
-      window_open(4, 50, 300, 100, 100, "Hidden", window_hidden));
+  HWND hidden = reinterpret_cast<HWND>(window_open(4, 50, 300, 100, 100, "Hidden", window_hidden));
   ASSERT_TRUE(main && other && disabled && topmost && hidden);
   EnableWindow(disabled, FALSE);
   SetWindowPos(topmost, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -115,8 +114,8 @@ TEST_F(RequesterTest, MessageBoxIsOwnedByTheMainWindowAndBlocksTheOthersMeanwhil
   EXPECT_EQ(owner, main) << gui::class_name(owner) << " " << gui::window_text(owner);
   EXPECT_FALSE(other_enabled);
   EXPECT_FALSE(topmost_kept);
-  EXPECT_TRUE(hidden_enabled);     // hidden windows are left alone
-  EXPECT_FALSE(main_enabled);      // disabled by the box itself, as its owner
+  EXPECT_TRUE(hidden_enabled);  // hidden windows are left alone
+  EXPECT_FALSE(main_enabled);   // disabled by the box itself, as its owner
   // Everything as before.
   EXPECT_TRUE(IsWindowEnabled(main));
   EXPECT_TRUE(IsWindowEnabled(other));
@@ -157,18 +156,18 @@ TEST_F(RequesterTest, NestedModalPairsUndoOnlyTheirOwnChanges) {
   EXPECT_EQ(requester_owner_window(), main);
 
   modal_enter();
-  EXPECT_TRUE(IsWindowEnabled(main));   // the foreground window is left to the dialog
+  EXPECT_TRUE(IsWindowEnabled(main));  // the foreground window is left to the dialog
   EXPECT_FALSE(IsWindowEnabled(other));
   EXPECT_FALSE(is_topmost(topmost));
   modal_enter();
-  modal_leave();   // the inner pair found "other" disabled already: it stays so
+  modal_leave();  // the inner pair found "other" disabled already: it stays so
   EXPECT_FALSE(IsWindowEnabled(other));
   EXPECT_FALSE(is_topmost(topmost));
   modal_leave();
   EXPECT_TRUE(IsWindowEnabled(other));
   EXPECT_TRUE(IsWindowEnabled(topmost));
   EXPECT_TRUE(is_topmost(topmost));
-  modal_leave();   // unpaired: nothing left to undo
+  modal_leave();  // unpaired: nothing left to undo
   EXPECT_TRUE(IsWindowEnabled(other));
 }
 
@@ -231,7 +230,8 @@ void cancel(HWND) { gui::press_key(VK_ESCAPE); }
 TEST_F(RequesterTest, FolderBrowserGivesTheChosenFolderWithOneTrailingSeparator) {
   HWND main = open_window(0, 50, "Main");
   bring_to_front(main);
-  BrowseRun run = browse("C:\\windows\\", [](HWND d) { select_and_accept(d, "C:\\windows\\system32"); });
+  BrowseRun run =
+      browse("C:\\windows\\", [](HWND d) { select_and_accept(d, "C:\\windows\\system32"); });
   ASSERT_TRUE(run.found);
   EXPECT_TRUE(run.closed_by_press);
   EXPECT_EQ(_stricmp(run.result.c_str(), "C:\\windows\\system32\\"), 0) << run.result;

@@ -44,7 +44,7 @@ void count_release(void* data) {
 class EventQueueTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    events_init();   // registers once; later calls do nothing
+    events_init();  // registers once; later calls do nothing
     pop_all();
     g_released = 0;
   }
@@ -66,15 +66,16 @@ TEST_F(EventQueueTest, IdenticalConsecutivePostsAreFolded) {
   event_post(15, 0, 0, 0);
   event_post(15, 0, 0, 0);
   event_post(5, 0, 0, 0);
-  event_post(15, 0, 0, 0);   // not consecutive: kept
-  event_post(15, 0, 1, 0);   // other window: kept
+  event_post(15, 0, 0, 0);  // not consecutive: kept
+  event_post(15, 0, 1, 0);  // other window: kept
   event_post(15, 0, 1, 0);
-  EXPECT_EQ(pop_all(), (std::vector<Ev>{{15, 0, 0, 0}, {5, 0, 0, 0}, {15, 0, 0, 0}, {15, 0, 1, 0}}));
+  EXPECT_EQ(pop_all(),
+            (std::vector<Ev>{{15, 0, 0, 0}, {5, 0, 0, 0}, {15, 0, 0, 0}, {15, 0, 1, 0}}));
 }
 
 TEST_F(EventQueueTest, FoldedAndPurgedDataIsReleasedAndPoppedDataHandedOver) {
   event_post(13100, 1, 0, 0, std::malloc(4), count_release);
-  event_post(13100, 1, 0, 0, std::malloc(4), count_release);   // folded: its data goes at once
+  event_post(13100, 1, 0, 0, std::malloc(4), count_release);  // folded: its data goes at once
   EXPECT_EQ(g_released, 1);
   void* data = nullptr;
   EventDataRelease release = nullptr;
@@ -86,7 +87,7 @@ TEST_F(EventQueueTest, FoldedAndPurgedDataIsReleasedAndPoppedDataHandedOver) {
   event_purge(13100, 2, -1, -1);
   EXPECT_EQ(g_released, 3);
   event_post(13100, 3, 0, 0, std::malloc(4), count_release);
-  EXPECT_EQ(event_pop(nullptr, nullptr, nullptr, nullptr, nullptr), 13100);   // nobody takes it
+  EXPECT_EQ(event_pop(nullptr, nullptr, nullptr, nullptr, nullptr), 13100);  // nobody takes it
   EXPECT_EQ(g_released, 4);
 }
 
@@ -98,7 +99,7 @@ TEST_F(EventQueueTest, PurgeMatchesEachFieldOrAnyAndKeepsOrder) {
   event_post(13100, 6, 1, 0);
   event_purge(13100, 5, -1, -1);
   EXPECT_EQ(event_queue_length(), 3);
-  event_post(3, 9, 9, 0);   // tail must be the last kept node
+  event_post(3, 9, 9, 0);  // tail must be the last kept node
   EXPECT_EQ(pop_all(),
             (std::vector<Ev>{{16, 0, 0, 0}, {13100, 6, 0, 0}, {13100, 6, 1, 0}, {3, 9, 9, 0}}));
 
@@ -115,7 +116,7 @@ TEST_F(EventQueueTest, PurgeWindowRemovesOnlyThatWindowsEvents) {
   event_post(13100, 4, 2, 0);
   event_purge_window(2);
   EXPECT_EQ(pop_all(), (std::vector<Ev>{{13104, 0, 1, 0}}));
-  event_purge_window(7);   // nothing queued: nothing happens
+  event_purge_window(7);  // nothing queued: nothing happens
   event_purge(-1, -1, -1, -1);
   EXPECT_EQ(event_queue_length(), 0);
 }
@@ -127,7 +128,7 @@ TEST_F(EventQueueTest, FirstChunkIsPinnedAndLaterChunksAreFreedWhenEmptied) {
   for (int i = 0; i < 15; ++i) event_post(13100, i, 0, 0);
   EXPECT_EQ(event_pool_stats(pool).total_slots, 16);
   EXPECT_EQ(event_pool_stats(pool).full_chunks, 1);
-  event_post(13100, 15, 0, 0);   // the 16th needs a second chunk of 16
+  event_post(13100, 15, 0, 0);  // the 16th needs a second chunk of 16
   EXPECT_EQ(event_pool_stats(pool).total_slots, 32);
   EXPECT_EQ(pop_all().size(), 16u);
   // The second chunk went back to the heap; the first stays (its pinned node).
@@ -140,7 +141,7 @@ TEST_F(EventQueueTest, EachThreadHasItsOwnQueue) {
   int32_t seen_on_thread = -1;
   std::thread other([&] {
     seen_on_thread = event_pop(nullptr, nullptr, nullptr, nullptr, nullptr);
-    event_post(13100, 1, 0, 0);   // left queued: the thread's clean-up destroys its pool
+    event_post(13100, 1, 0, 0);  // left queued: the thread's clean-up destroys its pool
   });
   other.join();
   EXPECT_EQ(seen_on_thread, 0);
@@ -149,7 +150,7 @@ TEST_F(EventQueueTest, EachThreadHasItsOwnQueue) {
 
 // --- The pool on its own. ---
 
-int g_heap_budget = -1;   // allocations still allowed; -1 = unlimited
+int g_heap_budget = -1;  // allocations still allowed; -1 = unlimited
 void* limited_alloc(size_t size) {
   if (g_heap_budget == 0) return nullptr;
   if (g_heap_budget > 0) --g_heap_budget;
@@ -195,11 +196,11 @@ TEST(EventPoolTest, FreedSlotsAreReusedAndAFullChunkReopens) {
   EXPECT_EQ(event_pool_stats(pool).open_chunks, 1);
   EXPECT_EQ(event_pool_alloc(pool), nodes[3]);
   EXPECT_EQ(event_pool_stats(pool).total_slots, 16);
-  event_pool_destroy(pool);   // with slots still out: everything is freed
+  event_pool_destroy(pool);  // with slots still out: everything is freed
 }
 
 TEST(EventPoolTest, FallsBackToOneSlotChunksAndFailsWhenTheHeapIsExhausted) {
-  g_heap_budget = 1;   // the pool record itself
+  g_heap_budget = 1;  // the pool record itself
   EventPool* pool = event_pool_create(&kLimitedHeap);
   ASSERT_NE(pool, nullptr);
   EXPECT_EQ(event_pool_alloc(pool), nullptr);
@@ -209,7 +210,7 @@ TEST(EventPoolTest, FallsBackToOneSlotChunksAndFailsWhenTheHeapIsExhausted) {
   g_heap_budget = 0;
   std::vector<EventNode*> rest;
   for (int i = 0; i < 15; ++i) rest.push_back(event_pool_alloc(pool));
-  EXPECT_EQ(event_pool_alloc(pool), nullptr);   // chunk full, no heap left
+  EXPECT_EQ(event_pool_alloc(pool), nullptr);  // chunk full, no heap left
   EXPECT_EQ(event_pool_stats(pool).total_slots, 16);
   event_pool_destroy(pool);
   g_heap_budget = -1;

@@ -19,7 +19,8 @@ bool find_hit(HWND w, LRESULT wanted, POINT* at) {
       if (SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == wanted) {
         // Aim at the middle of the run of points that hit the button.
         int left = x;
-        while (left > r.left && SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(left - 1, y)) == wanted) --left;
+        while (left > r.left && SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(left - 1, y)) == wanted)
+          --left;
         *at = {(left + x) / 2, y + 3};
         return true;
       }
@@ -74,7 +75,7 @@ TEST_F(EventWaitTest, TimedWaitReturnsZeroWhenNothingComes) {
 
 TEST_F(EventWaitTest, QueuedEventsComeFirstAndSetTheAccessors) {
   event_post(event_gadget_activity, 7, 2, 14002);
-  event_post(event_close_window, 9, 9, 0);   // a window that does not exist: still returned
+  event_post(event_close_window, 9, 9, 0);  // a window that does not exist: still returned
   PostMessageA(nullptr, WM_USER + 5, 11, 22);
   EXPECT_EQ(event_wait_timed(0), event_gadget_activity);
   EXPECT_EQ(event_gadget(), 7);
@@ -136,9 +137,9 @@ TEST_F(EventWaitTest, ActivationByClickQueuesTheActivateEvent) {
   event_post(event_gadget_activity, 5, 2, 0);
   collect_events();
   std::vector<WaitedEvent> events;
-  ASSERT_TRUE(click_and_wait([&] { return gui::click(a); }, [&] {
-    return wait_until([&] { return GetActiveWindow() == a; }, 1500, &events);
-  }));
+  ASSERT_TRUE(click_and_wait(
+      [&] { return gui::click(a); },
+      [&] { return wait_until([&] { return GetActiveWindow() == a; }, 1500, &events); }));
   auto activations = only(events, {event_activate_window});
   ASSERT_EQ(activations.size(), 1u) << ::testing::PrintToString(events);
   EXPECT_EQ(activations[0], (WaitedEvent{event_activate_window, 0, 1, 0}));
@@ -152,8 +153,8 @@ TEST_F(EventWaitTest, MinimiseMaximiseAndRestoreGiveTheirSizeEvents) {
   HWND w = as_handle(window_open(1, 100, 100, 200, 150, "Sizes", 0xCF0000));
   ASSERT_NE(w, nullptr);
   ASSERT_TRUE(bring_to_front(w));
-  const std::initializer_list<int32_t> sizes = {event_window_sized, event_minimise,
-                                                event_maximise, event_restore};
+  const std::initializer_list<int32_t> sizes = {event_window_sized, event_minimise, event_maximise,
+                                                event_restore};
   auto ev = [](int32_t e) { return WaitedEvent{e, 0, 1, 0}; };
   auto command = [&](WPARAM sc, const std::function<bool()>& done) {
     std::vector<WaitedEvent> seen;
@@ -206,9 +207,11 @@ TEST_F(EventWaitTest, ButtonClickGivesTheGadgetEventAndRawMessagesKeepItsNumber)
   ASSERT_TRUE(bring_to_front(w));
   collect_events();
   std::vector<WaitedEvent> seen;
-  click_and_wait([&] { return gui::click(button); }, [&] {
-    return wait_until([&] { return !only(seen, {event_gadget_activity}).empty(); }, 1500, &seen);
-  });
+  click_and_wait([&] { return gui::click(button); },
+                 [&] {
+                   return wait_until([&] { return !only(seen, {event_gadget_activity}).empty(); },
+                                     1500, &seen);
+                 });
   auto clicks = only(seen, {event_gadget_activity});
   ASSERT_FALSE(clicks.empty()) << ::testing::PrintToString(seen);
   WaitedEvent got = clicks[0];
@@ -225,9 +228,9 @@ TEST_F(EventWaitTest, CommandsFromControlsToolbarsMenusAndAccelerators) {
   ASSERT_NE(w, nullptr);
   HWND control = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, w,
                                  reinterpret_cast<HMENU>(7), nullptr, nullptr);
-  HWND toolbar = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, w,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(-10000)), nullptr,
-                                 nullptr);
+  HWND toolbar =
+      CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, w,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(-10000)), nullptr, nullptr);
   ASSERT_TRUE(control && toolbar);
   collect_events();
   auto post_command = [&](WORD id, WORD code, HWND from) {
@@ -285,8 +288,8 @@ TEST_F(EventWaitTest, TabKeyIsTranslatedByTheWindowsAcceleratorsAndGivesNoEvent)
   ASSERT_NE(w, nullptr);
   HWND button = CreateWindowExA(0, "BUTTON", "B", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10, 60,
                                 25, w, reinterpret_cast<HMENU>(3), nullptr, nullptr);
-  HWND next = CreateWindowExA(0, "BUTTON", "N", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 80, 10, 60,
-                              25, w, reinterpret_cast<HMENU>(4), nullptr, nullptr);
+  HWND next = CreateWindowExA(0, "BUTTON", "N", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 80, 10, 60, 25,
+                              w, reinterpret_cast<HMENU>(4), nullptr, nullptr);
   ASSERT_TRUE(button && next);
   ASSERT_TRUE(bring_to_front(w));
   SetFocus(button);
@@ -337,7 +340,7 @@ TEST_F(EventWaitTest, TimerTrayAndPrivateMessages) {
   EXPECT_EQ(event_gadget(), 42);
   PostMessageA(w, message_private_data, 0, 0);
   EXPECT_EQ(event_wait_timed(1000), event_private_data);
-  EXPECT_EQ(event_gadget(), 42);   // 13105 leaves the object alone
+  EXPECT_EQ(event_gadget(), 42);  // 13105 leaves the object alone
   EXPECT_EQ(event_type(), -1);
 }
 
@@ -360,8 +363,8 @@ std::vector<UINT> g_hooked;
 LRESULT take_commands(HWND, HWND, UINT message, WPARAM, LPARAM) {
   g_hooked.push_back(message);
   return message == WM_CTLCOLORSTATIC ? reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH))
-         : message == WM_COMMAND     ? 0
-                                     : kNotHandled;
+         : message == WM_COMMAND      ? 0
+                                      : kNotHandled;
 }
 
 TEST_F(EventWaitTest, LiveGadgetsAreOfferedTheirNotificationsFirst) {
@@ -372,15 +375,15 @@ TEST_F(EventWaitTest, LiveGadgetsAreOfferedTheirNotificationsFirst) {
   HWND stranger = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, w,
                                   reinterpret_cast<HMENU>(9), nullptr, nullptr);
   SetPropA(gadget, "GX_ID", reinterpret_cast<HANDLE>(6));
-  SetPropA(stranger, "GX_ID", reinterpret_cast<HANDLE>(4));   // differs from its identifier
+  SetPropA(stranger, "GX_ID", reinterpret_cast<HANDLE>(4));  // differs from its identifier
   collect_events();
   g_hooked.clear();
   window_set_gadget_hooks(take_commands, nullptr);
 
   PostMessageA(w, WM_COMMAND, MAKEWPARAM(6, 0), reinterpret_cast<LPARAM>(gadget));
-  EXPECT_EQ(event_wait_timed(1000), static_cast<int32_t>(WM_COMMAND));   // the kind took it
+  EXPECT_EQ(event_wait_timed(1000), static_cast<int32_t>(WM_COMMAND));  // the kind took it
   PostMessageA(w, WM_COMMAND, MAKEWPARAM(9, 0), reinterpret_cast<LPARAM>(stranger));
-  EXPECT_EQ(event_wait_timed(1000), event_gadget_activity);   // not a live gadget: generic path
+  EXPECT_EQ(event_wait_timed(1000), event_gadget_activity);  // not a live gadget: generic path
   EXPECT_EQ(event_gadget(), 9);
   HDC dc = GetDC(w);
   EXPECT_EQ(SendMessageA(w, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
@@ -406,8 +409,8 @@ TEST_F(EventWaitTest, SystemColourChangeReachesEveryDescendant) {
   wc.lpszClassName = "PelmoraCountingChild";
   RegisterClassA(&wc);
   HWND w = as_handle(window_open(0, 100, 100, 200, 150, "Colours", 0xC80000));
-  HWND child = CreateWindowExA(0, wc.lpszClassName, "", WS_CHILD, 0, 0, 50, 50, w, nullptr,
-                               nullptr, nullptr);
+  HWND child = CreateWindowExA(0, wc.lpszClassName, "", WS_CHILD, 0, 0, 50, 50, w, nullptr, nullptr,
+                               nullptr);
   CreateWindowExA(0, wc.lpszClassName, "", WS_CHILD, 0, 0, 5, 5, child, nullptr, nullptr, nullptr);
   g_syscolor_seen = 0;
   SendMessageA(w, WM_SYSCOLORCHANGE, 0, 0);
@@ -418,15 +421,15 @@ TEST_F(EventWaitTest, MdiFrameSendsSetFocusToTheFrameDefaultButNotSize) {
   HWND w = as_handle(window_open(0, 100, 100, 300, 200, "Frame", 0xCF0000));
   ASSERT_NE(w, nullptr);
   CLIENTCREATESTRUCT ccs{nullptr, 100};
-  HWND client = CreateWindowExA(0, "MDICLIENT", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, w,
-                                nullptr, GetModuleHandleA(nullptr), &ccs);
+  HWND client = CreateWindowExA(0, "MDICLIENT", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, w, nullptr,
+                                GetModuleHandleA(nullptr), &ccs);
   ASSERT_NE(client, nullptr);
   SetPropA(w, "GX_MDI_Gadget", client);
   ASSERT_TRUE(bring_to_front(w));
   SendMessageA(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 200));
   RECT r;
   GetClientRect(client, &r);
-  EXPECT_EQ(r.right, 10);   // the frame's default would have stretched the client
+  EXPECT_EQ(r.right, 10);  // the frame's default would have stretched the client
   SendMessageA(w, WM_SETFOCUS, 0, 0);
   EXPECT_EQ(GetFocus(), client);
   RemovePropA(w, "GX_MDI_Gadget");

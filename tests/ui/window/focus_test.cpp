@@ -37,7 +37,7 @@ HWND as_handle(intptr_t result) { return reinterpret_cast<HWND>(result); }
 bool bring_to_front(HWND w) {
   SetForegroundWindow(w);
   if (!wait_until([&] { return GetForegroundWindow() == w; }, 2000)) return false;
-  collect_events(300);   // let the display catch up before real input is aimed at the window
+  collect_events(300);  // let the display catch up before real input is aimed at the window
   return true;
 }
 
@@ -172,7 +172,7 @@ TEST_F(FocusTest, TabIsReturnedAsTheKeyMessageWithoutAGadgetEvent) {
   ASSERT_NE(w, nullptr);
   SetFocus(gadget_handle(5));
   collect_events();
-  event_post(event_gadget_activity, 8, 0, 0);   // the last gadget event before the key
+  event_post(event_gadget_activity, 8, 0, 0);  // the last gadget event before the key
   ASSERT_EQ(event_wait_timed(0), event_gadget_activity);
 
   gui::press_key(VK_TAB);
@@ -181,7 +181,7 @@ TEST_F(FocusTest, TabIsReturnedAsTheKeyMessageWithoutAGadgetEvent) {
   while (got != WM_KEYDOWN && GetTickCount() - start < 2000) got = event_wait_timed(50);
   ASSERT_EQ(got, static_cast<int32_t>(WM_KEYDOWN));
   EXPECT_EQ(event_wparam(), static_cast<WPARAM>(VK_TAB));
-  EXPECT_EQ(event_gadget(), 8);   // a raw message keeps the object of the last event
+  EXPECT_EQ(event_gadget(), 8);  // a raw message keeps the object of the last event
   EXPECT_EQ(focused_gadget(), 6);
   auto rest = collect_events();
   EXPECT_TRUE(only(rest, {event_gadget_activity, event_menu}).empty())
@@ -192,7 +192,7 @@ TEST_F(FocusTest, TabIsReturnedAsTheKeyMessageWithoutAGadgetEvent) {
 TEST_F(FocusTest, WithNoControlFocusedTabTakesTheFirstAndShiftTabTheLastTabStop) {
   HWND w = open_application_window();
   ASSERT_NE(w, nullptr);
-  SetFocus(w);   // the window itself: no control has the focus
+  SetFocus(w);  // the window itself: no control has the focus
   EXPECT_EQ(tab_walk(false, 1), (std::vector<intptr_t>{3}));
   SetFocus(w);
   EXPECT_EQ(tab_walk(true, 1), (std::vector<intptr_t>{9}));
@@ -236,9 +236,12 @@ TEST_F(FocusTest, NoActiveWindowLeavesTheFocusAlone) {
     gui::pump_until([&] { return stop; }, 20000);
     DestroyWindow(f);
   });
-  const bool away = wait_until([&] {
-    return foreign != nullptr && GetForegroundWindow() == foreign && GetActiveWindow() == nullptr;
-  }, 3000);
+  const bool away = wait_until(
+      [&] {
+        return foreign != nullptr && GetForegroundWindow() == foreign &&
+               GetActiveWindow() == nullptr;
+      },
+      3000);
   if (away) {
     for (bool backward : {false, true}) {
       focus_move(backward);
@@ -256,12 +259,12 @@ TEST_F(FocusTest, EditableRichEditAndHotkeyControlsKeepTheTab) {
   HWND w = as_handle(window_open(1, 150, 150, 300, 200, "Rich", 0xC80000));
   ASSERT_NE(w, nullptr);
   const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_MULTILINE;
-  HWND rich = CreateWindowExA(0, "RichEdit20A", "", style, 10, 10, 200, 60, w, nullptr,
-                              nullptr, nullptr);
-  HWND next = CreateWindowExA(0, "BUTTON", "Next", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 100,
-                              80, 25, w, nullptr, nullptr, nullptr);
-  HWND last = CreateWindowExA(0, "BUTTON", "Last", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 100, 100,
-                              80, 25, w, nullptr, nullptr, nullptr);
+  HWND rich =
+      CreateWindowExA(0, "RichEdit20A", "", style, 10, 10, 200, 60, w, nullptr, nullptr, nullptr);
+  HWND next = CreateWindowExA(0, "BUTTON", "Next", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 100, 80,
+                              25, w, nullptr, nullptr, nullptr);
+  HWND last = CreateWindowExA(0, "BUTTON", "Last", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 100, 100, 80,
+                              25, w, nullptr, nullptr, nullptr);
   ASSERT_TRUE(rich && next && last);
   ASSERT_TRUE(bring_to_front(w));
 
@@ -328,8 +331,7 @@ TEST_F(FocusTest, AFocusInsideACompositeControlMovesAsTheComposite) {
   EXPECT_EQ(GetFocus(), last);
   SetFocus(inner);
   press_tab(true);
-  EXPECT_TRUE(GetFocus() == address || IsChild(address, GetFocus()))
-      << gui::class_name(GetFocus());
+  EXPECT_TRUE(GetFocus() == address || IsChild(address, GetFocus())) << gui::class_name(GetFocus());
 }
 
 TEST_F(FocusTest, DeactivationKeepsTheFocusForReactivationAndHidesTheCues) {

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr uint32_t kSizable = 0xCC0000;   // caption, system menu, sizing border
+constexpr uint32_t kSizable = 0xCC0000;  // caption, system menu, sizing border
 constexpr int32_t kEnterSizeMove = WM_ENTERSIZEMOVE;
 constexpr int32_t kExitSizeMove = WM_EXITSIZEMOVE;
 
@@ -75,10 +75,18 @@ bool find_border(HWND w, LRESULT hit, POINT* at) {
   for (int i = 0; i < 12; ++i) {
     POINT p{};
     switch (hit) {
-      case HTLEFT: p = {r.left + i, mid_y}; break;
-      case HTRIGHT: p = {r.right - 1 - i, mid_y}; break;
-      case HTTOP: p = {mid_x, r.top + i}; break;
-      default: p = {mid_x, r.bottom - 1 - i}; break;
+      case HTLEFT:
+        p = {r.left + i, mid_y};
+        break;
+      case HTRIGHT:
+        p = {r.right - 1 - i, mid_y};
+        break;
+      case HTTOP:
+        p = {mid_x, r.top + i};
+        break;
+      default:
+        p = {mid_x, r.bottom - 1 - i};
+        break;
     }
     if (SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)) == hit) {
       *at = p;
@@ -213,16 +221,19 @@ TEST_F(SizingTest, SizeCommandThenRightRightWidensByTenAndEscapeKeepsIt) {
   // Wine follows each SetCursorPos with mouse moves that may carry an earlier position; the
   // states are checked once those have passed.
   press_keys({VK_RIGHT});
-  EXPECT_TRUE(wait_until([&] {
-    return cursor().x == r0.right - 2 && cursor().y == start.y && same_rect(rect_of(w), r0);
-  }, 5000)) << "choosing the edge keeps the size";
+  EXPECT_TRUE(wait_until(
+      [&] {
+        return cursor().x == r0.right - 2 && cursor().y == start.y && same_rect(rect_of(w), r0);
+      },
+      5000))
+      << "choosing the edge keeps the size";
   EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZEWE));
 
   std::vector<WaitedEvent> seen;
   press_keys({VK_RIGHT});
-  ASSERT_TRUE(wait_until([&] {
-    return rect_of(w).right == r0.right + 10 && cursor().x == r0.right + 8;
-  }, 5000, &seen));
+  ASSERT_TRUE(
+      wait_until([&] { return rect_of(w).right == r0.right + 10 && cursor().x == r0.right + 8; },
+                 5000, &seen));
   EXPECT_FALSE(only(seen, {event_window_sized}).empty());
 
   press_keys({VK_ESCAPE});
@@ -285,8 +296,7 @@ TEST_F(SizingTest, TheArrowKeyTableChoosesEdgesAndSteps) {
   const RECT r0 = rect_of(w);
   const POINT start{r0.left + 100, r0.top + 60};
   auto run = [&](std::initializer_list<WPARAM> keys) {
-    SetWindowPos(w, nullptr, r0.left, r0.top, r0.right - r0.left, r0.bottom - r0.top,
-                 SWP_NOZORDER);
+    SetWindowPos(w, nullptr, r0.left, r0.top, r0.right - r0.left, r0.bottom - r0.top, SWP_NOZORDER);
     place_cursor(start);
     SendMessageA(w, WM_SYSCOMMAND, SC_SIZE, 0);
     for (WPARAM key : keys) send_key(w, key);
@@ -323,11 +333,11 @@ TEST_F(SizingTest, TheArrowKeyTableChoosesEdgesAndSteps) {
   EXPECT_TRUE(rect_changed_by(-20, 0, 0, 0));
   run({VK_DOWN, VK_DOWN});
   EXPECT_TRUE(rect_changed_by(0, 0, 0, 10));
-  run({VK_DOWN, VK_UP});   // the bottom edge stepped back up
+  run({VK_DOWN, VK_UP});  // the bottom edge stepped back up
   EXPECT_TRUE(rect_changed_by(0, 0, 0, -10));
-  run({VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN});   // bottom-right corner, both ways
+  run({VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN});  // bottom-right corner, both ways
   EXPECT_TRUE(rect_changed_by(0, 0, 10, 10));
-  run({VK_RIGHT, VK_UP, VK_LEFT});   // top-right corner stepped left: narrower
+  run({VK_RIGHT, VK_UP, VK_LEFT});  // top-right corner stepped left: narrower
   EXPECT_TRUE(rect_changed_by(0, 0, -10, 0));
 }
 
@@ -467,7 +477,7 @@ TEST_F(SizingTest, EachThreadSizesItsOwnWindow) {
   HWND sized_after = reinterpret_cast<HWND>(1);
   {
     gui::AsyncTask task([&] {
-      event_wait_timed(0);   // the thread's state exists before its first window
+      event_wait_timed(0);  // the thread's state exists before its first window
       intptr_t number = window_open(-1, 550, 350, 200, 150, "Thread", kSizable | 0x8);
       other = window_handle(number);
       if (!other) return;

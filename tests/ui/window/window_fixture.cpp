@@ -5,8 +5,8 @@
 #include "support/gui_driver.h"
 
 std::ostream& operator<<(std::ostream& os, const WaitedEvent& e) {
-  return os << "{" << e.event << ", obj " << e.object << ", win " << e.window << ", type "
-            << e.type << "}";
+  return os << "{" << e.event << ", obj " << e.object << ", win " << e.window << ", type " << e.type
+            << "}";
 }
 
 std::vector<WaitedEvent> collect_events(DWORD quiet_ms, DWORD limit_ms) {
@@ -34,8 +34,7 @@ std::vector<WaitedEvent> only(const std::vector<WaitedEvent>& events,
   return out;
 }
 
-bool wait_until(const std::function<bool()>& done, DWORD limit_ms,
-                std::vector<WaitedEvent>* seen) {
+bool wait_until(const std::function<bool()>& done, DWORD limit_ms, std::vector<WaitedEvent>* seen) {
   const DWORD start = GetTickCount();
   while (!done() && GetTickCount() - start < limit_ms) {
     int32_t e = event_wait_timed(20);

@@ -74,7 +74,7 @@ TEST_F(WindowOpenTest, ReopeningANumberClosesTheOldWindowAndRegistersItsClassAga
   EXPECT_FALSE(IsWindow(second));
   EXPECT_FALSE(class_exists("WindowClass_0"));
   EXPECT_EQ(window_handle(0), nullptr);
-  window_close(0);   // already closed: nothing happens
+  window_close(0);  // already closed: nothing happens
 }
 
 TEST_F(WindowOpenTest, AutomaticNumberNamesTheClassAndTheProperty) {
@@ -84,7 +84,7 @@ TEST_F(WindowOpenTest, AutomaticNumberNamesTheClassAndTheProperty) {
   HWND w = window_handle(number);
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(gui::class_name(w), "WindowClass_" + std::to_string(static_cast<int>(number)));
-  EXPECT_EQ(gui::window_text(w), "");   // null title
+  EXPECT_EQ(gui::window_text(w), "");  // null title
   EXPECT_EQ(window_number_of(w), number);
   windows_end();
   EXPECT_FALSE(IsWindow(w));
@@ -166,8 +166,8 @@ TEST_F(WindowOpenTest, CentredOnTheParentOrLeftWhereGivenWithoutOne) {
 
   // No parent and no active window of this thread: x and y are used as given.
   ASSERT_EQ(GetActiveWindow(), nullptr);
-  HWND alone = as_handle(window_open(4, 123, 145, 100, 50, "alone",
-                                     window_centre_parent | window_hidden));
+  HWND alone =
+      as_handle(window_open(4, 123, 145, 100, 50, "alone", window_centre_parent | window_hidden));
   ASSERT_NE(alone, nullptr);
   EXPECT_EQ(window_rect(alone).left, 123);
   EXPECT_EQ(window_rect(alone).top, 145);
@@ -213,7 +213,7 @@ TEST_F(WindowOpenTest, BadNumbersFailOrWorkWithoutHarm) {
   window_close(-2);
   window_close(-1);
   window_close(12345);
-  window_close(0x7FFFFFF0);   // taken as an automatic number that was never handed out
+  window_close(0x7FFFFFF0);  // taken as an automatic number that was never handed out
   EXPECT_EQ(window_handle(-5), nullptr);
   // A large explicit number grows the table linearly and works like any other.
   HWND distant = as_handle(window_open(200000, 10, 10, 80, 60, "far", 0));
@@ -239,7 +239,7 @@ TEST_F(WindowOpenTest, WindowsEndClosesExplicitAndAutomaticWindows) {
   intptr_t n = window_open(-1, 10, 10, 80, 60, "c", 0);
   HWND c = window_handle(n);
   ASSERT_TRUE(a && b && c);
-  event_post(event_close_window, 3, 3, 0);   // queued events of closed windows go with them
+  event_post(event_close_window, 3, 3, 0);  // queued events of closed windows go with them
   windows_end();
   EXPECT_FALSE(IsWindow(a));
   EXPECT_FALSE(IsWindow(b));
