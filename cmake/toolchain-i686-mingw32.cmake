@@ -1,17 +1,5 @@
-# Cross build for 32-bit Windows with mingw-w64 (posix thread model) on Debian.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 32-bit Windows with mingw-w64: the product.
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
 set(_triple i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${_triple}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${_triple}-g++-posix)
-set(CMAKE_RC_COMPILER  ${_triple}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${_triple})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# ctest runs the test programs through Wine.
-find_program(PELMORA_WINE wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${PELMORA_WINE})
+set(_wine wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-cross.cmake)

@@ -3,8 +3,8 @@
 # libFuzzer and fuzzes them one after the other) for the given seconds per target, by default
 # 600 (10 minutes). The test command runs the same scripts for 20 s each.
 #   PELMORA_BUILD_DIR=/tmp/x bash scripts/fuzz.sh [seconds]
-# PELMORA_FUZZ_MERGE=1 merges new inputs into the corpus kept in the repository where a script
-# supports it (fuzz-date-fs.sh, fuzz-jar.sh).
+# PELMORA_FUZZ_MERGE=1 merges new inputs into the corpus kept in the repository
+# (fuzz/<folder>/corpus), minimised.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
