@@ -54,6 +54,8 @@ EventPool* event_pool_create(const EventPoolHeap* heap) {
   pool->min_chunk = kMinChunk;
   pool->max_chunk = kMaxChunk;
   pool->heap = *heap;
+  pool->spare_chunks = nullptr;
+  pool->spare_count = 0;
   return pool;
 }
 
@@ -61,17 +63,26 @@ void event_pool_destroy(EventPool* pool) {
   if (!pool) return;
   free_chunks(pool, pool->full_chunks);
   free_chunks(pool, pool->open_chunks);
+  free_chunks(pool, pool->spare_chunks);
   pool->heap.release(pool);
 }
 
 // No chunk has a free slot: a new one of total/16 slots (a multiple of 16, from 16 to 256), or
-// of one slot when the heap cannot give that much.
+// of one slot when the heap cannot give that much. A kept-aside chunk serves when the size is
+// the smallest; its header is set up afresh and its slots are handed out as never used.
 EventNode* event_pool_alloc_new_chunk(EventPool* pool) {
   int32_t count = pool->total_slots / 16 / 16 * 16;
   if (count < pool->min_chunk) count = pool->min_chunk;
   if (count > pool->max_chunk) count = pool->max_chunk;
-  auto* chunk =
-      static_cast<EventChunk*>(pool->heap.allocate(kEventChunkHeaderSize + count * kEventSlotSize));
+  EventChunk* chunk = nullptr;
+  if (count == pool->min_chunk && pool->spare_chunks) {
+    chunk = pool->spare_chunks;
+    pool->spare_chunks = chunk->next;
+    --pool->spare_count;
+  } else {
+    chunk = static_cast<EventChunk*>(
+        pool->heap.allocate(kEventChunkHeaderSize + count * kEventSlotSize));
+  }
   if (!chunk) {
     count = 1;
     chunk = static_cast<EventChunk*>(pool->heap.allocate(kEventChunkHeaderSize + kEventSlotSize));
@@ -95,10 +106,17 @@ void event_pool_chunk_filled(EventPool* pool, EventChunk* chunk) {
 
 void event_pool_chunk_changed(EventPool* pool, EventChunk* chunk, bool was_full) {
   if (chunk->free_count == chunk->used_top) {
-    // Every slot this chunk handed out is back: give it to the heap.
+    // Every slot this chunk handed out is back: it leaves the pool, kept aside for the next new
+    // chunk when it has the smallest size and there is room, else given to the heap.
     unlink(was_full ? &pool->full_chunks : &pool->open_chunks, chunk);
     pool->total_slots -= chunk->slot_total;
-    pool->heap.release(chunk);
+    if (chunk->slot_total == pool->min_chunk && pool->spare_count < kEventSpareChunks) {
+      chunk->next = pool->spare_chunks;
+      pool->spare_chunks = chunk;
+      ++pool->spare_count;
+    } else {
+      pool->heap.release(chunk);
+    }
   } else {
     unlink(&pool->full_chunks, chunk);
     push_front(&pool->open_chunks, chunk);
@@ -106,5 +124,6 @@ void event_pool_chunk_changed(EventPool* pool, EventChunk* chunk, bool was_full)
 }
 
 EventPoolStats event_pool_stats(const EventPool* pool) {
-  return {pool->total_slots, list_length(pool->open_chunks), list_length(pool->full_chunks)};
+  return {pool->total_slots, list_length(pool->open_chunks), list_length(pool->full_chunks),
+          pool->spare_count};
 }
