@@ -90,7 +90,7 @@ EventNode* event_pool_alloc_new_chunk(EventPool* pool) {
   }
   chunk->slot_total = count;
   chunk->used_top = 1;
-  chunk->free_count = 0;
+  chunk->slots_left = count - 1;
   chunk->free_list = nullptr;
   pool->total_slots += count;
   push_front(count > 1 ? &pool->open_chunks : &pool->full_chunks, chunk);
@@ -104,8 +104,11 @@ void event_pool_chunk_filled(EventPool* pool, EventChunk* chunk) {
   push_front(&pool->full_chunks, chunk);
 }
 
-void event_pool_chunk_changed(EventPool* pool, EventChunk* chunk, bool was_full) {
-  if (chunk->free_count == chunk->used_top) {
+// A slot came back to a chunk that was full, or the last slot it handed out came back (both at
+// once for a chunk of one slot).
+void event_pool_chunk_changed(EventPool* pool, EventChunk* chunk) {
+  const bool was_full = chunk->slots_left == 1;
+  if (chunk->slots_left == chunk->slot_total) {
     // Every slot this chunk handed out is back: it leaves the pool, kept aside for the next new
     // chunk when it has the smallest size and there is room, else given to the heap.
     unlink(was_full ? &pool->full_chunks : &pool->open_chunks, chunk);

@@ -30,7 +30,9 @@ struct EventChunk {
   EventNode* free_list;  // returned slots, linked through EventNode::next
   int32_t slot_total;
   int32_t used_top;    // slots handed out from the never-used part
-  int32_t free_count;  // slots on free_list
+  // Slots the chunk can still hand out: the never-used ones plus those on free_list. One counter
+  // answers both questions of the common paths: 0 = full, slot_total = every slot is back.
+  int32_t slots_left;
 };
 
 // A slot is a back link to its chunk followed by the node.
@@ -68,7 +70,7 @@ void event_pool_destroy(EventPool* pool);                           // frees eve
 // The less common paths (event_pool.cpp).
 EventNode* event_pool_alloc_new_chunk(EventPool* pool);
 void event_pool_chunk_filled(EventPool* pool, EventChunk* chunk);
-void event_pool_chunk_changed(EventPool* pool, EventChunk* chunk, bool was_full);
+void event_pool_chunk_changed(EventPool* pool, EventChunk* chunk);
 
 constexpr size_t event_pool_round_up(size_t value, size_t step) {
   return (value + step - 1) / step * step;
@@ -91,20 +93,17 @@ inline EventSlot* event_slot_of(EventNode* node) {
 inline EventNode* event_pool_alloc(EventPool* pool) {
   EventChunk* chunk = pool->open_chunks;
   if (!chunk) return event_pool_alloc_new_chunk(pool);
-  EventSlot* slot;
-  if (chunk->free_count > 0) {
+  EventNode* node = chunk->free_list;
+  if (node) {
     // A returned slot still holds its back link.
-    slot = event_slot_of(chunk->free_list);
-    chunk->free_list = chunk->free_list->next;
-    --chunk->free_count;
+    chunk->free_list = node->next;
   } else {
-    slot = event_slot_at(chunk, chunk->used_top++);
+    EventSlot* slot = event_slot_at(chunk, chunk->used_top++);
     slot->chunk = chunk;
+    node = &slot->node;
   }
-  if (chunk->free_count == 0 && chunk->used_top == chunk->slot_total) {
-    event_pool_chunk_filled(pool, chunk);
-  }
-  return &slot->node;
+  if (--chunk->slots_left == 0) event_pool_chunk_filled(pool, chunk);
+  return node;
 }
 
 inline void event_pool_free(EventPool* pool, EventNode* node) {
@@ -112,12 +111,9 @@ inline void event_pool_free(EventPool* pool, EventNode* node) {
   EventChunk* chunk = event_slot_of(node)->chunk;
   node->next = chunk->free_list;
   chunk->free_list = node;
-  ++chunk->free_count;
-  // The chunk was on the full list if this is its only free slot and it had none unused.
-  const bool was_full = chunk->free_count == 1 && chunk->used_top == chunk->slot_total;
-  if (was_full || chunk->free_count == chunk->used_top) {
-    event_pool_chunk_changed(pool, chunk, was_full);
-  }
+  // 1: the chunk was full until now; slot_total: every slot it handed out is back.
+  const int32_t left = ++chunk->slots_left;
+  if (left == 1 || left == chunk->slot_total) event_pool_chunk_changed(pool, chunk);
 }
 
 struct EventPoolStats {
