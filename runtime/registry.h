@@ -53,6 +53,9 @@ using ThreadStateFn = void (*)(void* slice);
 size_t thread_state_register(size_t size, ThreadStateFn init, ThreadStateFn cleanup);
 // The calling thread's slice at offset; the thread's first access creates its block.
 inline void* thread_state_get(size_t offset);
+// The same without any call: nullptr when the slice cannot be read inline (the thread has no
+// block yet, or its slot lies beyond the inline ones); thread_state_get then answers.
+inline void* thread_state_peek(size_t offset);
 
 namespace rt_detail {
 // Windows: byte offset of the thread-local slot inside the thread environment block (the
@@ -67,7 +70,7 @@ extern __thread void* t_thread_block;
 void* thread_state_get_slow(size_t offset);
 }  // namespace rt_detail
 
-inline void* thread_state_get(size_t offset) {
+inline void* thread_state_peek(size_t offset) {
 #if defined(_WIN32) && defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
   if (size_t at = rt_detail::g_tls_teb_offset) {
     void* block;
@@ -80,6 +83,13 @@ inline void* thread_state_get(size_t offset) {
   }
 #elif !defined(_WIN32)
   if (void* block = rt_detail::t_thread_block) return static_cast<unsigned char*>(block) + offset;
+#else
+  (void)offset;
 #endif
+  return nullptr;
+}
+
+inline void* thread_state_get(size_t offset) {
+  if (void* slice = thread_state_peek(offset)) return slice;
   return rt_detail::thread_state_get_slow(offset);
 }
