@@ -135,18 +135,24 @@ TEST_F(EventQueueTest, FirstChunkIsPinnedAndLaterChunksAreFreedWhenEmptied) {
   EXPECT_EQ(event_pool_stats(pool).total_slots, 16);
   EXPECT_EQ(event_pool_stats(pool).open_chunks, 1);
   EXPECT_EQ(event_pool_stats(pool).spare_chunks, 1);
-  // A burst of 100, twice: the second one runs on the chunks the first one emptied, and pops
-  // exactly its own events in order.
-  for (int round = 0; round < 2; ++round) {
+  // Bursts: the second one runs on the chunks the first one emptied, the third needs more than
+  // are kept (twelve chunks: eight are kept, four go back to the heap as the pops empty them).
+  // Each pops exactly its own events in order.
+  const struct {
+    int events, chunks, kept;
+  } bursts[] = {{100, 6, 6}, {100, 6, 6}, {200, 12, kEventSpareChunks}};
+  int round = 0;
+  for (const auto& burst : bursts) {
     std::vector<Ev> posted;
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < burst.events; ++i) {
       posted.push_back({13100, round * 1000 + i, 0, 0});
       event_post(13100, round * 1000 + i, 0, 0);
     }
-    EXPECT_EQ(event_pool_stats(pool).total_slots, 16 + 6 * 16);
+    EXPECT_EQ(event_pool_stats(pool).total_slots, 16 + burst.chunks * 16);
     EXPECT_EQ(pop_all(), posted);
     EXPECT_EQ(event_pool_stats(pool).total_slots, 16);
-    EXPECT_EQ(event_pool_stats(pool).spare_chunks, 6);
+    EXPECT_EQ(event_pool_stats(pool).spare_chunks, burst.kept);
+    ++round;
   }
 }
 
