@@ -29,7 +29,7 @@ struct EventChunk {
   EventChunk* prev;
   EventNode* free_list;  // returned slots, linked through EventNode::next
   int32_t slot_total;
-  int32_t used_top;    // slots handed out from the never-used part
+  int32_t used_top;  // slots handed out from the never-used part
   // Slots the chunk can still hand out: the never-used ones plus those on free_list. One counter
   // answers both questions of the common paths: 0 = full, slot_total = every slot is back.
   int32_t slots_left;

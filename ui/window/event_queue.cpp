@@ -92,8 +92,8 @@ void append(EventQueue* queue, EventNode* tail, EventNode* node) {
 }
 
 // The whole pop (see post_fully): the thread's first lookup, and data that nobody takes over.
-[[gnu::noinline]] int32_t pop_fully(intptr_t* object, intptr_t* window, int32_t* type,
-                                    void** data, EventDataRelease* data_release) {
+[[gnu::noinline]] int32_t pop_fully(intptr_t* object, intptr_t* window, int32_t* type, void** data,
+                                    EventDataRelease* data_release) {
   EventQueue* queue = this_queue();
   if (!queue || !queue->head) return 0;
   EventNode* node = queue->head;
