@@ -19,6 +19,8 @@ void tls_set(void* value) {
 size_t tls_teb_offset() {
 #if defined(__i386__)
   if (g_tls_index < 64) return 0xE10 + g_tls_index * sizeof(void*);
+#elif defined(__x86_64__)
+  if (g_tls_index < 64) return 0x1480 + g_tls_index * sizeof(void*);
 #endif
   return 0;
 }

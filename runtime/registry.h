@@ -53,11 +53,15 @@ using ThreadStateFn = void (*)(void* slice);
 size_t thread_state_register(size_t size, ThreadStateFn init, ThreadStateFn cleanup);
 // The calling thread's slice at offset; the thread's first access creates its block.
 inline void* thread_state_get(size_t offset);
+// The same without any call: nullptr when the slice cannot be read inline (the thread has no
+// block yet, or its slot lies beyond the inline ones); thread_state_get then answers.
+inline void* thread_state_peek(size_t offset);
 
 namespace rt_detail {
-// 32-bit Windows: byte offset of the thread-local slot inside the thread environment block
-// (the TlsSlots array at 0xE10 holds the first 64 slots), 0 when the slot lies beyond them.
-// Reading it directly keeps the hot path of every per-thread lookup free of calls.
+// Windows: byte offset of the thread-local slot inside the thread environment block (the
+// TlsSlots array of the first 64 slots lies at 0xE10 in 32-bit and at 0x1480 in 64-bit
+// processes), 0 when the slot lies beyond them. Reading it directly keeps the hot path of every
+// per-thread lookup free of calls.
 extern size_t g_tls_teb_offset;
 #if !defined(_WIN32)
 // Host builds: the calling thread's block (heap_host.cpp), read inline in the same way.
@@ -66,15 +70,26 @@ extern __thread void* t_thread_block;
 void* thread_state_get_slow(size_t offset);
 }  // namespace rt_detail
 
-inline void* thread_state_get(size_t offset) {
-#if defined(_WIN32) && defined(__i386__) && defined(__GNUC__)
+inline void* thread_state_peek(size_t offset) {
+#if defined(_WIN32) && defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
   if (size_t at = rt_detail::g_tls_teb_offset) {
     void* block;
+#if defined(__i386__)
     __asm__ volatile("movl %%fs:(%1), %0" : "=r"(block) : "r"(at));
+#else
+    __asm__ volatile("movq %%gs:(%1), %0" : "=r"(block) : "r"(at));
+#endif
     if (block) return static_cast<unsigned char*>(block) + offset;
   }
 #elif !defined(_WIN32)
   if (void* block = rt_detail::t_thread_block) return static_cast<unsigned char*>(block) + offset;
+#else
+  (void)offset;
 #endif
+  return nullptr;
+}
+
+inline void* thread_state_get(size_t offset) {
+  if (void* slice = thread_state_peek(offset)) return slice;
   return rt_detail::thread_state_get_slow(offset);
 }

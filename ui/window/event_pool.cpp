@@ -1,5 +1,5 @@
-// Chunked slot allocator for event nodes: chunk creation, list moves and freeing (the common
-// paths are inline in event_pool.h).
+// Chunked slot allocator for event nodes: the pool's creation and end, and new chunks from the
+// heap (taking and giving back slots is inline in event_pool.h).
 #include "ui/window/event_pool.h"
 
 #include "runtime/runtime.h"
@@ -10,23 +10,6 @@ constexpr int32_t kMinChunk = 16;
 constexpr int32_t kMaxChunk = 256;
 
 const EventPoolHeap kMainHeap = {heap_alloc, heap_free};
-
-void unlink(EventChunk** list, EventChunk* chunk) {
-  if (chunk->prev) {
-    chunk->prev->next = chunk->next;
-  } else {
-    *list = chunk->next;
-  }
-  if (chunk->next) chunk->next->prev = chunk->prev;
-  chunk->next = chunk->prev = nullptr;
-}
-
-void push_front(EventChunk** list, EventChunk* chunk) {
-  chunk->prev = nullptr;
-  chunk->next = *list;
-  if (*list) (*list)->prev = chunk;
-  *list = chunk;
-}
 
 int32_t list_length(const EventChunk* chunk) {
   int32_t n = 0;
@@ -54,6 +37,8 @@ EventPool* event_pool_create(const EventPoolHeap* heap) {
   pool->min_chunk = kMinChunk;
   pool->max_chunk = kMaxChunk;
   pool->heap = *heap;
+  pool->spare_chunks = nullptr;
+  pool->spare_count = 0;
   return pool;
 }
 
@@ -61,15 +46,14 @@ void event_pool_destroy(EventPool* pool) {
   if (!pool) return;
   free_chunks(pool, pool->full_chunks);
   free_chunks(pool, pool->open_chunks);
+  free_chunks(pool, pool->spare_chunks);
   pool->heap.release(pool);
 }
 
-// No chunk has a free slot: a new one of total/16 slots (a multiple of 16, from 16 to 256), or
-// of one slot when the heap cannot give that much.
+// No slot without the heap: a new chunk of the next size, or of one slot when the heap cannot
+// give that much.
 EventNode* event_pool_alloc_new_chunk(EventPool* pool) {
-  int32_t count = pool->total_slots / 16 / 16 * 16;
-  if (count < pool->min_chunk) count = pool->min_chunk;
-  if (count > pool->max_chunk) count = pool->max_chunk;
+  int32_t count = event_pool_next_chunk_size(pool);
   auto* chunk =
       static_cast<EventChunk*>(pool->heap.allocate(kEventChunkHeaderSize + count * kEventSlotSize));
   if (!chunk) {
@@ -77,34 +61,10 @@ EventNode* event_pool_alloc_new_chunk(EventPool* pool) {
     chunk = static_cast<EventChunk*>(pool->heap.allocate(kEventChunkHeaderSize + kEventSlotSize));
     if (!chunk) return nullptr;
   }
-  chunk->slot_total = count;
-  chunk->used_top = 1;
-  chunk->free_count = 0;
-  chunk->free_list = nullptr;
-  pool->total_slots += count;
-  push_front(count > 1 ? &pool->open_chunks : &pool->full_chunks, chunk);
-  EventSlot* slot = event_slot_at(chunk, 0);
-  slot->chunk = chunk;
-  return &slot->node;
-}
-
-void event_pool_chunk_filled(EventPool* pool, EventChunk* chunk) {
-  unlink(&pool->open_chunks, chunk);
-  push_front(&pool->full_chunks, chunk);
-}
-
-void event_pool_chunk_changed(EventPool* pool, EventChunk* chunk, bool was_full) {
-  if (chunk->free_count == chunk->used_top) {
-    // Every slot this chunk handed out is back: give it to the heap.
-    unlink(was_full ? &pool->full_chunks : &pool->open_chunks, chunk);
-    pool->total_slots -= chunk->slot_total;
-    pool->heap.release(chunk);
-  } else {
-    unlink(&pool->full_chunks, chunk);
-    push_front(&pool->open_chunks, chunk);
-  }
+  return event_pool_start_chunk(pool, chunk, count);
 }
 
 EventPoolStats event_pool_stats(const EventPool* pool) {
-  return {pool->total_slots, list_length(pool->open_chunks), list_length(pool->full_chunks)};
+  return {pool->total_slots, list_length(pool->open_chunks), list_length(pool->full_chunks),
+          pool->spare_count};
 }

@@ -131,9 +131,29 @@ TEST_F(EventQueueTest, FirstChunkIsPinnedAndLaterChunksAreFreedWhenEmptied) {
   event_post(13100, 15, 0, 0);  // the 16th needs a second chunk of 16
   EXPECT_EQ(event_pool_stats(pool).total_slots, 32);
   EXPECT_EQ(pop_all().size(), 16u);
-  // The second chunk went back to the heap; the first stays (its pinned node).
+  // The second chunk left the pool (kept aside for reuse); the first stays (its pinned node).
   EXPECT_EQ(event_pool_stats(pool).total_slots, 16);
   EXPECT_EQ(event_pool_stats(pool).open_chunks, 1);
+  EXPECT_EQ(event_pool_stats(pool).spare_chunks, 1);
+  // Bursts: the second one runs on the chunks the first one emptied, the third needs more than
+  // are kept (twelve chunks: eight are kept, four go back to the heap as the pops empty them).
+  // Each pops exactly its own events in order.
+  const struct {
+    int events, chunks, kept;
+  } bursts[] = {{100, 6, 6}, {100, 6, 6}, {200, 12, kEventSpareChunks}};
+  int round = 0;
+  for (const auto& burst : bursts) {
+    std::vector<Ev> posted;
+    for (int i = 0; i < burst.events; ++i) {
+      posted.push_back({13100, round * 1000 + i, 0, 0});
+      event_post(13100, round * 1000 + i, 0, 0);
+    }
+    EXPECT_EQ(event_pool_stats(pool).total_slots, 16 + burst.chunks * 16);
+    EXPECT_EQ(pop_all(), posted);
+    EXPECT_EQ(event_pool_stats(pool).total_slots, 16);
+    EXPECT_EQ(event_pool_stats(pool).spare_chunks, burst.kept);
+    ++round;
+  }
 }
 
 TEST_F(EventQueueTest, EachThreadHasItsOwnQueue) {
@@ -184,6 +204,65 @@ TEST(EventPoolTest, ChunkSizeGrowsWithThePoolFrom16To256) {
   EventPoolStats empty = event_pool_stats(pool);
   EXPECT_EQ(empty.total_slots, 0);
   EXPECT_EQ(empty.open_chunks + empty.full_chunks, 0);
+  EXPECT_EQ(empty.spare_chunks, kEventSpareChunks);  // the rest went to the heap
+  event_pool_destroy(pool);
+}
+
+int g_blocks_out = 0;  // blocks of the counting heap not yet released
+void* counting_alloc(size_t size) {
+  void* block = heap_alloc(size);
+  if (block) ++g_blocks_out;
+  return block;
+}
+void counting_release(void* block) {
+  if (block) --g_blocks_out;
+  heap_free(block);
+}
+const EventPoolHeap kCountingHeap = {counting_alloc, counting_release};
+
+TEST(EventPoolTest, EmptiedChunksKeptAsideAreBoundedAndReusedLikeNewOnes) {
+  g_blocks_out = 0;
+  EventPool* pool = event_pool_create(&kCountingHeap);
+  ASSERT_NE(pool, nullptr);
+  std::vector<EventNode*> nodes;
+  for (int i = 0; i < 12 * 16; ++i) nodes.push_back(event_pool_alloc(pool));
+  // Twelve chunks emptied in a scattered order: eight are kept, four go back to the heap.
+  for (size_t i = 0; i < nodes.size(); i += 3) event_pool_free(pool, nodes[i]);
+  for (size_t i = 1; i < nodes.size(); i += 3) event_pool_free(pool, nodes[i]);
+  for (size_t i = 2; i < nodes.size(); i += 3) event_pool_free(pool, nodes[i]);
+  EXPECT_EQ(event_pool_stats(pool).total_slots, 0);
+  EXPECT_EQ(event_pool_stats(pool).spare_chunks, kEventSpareChunks);
+  EXPECT_EQ(g_blocks_out, 1 + kEventSpareChunks);
+  // A reused chunk hands out all its 16 slots once each, as a new one would: nothing left over
+  // from its free list, and no slot given twice.
+  std::vector<EventNode*> again;
+  for (int i = 0; i < 16; ++i) {
+    again.push_back(event_pool_alloc(pool));
+    again.back()->object = i;
+  }
+  EXPECT_EQ(g_blocks_out, 1 + kEventSpareChunks);  // no heap call
+  EXPECT_EQ(event_pool_stats(pool).spare_chunks, kEventSpareChunks - 1);
+  EXPECT_EQ(event_pool_stats(pool).total_slots, 16);
+  EXPECT_EQ(event_pool_stats(pool).full_chunks, 1);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(again[i]->object, i);
+  event_pool_free(pool, again[5]);
+  EXPECT_EQ(event_pool_alloc(pool), again[5]);
+  for (EventNode* node : again) event_pool_free(pool, node);
+  event_pool_destroy(pool);
+  EXPECT_EQ(g_blocks_out, 0);  // the kept chunks go with the pool
+}
+
+TEST(EventPoolTest, KeptChunksDoNotChangeTheChunkSizeOfABigPool) {
+  EventPool* pool = event_pool_create();
+  std::vector<EventNode*> nodes;
+  for (int i = 0; i < 512 + 32; ++i) nodes.push_back(event_pool_alloc(pool));  // 32 x 16, 1 x 32
+  for (int i = 16; i < 32; ++i) event_pool_free(pool, nodes[i]);  // the second chunk empties
+  EXPECT_EQ(event_pool_stats(pool).spare_chunks, 1);
+  EXPECT_EQ(event_pool_stats(pool).total_slots, 528);
+  ASSERT_NE(event_pool_alloc(pool), nullptr);  // every chunk is full: a new one
+  // 528 / 16 cut to a multiple of 16: 32 slots from the heap, not the kept chunk of 16.
+  EXPECT_EQ(event_pool_stats(pool).total_slots, 528 + 32);
+  EXPECT_EQ(event_pool_stats(pool).spare_chunks, 1);
   event_pool_destroy(pool);
 }
 
