@@ -39,6 +39,15 @@ if(WIN32)
     # exception passing through it ends the program either way.
     set(PELMORA_COLD_CODE_FLAGS "$<$<CONFIG:Release>:-Os;-fno-exceptions>")
     set(PELMORA_HOT_CODE_FLAGS "$<$<CONFIG:Release>:-O3;-fexceptions>")
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      # 32-bit: exceptions unwind through DWARF frame tables, which a frame needs only when an
+      # exception can pass through it on the way to a handler. The size-optimised code has no
+      # handler above it (the one catch, in the registry, wraps only the registry's own code),
+      # so its functions get no frame table. At link time the compiler writes the tables itself:
+      # through the assembler's directives every function would get one again.
+      list(APPEND PELMORA_COLD_CODE_FLAGS "$<$<CONFIG:Release>:-fno-asynchronous-unwind-tables>")
+      add_link_options("$<$<CONFIG:Release>:-fno-dwarf2-cfi-asm>")
+    endif()
   endif()
 elseif(PELMORA_SANITIZE)
   set(PELMORA_SANITIZE_FLAGS "-fsanitize=address,undefined" "-fno-sanitize-recover=all" "-fno-omit-frame-pointer")
