@@ -7,7 +7,14 @@ option(PELMORA_WERROR "Treat compiler warnings as errors (on in scripts/test.sh 
 
 # Release builds optimise at link time, so that calls across the libraries (the event queue's
 # post and pop, the per-thread lookups) inline. Clang gets full LTO: thin LTO leaves them calls.
-set(CMAKE_INTERPROCEDURAL_OPTIMIZATION_RELEASE ON)
+# -DCMAKE_INTERPROCEDURAL_OPTIMIZATION_RELEASE=OFF turns it off, for instance for a size table
+# that shows the product's own libraries and object files one by one.
+if(NOT DEFINED CMAKE_INTERPROCEDURAL_OPTIMIZATION_RELEASE)
+  set(CMAKE_INTERPROCEDURAL_OPTIMIZATION_RELEASE ON)
+endif()
+# The same for the test framework, whose own project names an older CMake (which would warn and
+# leave it out).
+set(CMAKE_POLICY_DEFAULT_CMP0069 NEW)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   set(CMAKE_C_COMPILE_OPTIONS_IPO -flto)
   set(CMAKE_CXX_COMPILE_OPTIONS_IPO -flto)
