@@ -37,7 +37,7 @@ if(WIN32)
     add_compile_options("$<$<CONFIG:Release>:-ffunction-sections;-fdata-sections>")
     add_link_options("$<$<CONFIG:Release>:-Wl,--gc-sections>")
     # The link-time optimiser of MinGW's GCC 12 stops with an internal compiler error
-    # (binds_to_current_def_p, on clones of inline functions) when it splits the program into
+    # (binds_to_current_def_p) on the application's code when it splits the program into
     # several partitions; one partition is also what a program of this size wants.
     add_link_options("$<$<CONFIG:Release>:-flto-partition=one>")
     # Release builds optimise the product's libraries for size, except the sources that a
