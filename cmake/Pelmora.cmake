@@ -7,11 +7,14 @@ option(PELMORA_WERROR "Treat compiler warnings as errors (on in scripts/test.sh 
 
 # Release builds optimise at link time, so that calls across the libraries (the event queue's
 # post and pop, the per-thread lookups) inline. Clang gets full LTO: thin LTO leaves them calls.
-# MinGW's GCC 12 is left out: its link-time optimiser stops with an internal compiler error
-# (binds_to_current_def_p) on the application's code.
-if(NOT MINGW)
+# -DCMAKE_INTERPROCEDURAL_OPTIMIZATION_RELEASE=OFF turns it off, for instance for a size table
+# that shows the product's own libraries and object files one by one.
+if(NOT DEFINED CMAKE_INTERPROCEDURAL_OPTIMIZATION_RELEASE)
   set(CMAKE_INTERPROCEDURAL_OPTIMIZATION_RELEASE ON)
 endif()
+# The same for the test framework, whose own project names an older CMake (which would warn and
+# leave it out).
+set(CMAKE_POLICY_DEFAULT_CMP0069 NEW)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   set(CMAKE_C_COMPILE_OPTIONS_IPO -flto)
   set(CMAKE_CXX_COMPILE_OPTIONS_IPO -flto)
@@ -33,12 +36,25 @@ if(WIN32)
     # drops every function and object that nothing references.
     add_compile_options("$<$<CONFIG:Release>:-ffunction-sections;-fdata-sections>")
     add_link_options("$<$<CONFIG:Release>:-Wl,--gc-sections>")
+    # The link-time optimiser of MinGW's GCC 12 stops with an internal compiler error
+    # (binds_to_current_def_p) on the application's code when it splits the program into
+    # several partitions; one partition is also what a program of this size wants.
+    add_link_options("$<$<CONFIG:Release>:-flto-partition=one>")
     # Release builds optimise the product's libraries for size, except the sources that a
     # module names HOT (the event queue and its pool, the registry), which keep the release
     # level. The size-optimised code has no exception tables: nothing in it catches, and an
     # exception passing through it ends the program either way.
     set(PELMORA_COLD_CODE_FLAGS "$<$<CONFIG:Release>:-Os;-fno-exceptions>")
     set(PELMORA_HOT_CODE_FLAGS "$<$<CONFIG:Release>:-O3;-fexceptions>")
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      # 32-bit: exceptions unwind through DWARF frame tables, which a frame needs only when an
+      # exception can pass through it on the way to a handler. The size-optimised code has no
+      # handler above it (the one catch, in the registry, wraps only the registry's own code),
+      # so its functions get no frame table. At link time the compiler writes the tables itself:
+      # through the assembler's directives every function would get one again.
+      list(APPEND PELMORA_COLD_CODE_FLAGS "$<$<CONFIG:Release>:-fno-asynchronous-unwind-tables>")
+      add_link_options("$<$<CONFIG:Release>:-fno-dwarf2-cfi-asm>")
+    endif()
   endif()
 elseif(PELMORA_SANITIZE)
   set(PELMORA_SANITIZE_FLAGS "-fsanitize=address,undefined" "-fno-sanitize-recover=all" "-fno-omit-frame-pointer")
