@@ -1,6 +1,7 @@
 // The end-to-end driver (see e2e_driver.h).
 #include "support/e2e_driver.h"
 
+#include "support/mouse_input_win.h"
 #include "support/scratch_folder_win.h"
 
 #include <commctrl.h>
@@ -86,47 +87,6 @@ HWND find_child_of_class(HWND parent, const char* class_name) {
   return FindWindowExA(parent, nullptr, class_name, nullptr);
 }
 
-INPUT mouse(DWORD flags, int x, int y) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-  in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
-  return in;
-}
-
-// Moves the pointer and waits until the system reports it there: under Wine a move reaches the
-// X server asynchronously, and a button press sent too early lands where the pointer was.
-bool move_to(int x, int y) {
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    INPUT move[1] = {mouse(MOUSEEVENTF_MOVE, x, y)};
-    SendInput(1, move, sizeof(INPUT));
-    const bool there = wait_until(
-        [&] {
-          POINT p;
-          return GetCursorPos(&p) && p.x == x && p.y == y;
-        },
-        100);
-    if (there) {
-      Sleep(60);
-      POINT p;
-      if (GetCursorPos(&p) && p.x == x && p.y == y) return true;
-    }
-  }
-  return false;
-}
-
-bool click_at(int x, int y) {
-  if (!move_to(x, y)) return false;
-  INPUT down[1] = {mouse(MOUSEEVENTF_LEFTDOWN, x, y)};
-  INPUT up[1] = {mouse(MOUSEEVENTF_LEFTUP, x, y)};
-  const bool sent = SendInput(1, down, sizeof(INPUT)) == 1;
-  Sleep(30);
-  const bool released = SendInput(1, up, sizeof(INPUT)) == 1;
-  Sleep(50);
-  return sent && released;
-}
-
 // Clicks the middle of a window, but only when that point shows a window of the same process:
 // a stray window on top would otherwise take the click.
 bool click_centre(HWND window) {
@@ -150,7 +110,7 @@ bool click_centre(HWND window) {
   GetWindowThreadProcessId(window, &target);
   GetWindowThreadProcessId(WindowFromPoint(p), &shown);
   if (target != shown) return false;
-  return click_at(p.x, p.y);
+  return mouse::click(p);
 }
 
 bool save_png(HBITMAP bitmap, const std::string& path) {
@@ -609,10 +569,8 @@ bool Pelmora::click_list_item(int index, int number, bool twice) {
   RECT item{};
   if (SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)) == LB_ERR)
     return false;
-  POINT p = {20, (item.top + item.bottom) / 2};
-  ClientToScreen(list, &p);
-  bool clicked = click_at(p.x, p.y);
-  if (twice) clicked = click_at(p.x, p.y) && clicked;
+  const POINT p = mouse::on_screen(list, 20, (item.top + item.bottom) / 2);
+  const bool clicked = twice ? mouse::double_click(p) : mouse::click(p);
   Sleep(150);
   return clicked;
 }
@@ -632,7 +590,8 @@ bool Pelmora::click_close_box() {
       ++count;
     }
   }
-  return count > 0 && click_at(static_cast<int>(sum_x / count), static_cast<int>(sum_y / count));
+  return count > 0 &&
+         mouse::click({static_cast<LONG>(sum_x / count), static_cast<LONG>(sum_y / count)});
 }
 
 bool Pelmora::enabled(int number) { return IsWindowEnabled(gadget(number)) != FALSE; }

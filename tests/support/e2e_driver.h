@@ -1,5 +1,5 @@
 // Drives the real pelmora.exe as a user would, from a separate test program: starts it in a
-// folder, finds its window and gadgets, clicks with real mouse input (SendInput), answers its
+// folder, finds its window and gadgets, clicks with real mouse input, answers its
 // message boxes and the folder chooser, takes screenshots. Windows / Wine only; every wait has
 // a time limit.
 #pragma once
