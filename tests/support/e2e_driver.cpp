@@ -49,14 +49,17 @@ std::string class_of(HWND window) {
   return name;
 }
 
-// "ListBox 3 in "Pelmora v1.3"": the class, the control number and the top-level window's title
-// (read from the system's copy, without a message to the program).
+// "ListBox 3 in "Pelmora v1.3"": the class, the control number and the top-level window's title.
+// The title is the system's copy: GetWindowTextA would ask a window of this process with a
+// message that has no time limit.
 std::string describe(HWND window) {
   std::string text = class_of(window);
   const HWND top = GetAncestor(window, GA_ROOT);
   if (top != window) text += " " + std::to_string(GetDlgCtrlID(window)) + " in";
-  char title[256] = {};
-  GetWindowTextA(top, title, sizeof title);
+  WCHAR wide[256] = {};
+  InternalGetWindowText(top, wide, 256);
+  char title[512] = {};
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, title, sizeof title, nullptr, nullptr);
   return text + " \"" + title + "\"";
 }
 

@@ -36,6 +36,27 @@ bool send_button(DWORD flags) {
   return SendInput(1, &in, sizeof in) == 1;
 }
 
+// After a move: waits for the pointer to be reported at `to` and to stay there. False when it
+// does not come in time or an earlier position comes back; the move is then sent again.
+bool settles_at(POINT to, const Wait& wait) {
+  const DWORD sent = GetTickCount();
+  DWORD arrived = 0;
+  bool there = false;
+  while (GetTickCount() - sent < kArriveMs + wait.hold_ms) {
+    pass(wait, kPollMs);
+    if (!at(to)) {
+      if (there || GetTickCount() - sent >= kArriveMs) return false;
+      continue;
+    }
+    if (!there) {
+      there = true;
+      arrived = GetTickCount();
+    }
+    if (GetTickCount() - arrived >= wait.hold_ms) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 LONG absolute_coordinate(int pixel, int extent) {
@@ -84,24 +105,16 @@ bool move_to(POINT to, const Wait& wait) {
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < wait.limit_ms) {
     if (!send(0, to)) return false;
-    // Wait for the report, then for it to hold: an earlier position coming back means the move
-    // is sent again.
-    const DWORD sent = GetTickCount();
-    DWORD arrived = 0;
-    bool there = false;
-    while (GetTickCount() - sent < kArriveMs + wait.hold_ms) {
-      pass(wait, kPollMs);
-      if (!at(to)) {
-        if (there) break;
-        if (GetTickCount() - sent >= kArriveMs) break;
-        continue;
-      }
-      if (!there) {
-        there = true;
-        arrived = GetTickCount();
-      }
-      if (GetTickCount() - arrived >= wait.hold_ms) return true;
-    }
+    if (settles_at(to, wait)) return true;
+  }
+  return false;
+}
+
+bool place(POINT to, const Wait& wait) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < wait.limit_ms) {
+    place(to);
+    if (settles_at(to, wait)) return true;
   }
   return false;
 }

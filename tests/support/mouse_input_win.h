@@ -8,7 +8,8 @@
 //                         for tests about the exact input (a sizing border dragged step by step).
 //   press(p), release(p)  the left button at p, the position carried by the event itself;
 //   press(), release()    the same where the pointer is.
-//   place(p)              sets the pointer without input events.
+//   place(p)              sets the pointer without input events; place(p, wait) then waits
+//                         as move_to does.
 //
 // Under Wine a move reaches the display asynchronously, and for a while the position reported
 // can jump back to an earlier one; a button pressed before the pointer has settled lands in the
@@ -45,6 +46,7 @@ bool release(POINT at);
 bool press();
 bool release();
 void place(POINT at);
+bool place(POINT at, const Wait& wait);
 
 bool move_to(POINT at, const Wait& wait = {});
 bool click(POINT at, const Wait& wait = {});
