@@ -418,7 +418,12 @@ HWND Pelmora::restore_window(DWORD timeout_ms) {
         return restore_ != nullptr;
       },
       timeout_ms);
-  if (restore_) Sleep(150);  // let its gadgets be made and drawn
+  if (restore_) {
+    // A sent message is taken only once the program waits for messages again, that is once it
+    // has made the window's gadgets and filled its list; then a moment for the drawing.
+    read_window(restore_, WM_NULL, 0, 0, "WM_NULL", 0);
+    Sleep(150);
+  }
   return restore_;
 }
 
