@@ -284,7 +284,12 @@ int main(int argc, char** argv) {
   say("bin\\minecraft.jar now: " + describe(before, jars) + "; swapping in " + chosen.name);
 
   Shots shots(options.shots);
-  const bool driven = drive(folder, index, chosen.name, static_cast<int>(jars.size()), shots, &why);
+  bool driven = false;
+  try {
+    driven = drive(folder, index, chosen.name, static_cast<int>(jars.size()), shots, &why);
+  } catch (const e2e::Unanswered& unanswered) {
+    why = unanswered.what();
+  }
   const demo::Snapshot after = snapshot(game);
   const demo::Verdict verdict = demo::judge(before, after, chosen);
 

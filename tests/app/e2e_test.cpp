@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -847,10 +848,8 @@ TEST_F(PelmoraEndToEnd, BackupThatIsNoJarIsNotRestored) {
   start(p, 3);
   ASSERT_TRUE(p.system_command(kMenuRestore));
   ASSERT_TRUE(p.restore_window());
-  // Chosen by messages, as the list would report a click (posted, so that the wait wakes).
-  SendMessageA(p.gadget(kBackupList), LB_SETCURSEL, 0, 0);
-  PostMessageA(p.restore_window(), WM_COMMAND, MAKEWPARAM(kBackupList, LBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(p.gadget(kBackupList)));
+  // Chosen by messages, as the list would report a click.
+  ASSERT_TRUE(p.select_list_item(0, kBackupList));
   ASSERT_TRUE(e2e::wait_for([&] { return p.enabled(kRestore); }, 3000));
   ASSERT_TRUE(p.click_gadget(kRestore));
   expect_box(p, "Fehler!",
@@ -1137,6 +1136,55 @@ TEST_F(PelmoraEndToEnd, TenThousandJarsAreListedInListingOrder) {
     ASSERT_EQ(p.list_item(i), listing[static_cast<size_t>(i)]) << "item " << i;
   }
   close_and_expect_exit(p);
+}
+
+// The driver's reads of another thread's windows: an answer is returned as it is, a window that
+// does not answer ends the read with the read and the window named, and a window that has gone
+// reads as nothing. A list box on a helper thread stands in for the program.
+TEST(EndToEndDriver, ReadsAnswerFailWhenUnansweredAndReadNothingWhenGone) {
+  HWND list = nullptr;
+  const HANDLE made = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  const HANDLE stall = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  const HANDLE stalled = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  const HANDLE end = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::thread owner([&] {
+    list = CreateWindowExA(0, "LISTBOX", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                           nullptr);
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("only.jar"));
+    SetEvent(made);
+    // Answers messages until told to stall, then takes none until told to end.
+    while (MsgWaitForMultipleObjects(1, &stall, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    SetEvent(stalled);
+    WaitForSingleObject(end, 30000);
+    DestroyWindow(list);
+  });
+  // Expectations only up to the join: the helper thread must end in every case.
+  EXPECT_EQ(WaitForSingleObject(made, 5000), WAIT_OBJECT_0);
+  EXPECT_NE(list, nullptr);
+  EXPECT_EQ(e2e::read_window(list, LB_GETCOUNT, 0, 0, "LB_GETCOUNT", -1), 1);
+
+  SetEvent(stall);
+  EXPECT_EQ(WaitForSingleObject(stalled, 5000), WAIT_OBJECT_0);
+  std::string failure = "<no failure>";
+  const DWORD start = GetTickCount();
+  try {
+    e2e::read_window(list, LB_GETCOUNT, 0, 0, "LB_GETCOUNT", -1, 500);
+  } catch (const e2e::Unanswered& unanswered) {
+    failure = unanswered.what();
+  }
+  EXPECT_LT(GetTickCount() - start, 3000u) << "the read waited far beyond its limit";
+  EXPECT_TRUE(contains(failure, "LB_GETCOUNT")) << failure;
+  EXPECT_TRUE(contains(failure, "ListBox")) << failure;
+  EXPECT_TRUE(contains(failure, "500 ms")) << failure;
+
+  SetEvent(end);
+  owner.join();
+  EXPECT_EQ(e2e::read_window(list, LB_GETCOUNT, 0, 0, "LB_GETCOUNT", -1), -1);
+  EXPECT_EQ(e2e::read_text(list), "");
+  for (HANDLE h : {made, stall, stalled, end}) CloseHandle(h);
 }
 
 }  // namespace

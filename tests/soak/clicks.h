@@ -72,11 +72,7 @@ inline bool select_item(e2e::Pelmora& p, int index) {
     if (p.list_selection() == index) return true;
     if (attempt > 0) ++repeated_clicks();
     const HWND list = p.gadget(3);
-    if (list && ready_for_input(p, list)) {
-      SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-      SendMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
-                   reinterpret_cast<LPARAM>(list));
-    }
+    if (list && ready_for_input(p, list)) p.select_list_item(index);
     wait_for([&] { return p.list_selection() == index; }, 3000);
   }
   return p.list_selection() == index;

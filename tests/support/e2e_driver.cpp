@@ -1,6 +1,7 @@
 // The end-to-end driver (see e2e_driver.h).
 #include "support/e2e_driver.h"
 
+#include "support/mouse_input_win.h"
 #include "support/scratch_folder_win.h"
 
 #include <commctrl.h>
@@ -42,18 +43,40 @@ std::string windows_path_of_unix(const std::string& unix) {
   return path;
 }
 
-std::string message_text(HWND window) {
-  char text[4096] = {};
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                      SMTO_ABORTIFHUNG, 5000, &result);
-  return text;
-}
-
 std::string class_of(HWND window) {
   char name[128] = {};
   GetClassNameA(window, name, sizeof name);
   return name;
+}
+
+// "ListBox 3 in "Pelmora v1.3"": the class, the control number and the top-level window's title.
+// The title is the system's copy: GetWindowTextA would ask a window of this process with a
+// message that has no time limit.
+std::string describe(HWND window) {
+  std::string text = class_of(window);
+  const HWND top = GetAncestor(window, GA_ROOT);
+  if (top != window) text += " " + std::to_string(GetDlgCtrlID(window)) + " in";
+  WCHAR wide[256] = {};
+  InternalGetWindowText(top, wide, 256);
+  char title[512] = {};
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, title, sizeof title, nullptr, nullptr);
+  return text + " \"" + title + "\"";
+}
+
+LRESULT read_window_any(HWND window, UINT message, WPARAM wparam, LPARAM lparam, const char* what,
+                        LRESULT gone, DWORD limit_ms, bool wide) {
+  if (!window || !IsWindow(window)) return gone;
+  DWORD_PTR result = 0;
+  const UINT flags = SMTO_BLOCK | SMTO_ABORTIFHUNG;
+  const LRESULT sent =
+      wide ? SendMessageTimeoutW(window, message, wparam, lparam, flags, limit_ms, &result)
+           : SendMessageTimeoutA(window, message, wparam, lparam, flags, limit_ms, &result);
+  if (sent) return static_cast<LRESULT>(result);
+  const DWORD error = GetLastError();
+  if (!IsWindow(window)) return gone;
+  throw Unanswered("the program did not answer " + std::string(what) + " to " + describe(window) +
+                   " within " + std::to_string(limit_ms) + " ms (error " + std::to_string(error) +
+                   ")");
 }
 
 struct WindowSearch {
@@ -86,47 +109,6 @@ HWND find_child_of_class(HWND parent, const char* class_name) {
   return FindWindowExA(parent, nullptr, class_name, nullptr);
 }
 
-INPUT mouse(DWORD flags, int x, int y) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-  in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
-  return in;
-}
-
-// Moves the pointer and waits until the system reports it there: under Wine a move reaches the
-// X server asynchronously, and a button press sent too early lands where the pointer was.
-bool move_to(int x, int y) {
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    INPUT move[1] = {mouse(MOUSEEVENTF_MOVE, x, y)};
-    SendInput(1, move, sizeof(INPUT));
-    const bool there = wait_until(
-        [&] {
-          POINT p;
-          return GetCursorPos(&p) && p.x == x && p.y == y;
-        },
-        100);
-    if (there) {
-      Sleep(60);
-      POINT p;
-      if (GetCursorPos(&p) && p.x == x && p.y == y) return true;
-    }
-  }
-  return false;
-}
-
-bool click_at(int x, int y) {
-  if (!move_to(x, y)) return false;
-  INPUT down[1] = {mouse(MOUSEEVENTF_LEFTDOWN, x, y)};
-  INPUT up[1] = {mouse(MOUSEEVENTF_LEFTUP, x, y)};
-  const bool sent = SendInput(1, down, sizeof(INPUT)) == 1;
-  Sleep(30);
-  const bool released = SendInput(1, up, sizeof(INPUT)) == 1;
-  Sleep(50);
-  return sent && released;
-}
-
 // Clicks the middle of a window, but only when that point shows a window of the same process:
 // a stray window on top would otherwise take the click.
 bool click_centre(HWND window) {
@@ -150,7 +132,7 @@ bool click_centre(HWND window) {
   GetWindowThreadProcessId(window, &target);
   GetWindowThreadProcessId(WindowFromPoint(p), &shown);
   if (target != shown) return false;
-  return click_at(p.x, p.y);
+  return mouse::click(p);
 }
 
 bool save_png(HBITMAP bitmap, const std::string& path) {
@@ -195,6 +177,18 @@ bool save_bmp(HDC dc, HBITMAP bitmap, int width, int height, const std::string& 
 }
 
 }  // namespace
+
+LRESULT read_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam, const char* what,
+                    LRESULT gone, DWORD limit_ms) {
+  return read_window_any(window, message, wparam, lparam, what, gone, limit_ms, false);
+}
+
+std::string read_text(HWND window, DWORD limit_ms) {
+  char text[4096] = {};
+  read_window(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), "WM_GETTEXT", 0,
+              limit_ms);
+  return text;
+}
 
 std::string pelmora_exe() { return windows_path_of_unix(PELMORA_EXE_UNIX_PATH); }
 
@@ -424,7 +418,12 @@ HWND Pelmora::restore_window(DWORD timeout_ms) {
         return restore_ != nullptr;
       },
       timeout_ms);
-  if (restore_) Sleep(150);  // let its gadgets be made and drawn
+  if (restore_) {
+    // A sent message is taken only once the program waits for messages again, that is once it
+    // has made the window's gadgets and filled its list; then a moment for the drawing.
+    read_window(restore_, WM_NULL, 0, 0, "WM_NULL", 0);
+    Sleep(150);
+  }
   return restore_;
 }
 
@@ -520,8 +519,8 @@ bool Pelmora::wait_box(Box* box, DWORD timeout_ms) {
   if (!found) return false;
   Sleep(100);  // let the box finish drawing before it is read or clicked
   box->window = found;
-  box->title = message_text(found);
-  box->text = message_text(GetDlgItem(found, kMessageTextId));
+  box->title = read_text(found);
+  box->text = read_text(GetDlgItem(found, kMessageTextId));
   return true;
 }
 
@@ -560,7 +559,7 @@ HWND Pelmora::wait_chooser(std::string* title, DWORD timeout_ms) {
       timeout_ms);
   if (found) {
     Sleep(300);
-    if (title) *title = message_text(GetDlgItem(found, kChooserTitleId));
+    if (title) *title = read_text(GetDlgItem(found, kChooserTitleId));
   }
   return found;
 }
@@ -569,12 +568,14 @@ bool Pelmora::chooser_select_desktop_folder(HWND chooser, const std::string& nam
   const HWND tree = find_child_of_class(chooser, "SysTreeView32");
   const HWND edit = GetDlgItem(chooser, kChooserFolderEditId);
   if (!tree || !edit) return false;
-  const LRESULT root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
-  SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, root);
-  for (LRESULT item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, root); item;
-       item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
-    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, item);
-    if (wait_until([&] { return message_text(edit) == name; }, 300)) return true;
+  const auto next = [&](WPARAM which, LRESULT item) {
+    return read_window(tree, TVM_GETNEXTITEM, which, item, "TVM_GETNEXTITEM", 0);
+  };
+  const LRESULT root = next(TVGN_ROOT, 0);
+  read_window(tree, TVM_EXPAND, TVE_EXPAND, root, "TVM_EXPAND", 0);
+  for (LRESULT item = next(TVGN_CHILD, root); item; item = next(TVGN_NEXT, item)) {
+    read_window(tree, TVM_SELECTITEM, TVGN_CARET, item, "TVM_SELECTITEM", 0);
+    if (wait_until([&] { return read_text(edit) == name; }, 300)) return true;
   }
   return false;
 }
@@ -605,16 +606,25 @@ bool Pelmora::click_list_item(int index, int number, bool twice) {
     SetForegroundWindow(top);
     if (!wait_until([&] { return GetForegroundWindow() == top; }, 2000)) return false;
   }
-  SendMessageA(list, LB_SETTOPINDEX, index, 0);
+  read_window(list, LB_SETTOPINDEX, index, 0, "LB_SETTOPINDEX", LB_ERR);
   RECT item{};
-  if (SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)) == LB_ERR)
+  if (read_window(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item), "LB_GETITEMRECT",
+                  LB_ERR) == LB_ERR) {
     return false;
-  POINT p = {20, (item.top + item.bottom) / 2};
-  ClientToScreen(list, &p);
-  bool clicked = click_at(p.x, p.y);
-  if (twice) clicked = click_at(p.x, p.y) && clicked;
+  }
+  const POINT p = mouse::on_screen(list, 20, (item.top + item.bottom) / 2);
+  const bool clicked = twice ? mouse::double_click(p) : mouse::click(p);
   Sleep(150);
   return clicked;
+}
+
+bool Pelmora::select_list_item(int index, int number) {
+  const HWND list = gadget(number);
+  if (!list) return false;
+  if (read_window(list, LB_SETCURSEL, index, 0, "LB_SETCURSEL", LB_ERR) == LB_ERR) return false;
+  // Posted, as the list's own notification would wake the program's event wait.
+  return PostMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(number, LBN_SELCHANGE),
+                      reinterpret_cast<LPARAM>(list)) != FALSE;
 }
 
 bool Pelmora::click_close_box() {
@@ -624,38 +634,41 @@ bool Pelmora::click_close_box() {
   long sum_x = 0, sum_y = 0, count = 0;
   for (int y = r.top; y < r.top + 40; y += 2) {
     for (int x = r.right - 80; x < r.right; x += 2) {
-      DWORD_PTR hit = 0;
-      SendMessageTimeoutA(main_, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &hit);
-      if (hit != HTCLOSE) continue;
+      if (read_window(main_, WM_NCHITTEST, 0, MAKELPARAM(x, y), "WM_NCHITTEST", HTNOWHERE) !=
+          HTCLOSE) {
+        continue;
+      }
       sum_x += x;
       sum_y += y;
       ++count;
     }
   }
-  return count > 0 && click_at(static_cast<int>(sum_x / count), static_cast<int>(sum_y / count));
+  return count > 0 &&
+         mouse::click({static_cast<LONG>(sum_x / count), static_cast<LONG>(sum_y / count)});
 }
 
 bool Pelmora::enabled(int number) { return IsWindowEnabled(gadget(number)) != FALSE; }
 
-std::string Pelmora::text(int number) { return message_text(gadget(number)); }
+std::string Pelmora::text(int number) { return read_text(gadget(number)); }
 
 int Pelmora::check_state(int number) {
-  return static_cast<int>(SendMessageA(gadget(number), BM_GETCHECK, 0, 0));
+  return static_cast<int>(read_window(gadget(number), BM_GETCHECK, 0, 0, "BM_GETCHECK", -1));
 }
 
 int Pelmora::list_count(int number) {
-  const HWND list = gadget(number);
-  return list ? static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)) : -1;
+  return static_cast<int>(read_window(gadget(number), LB_GETCOUNT, 0, 0, "LB_GETCOUNT", -1));
 }
 
 std::string Pelmora::list_item(int index, int number) {
   // Read as Unicode and converted to the ANSI code page: Wine hands the ANSI form of
   // LB_GETTEXT across processes as UTF-16.
   const HWND list = gadget(number);
-  const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
+  const LRESULT length =
+      read_window_any(list, LB_GETTEXTLEN, index, 0, "LB_GETTEXTLEN", LB_ERR, kReadLimitMs, true);
   if (length == LB_ERR) return "<none>";
   std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT got = SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&wide[0]));
+  const LRESULT got = read_window_any(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&wide[0]),
+                                      "LB_GETTEXT", LB_ERR, kReadLimitMs, true);
   if (got == LB_ERR) return "<none>";
   wide.resize(static_cast<size_t>(got));
   std::string text(wide.size() * 2 + 1, '\0');
@@ -666,7 +679,7 @@ std::string Pelmora::list_item(int index, int number) {
 }
 
 int Pelmora::list_selection(int number) {
-  return static_cast<int>(SendMessageA(gadget(number), LB_GETCURSEL, 0, 0));
+  return static_cast<int>(read_window(gadget(number), LB_GETCURSEL, 0, 0, "LB_GETCURSEL", LB_ERR));
 }
 
 int Pelmora::wait_exit(DWORD timeout_ms) {

@@ -1,16 +1,37 @@
 // Drives the real pelmora.exe as a user would, from a separate test program: starts it in a
-// folder, finds its window and gadgets, clicks with real mouse input (SendInput), answers its
-// message boxes and the folder chooser, takes screenshots. Windows / Wine only; every wait has
-// a time limit.
+// folder, finds its window and gadgets, clicks with real mouse input, answers its message boxes
+// and the folder chooser, takes screenshots. Windows / Wine only; every wait has a time limit.
+//
+// Reads of the program's windows (texts, list items, states) are messages with a time limit: a
+// program that does not answer one throws Unanswered, which ends the test at once and says
+// which read of which window went unanswered. A window that no longer exists reads as nothing
+// (an empty text, no items).
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace e2e {
+
+// A read that the program under test did not answer in time.
+class Unanswered : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+constexpr DWORD kReadLimitMs = 5000;
+
+// Sends `message` to a window of another process and returns its answer; `gone` when the window
+// does not exist (any more). Throws Unanswered when the window exists but gives no answer within
+// `limit_ms`; `what` names the read in that message.
+LRESULT read_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam, const char* what,
+                    LRESULT gone, DWORD limit_ms = kReadLimitMs);
+// The window's text (WM_GETTEXT) the same way; "" when the window does not exist.
+std::string read_text(HWND window, DWORD limit_ms = kReadLimitMs);
 
 // Full paths of the program under test and of the helper programs beside this test.
 std::string pelmora_exe();
@@ -124,6 +145,9 @@ class Pelmora {
   bool click_gadget(int number);
   // Scrolls item `index` to the top of the list and clicks it (twice: a double click).
   bool click_list_item(int index, int list = 3, bool twice = false);
+  // Selects item `index` by message, with the notification a click on it sends: for scenarios
+  // about what a selection does rather than about the mouse.
+  bool select_list_item(int index, int list = 3);
   bool click_close_box();
 
   // Window 1 ("Backup wiederherstellen") once visible (nullptr after the time limit), and the

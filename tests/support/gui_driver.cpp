@@ -43,15 +43,6 @@ LRESULT CALLBACK record_sent(int code, WPARAM wparam, LPARAM lparam) {
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-INPUT mouse_input(DWORD flags, int x, int y) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-  in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
-  return in;
-}
-
 INPUT key_input(WORD vk, bool up) {
   INPUT in{};
   in.type = INPUT_KEYBOARD;
@@ -86,18 +77,6 @@ std::string class_name(HWND window) {
   char name[256] = {};
   GetClassNameA(window, name, sizeof name);
   return name;
-}
-
-bool click_at(int x, int y) {
-  INPUT inputs[3] = {mouse_input(MOUSEEVENTF_MOVE, x, y), mouse_input(MOUSEEVENTF_LEFTDOWN, x, y),
-                     mouse_input(MOUSEEVENTF_LEFTUP, x, y)};
-  return SendInput(3, inputs, sizeof(INPUT)) == 3;
-}
-
-bool click(HWND window) {
-  RECT r;
-  if (!GetWindowRect(window, &r)) return false;
-  return click_at((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
 void press_key(WORD vk, bool shift) {

@@ -4,8 +4,7 @@
 //                                    title (either may be null = any); usable from any thread.
 //   wait_for_thread_window(thread, cls, ms)  the same for the first visible window of a thread.
 //   window_text(w), message_box_text(box)   read a window's text / a message box's message.
-//   click(w), click_at(x, y)         real mouse clicks (SendInput) at a window's centre or a
-//                                    screen point; press_key(vk, shift) a real key press.
+//   press_key(vk, shift)             a real key press (the mouse: support/mouse_input_win.h).
 //   pump_until(done, ms)             dispatches the calling thread's messages until done() is
 //                                    true or the time is up; returns done(). pump_for(ms).
 //   SentMessageRecorder              records messages sent to windows of the calling thread
@@ -30,8 +29,6 @@ std::string window_text(HWND window);
 std::string message_box_text(HWND box);
 std::string class_name(HWND window);
 
-bool click_at(int x, int y);
-bool click(HWND window);
 void press_key(WORD vk, bool shift = false);
 
 bool pump_until(const std::function<bool()>& done, DWORD timeout_ms);

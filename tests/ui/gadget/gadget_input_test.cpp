@@ -1,6 +1,7 @@
-// Gadget events from real mouse input (SendInput) under the toolkit's own event loop.
+// Gadget events from real mouse input under the toolkit's own event loop.
 #include <vector>
 
+#include "support/mouse_input_win.h"
 #include "tests/ui/gadget/gadget_test_support.h"
 
 namespace {
@@ -9,11 +10,20 @@ using gadget_test::bring_to_front;
 using gadget_test::collect_gadget_events;
 using gadget_test::GadgetEvent;
 using gadget_test::MainWindowTest;
-using gadget_test::mouse_click;
-using gadget_test::mouse_down;
-using gadget_test::mouse_move;
-using gadget_test::mouse_up;
 using Events = std::vector<GadgetEvent>;
+
+// The pointer's waits dispatch the messages without taking the gadget events, and a move counts
+// once the pointer has stayed on its exact pixel for a quarter of a second: the drag threshold
+// is measured in single pixels.
+const mouse::Wait kPointer{[](DWORD ms) { gadget_test::pump_raw(static_cast<int>(ms)); }, 250};
+
+// Positions are client coordinates of `control`.
+bool mouse_move(HWND control, int x, int y) {
+  return mouse::move_to(mouse::on_screen(control, x, y), kPointer);
+}
+bool mouse_click(HWND control, int x, int y) {
+  return mouse::click(mouse::on_screen(control, x, y), kPointer);
+}
 
 // Long enough that the next click is not taken as the second half of a double click.
 int quiet_time() { return static_cast<int>(GetDoubleClickTime()) + 150; }
@@ -24,10 +34,10 @@ class GadgetInput : public MainWindowTest {
     MainWindowTest::SetUp();
     ASSERT_TRUE(bring_to_front(window_));
     // Start from a resting pointer over an empty part of the window.
-    ASSERT_TRUE(gadget_test::mouse_move(window_, 250, 5));
+    ASSERT_TRUE(mouse_move(window_, 250, 5));
   }
   void TearDown() override {
-    mouse_up();
+    mouse::release();
     gadget_test::settle(100);
     MainWindowTest::TearDown();
   }
@@ -99,11 +109,11 @@ TEST_F(GadgetInput, ListClickSelectsAndGivesTypeZeroEvents) {
   HWND list = make_list(3);
   const POINT beta = item_centre(list, 1);
   ASSERT_TRUE(mouse_move(list, beta.x, beta.y));
-  mouse_down();
+  mouse::press(mouse::on_screen(list, beta.x, beta.y));
   EXPECT_EQ(collect_gadget_events(200), Events{});
   EXPECT_EQ(GetPropA(list, "GX_MouseDown"), reinterpret_cast<HANDLE>(MAKELPARAM(beta.x, beta.y)));
   EXPECT_EQ(GetCapture(), list);
-  mouse_up();
+  mouse::release(mouse::on_screen(list, beta.x, beta.y));
   const Events first = collect_gadget_events(quiet_time());
   ASSERT_FALSE(first.empty());
   EXPECT_LE(first.size(), 2u);
@@ -124,21 +134,17 @@ TEST_F(GadgetInput, ListPressBelowTheItemsIsNotMarked) {
   SendMessageA(list, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&last));
   ASSERT_LT(last.bottom + 10, 100 - 4);
   ASSERT_TRUE(mouse_move(list, 50, last.bottom + 10));
-  mouse_down();
+  mouse::press(mouse::on_screen(list, 50, last.bottom + 10));
   gadget_test::settle(100);
   EXPECT_EQ(GetPropA(list, "GX_MouseDown"), nullptr);
-  mouse_up();
+  mouse::release(mouse::on_screen(list, 50, last.bottom + 10));
   collect_gadget_events(quiet_time());
 }
 
 TEST_F(GadgetInput, ListDoubleClickGivesTypeTwo) {
   HWND list = make_list(3);
   const POINT gamma = item_centre(list, 2);
-  ASSERT_TRUE(mouse_move(list, gamma.x, gamma.y));
-  mouse_down();
-  mouse_up();
-  mouse_down();
-  mouse_up();
+  ASSERT_TRUE(mouse::double_click(mouse::on_screen(list, gamma.x, gamma.y), kPointer));
   const Events events = collect_gadget_events(quiet_time());
   int double_clicks = 0;
   for (const GadgetEvent& e : events) {
@@ -155,7 +161,7 @@ TEST_F(GadgetInput, DragBeyondTheThresholdGivesDragStartExactlyTheThresholdNothi
   const int threshold = GetSystemMetrics(SM_CXDRAG);
   const POINT alpha = item_centre(list, 0);
   ASSERT_TRUE(mouse_move(list, alpha.x, alpha.y));
-  mouse_down();
+  mouse::press(mouse::on_screen(list, alpha.x, alpha.y));
   EXPECT_EQ(collect_gadget_events(200), Events{});  // a press on the selected item
   EXPECT_NE(GetPropA(list, "GX_MouseDown"), nullptr);
   EXPECT_EQ(GetCapture(), list);
@@ -170,7 +176,7 @@ TEST_F(GadgetInput, DragBeyondTheThresholdGivesDragStartExactlyTheThresholdNothi
 
   // The drag replaced the release event; what may still come is the list box's own selection
   // notification (Wine sends LBN_SELCHANGE on every release of a press it tracked).
-  mouse_up();
+  mouse::release(mouse::on_screen(list, alpha.x + threshold + 1, alpha.y));
   const Events after = collect_gadget_events(quiet_time());
   EXPECT_LE(after.size(), 1u);
   for (const GadgetEvent& e : after) EXPECT_EQ(e, (GadgetEvent{3, 0}));

@@ -1,6 +1,6 @@
 // Helpers for the gadget tests: the toolkit's start-up for the test program, a window to put
-// gadgets in, real mouse input and an event loop that records gadget events (every wait has a
-// time limit).
+// gadgets in and an event loop that records gadget events (every wait has a time limit). Real
+// mouse input comes from support/mouse_input_win.h.
 #pragma once
 
 #include <windows.h>
@@ -69,23 +69,6 @@ inline void drain_events() {
   }
 }
 
-// --- Real mouse input (SendInput). Positions are client coordinates of `control`. ---
-
-inline POINT screen_point(HWND control, int x, int y) {
-  POINT point{x, y};
-  ClientToScreen(control, &point);
-  return point;
-}
-
-inline void send_mouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = dx;
-  input.mi.dy = dy;
-  input.mi.dwFlags = flags;
-  SendInput(1, &input, sizeof(input));
-}
-
 // Dispatches the thread's messages for `milliseconds` without event_wait: events that the
 // window procedures queue stay queued for the test to collect.
 inline void pump_raw(int milliseconds) {
@@ -101,49 +84,12 @@ inline void pump_raw(int milliseconds) {
   }
 }
 
-// Moves the pointer to the exact screen pixel; true when it got there and stayed there.
-// Under Wine's virtual desktop the X server echoes earlier pointer warps for up to about
-// 100 ms, so the position can jump back once; the move is repeated until it holds for 250 ms.
-inline bool mouse_move_screen(POINT point) {
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
-  // Absolute coordinates are 0..65535 across the screen; round up so that the pixel is exact.
-  const LONG dx = static_cast<LONG>((static_cast<int64_t>(point.x) * 65536 + width - 1) / width);
-  const LONG dy = static_cast<LONG>((static_cast<int64_t>(point.y) * 65536 + height - 1) / height);
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    send_mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, dx, dy);
-    bool held = true;
-    for (int check = 0; check < 10 && held; ++check) {
-      pump_raw(25);
-      POINT now{};
-      GetCursorPos(&now);
-      held = now.x == point.x && now.y == point.y;
-    }
-    if (held) return true;
-  }
-  return false;
-}
-
-inline bool mouse_move(HWND control, int x, int y) {
-  return mouse_move_screen(screen_point(control, x, y));
-}
-
-inline void mouse_down() { send_mouse(MOUSEEVENTF_LEFTDOWN); }
-inline void mouse_up() { send_mouse(MOUSEEVENTF_LEFTUP); }
-
 // Lets the pointer's messages reach their windows; gadget events meanwhile are dropped.
 inline void settle(int milliseconds) {
   const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
   for (int32_t left; (left = static_cast<int32_t>(end - GetTickCount())) > 0;) {
     event_wait_timed(left);
   }
-}
-
-inline bool mouse_click(HWND control, int x, int y) {
-  if (!mouse_move(control, x, y)) return false;
-  mouse_down();
-  mouse_up();
-  return true;
 }
 
 // Brings a window to the front and gives it the focus, waiting (with a limit) until it is

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "support/gui_driver.h"
+#include "support/mouse_input_win.h"
 #include "ui/requester/requester.h"
 #include "ui/requester/requester_internal.h"
 #include "ui/window/window.h"
@@ -102,7 +103,7 @@ TEST_F(RequesterTest, MessageBoxIsOwnedByTheMainWindowAndBlocksTheOthersMeanwhil
         topmost_kept = is_topmost(topmost);
         hidden_enabled = IsWindowEnabled(hidden);
         main_enabled = IsWindowEnabled(main);
-        gui::click(button_with_text(box, "OK"));
+        mouse::click(button_with_text(box, "OK"));
       });
     });
     result = request_message("Info", "Jar erfolgreich ausgew\xE4hlt");
@@ -135,7 +136,7 @@ TEST_F(RequesterTest, NullTitleAndTextShowAnEmptyBoxAndFlagsChooseTheButtons) {
       driver.run(thread, nullptr, [&](HWND box) {
         title = gui::window_text(box);
         text = gui::message_box_text(box);
-        gui::click(GetDlgItem(box, IDNO));
+        mouse::click(GetDlgItem(box, IDNO));
       });
     });
     result = request_message(nullptr, nullptr, MB_YESNO | MB_ICONQUESTION);

@@ -3,6 +3,7 @@
 
 #include "runtime/runtime.h"
 #include "support/gui_driver.h"
+#include "support/mouse_input_win.h"
 #include "ui/window/window.h"
 #include "window_fixture.h"
 
@@ -122,7 +123,7 @@ TEST_F(EventWaitTest, CloseBoxGivesTheCloseEventAndTheWindowStays) {
   POINT box;
   ASSERT_TRUE(find_hit(w, HTCLOSE, &box)) << "no close box found";
   WaitedEvent got{};
-  ASSERT_TRUE(click_and_wait([&] { return gui::click_at(box.x, box.y); },
+  ASSERT_TRUE(click_and_wait([&] { return mouse::click(box); },
                              [&] { return wait_for_event(event_close_window, 1500, &got); }));
   EXPECT_EQ(got, (WaitedEvent{event_close_window, 0, 0, 0}));
   EXPECT_TRUE(IsWindow(w));
@@ -138,7 +139,7 @@ TEST_F(EventWaitTest, ActivationByClickQueuesTheActivateEvent) {
   collect_events();
   std::vector<WaitedEvent> events;
   ASSERT_TRUE(click_and_wait(
-      [&] { return gui::click(a); },
+      [&] { return mouse::click(a); },
       [&] { return wait_until([&] { return GetActiveWindow() == a; }, 1500, &events); }));
   auto activations = only(events, {event_activate_window});
   ASSERT_EQ(activations.size(), 1u) << ::testing::PrintToString(events);
@@ -207,7 +208,7 @@ TEST_F(EventWaitTest, ButtonClickGivesTheGadgetEventAndRawMessagesKeepItsNumber)
   ASSERT_TRUE(bring_to_front(w));
   collect_events();
   std::vector<WaitedEvent> seen;
-  click_and_wait([&] { return gui::click(button); },
+  click_and_wait([&] { return mouse::click(button); },
                  [&] {
                    return wait_until([&] { return !only(seen, {event_gadget_activity}).empty(); },
                                      1500, &seen);

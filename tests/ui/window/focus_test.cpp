@@ -11,6 +11,7 @@
 
 #include "runtime/runtime.h"
 #include "support/gui_driver.h"
+#include "support/mouse_input_win.h"
 #include "ui/gadget/gadget.h"
 #include "ui/window/window.h"
 #include "ui/window/window_internal.h"
@@ -125,7 +126,7 @@ POINT caption_point(HWND w) {
 bool click_to_activate(HWND w) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     POINT p = caption_point(w);
-    gui::click_at(p.x, p.y);
+    mouse::click(p);
     if (wait_until([&] { return GetActiveWindow() == w; }, 1500)) return true;
   }
   return false;
@@ -136,7 +137,7 @@ bool click_to_activate(HWND w) {
 bool click_to_activate_foreign(HWND foreign, HWND own) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     POINT p = caption_point(foreign);
-    gui::click_at(p.x, p.y);
+    mouse::click(p);
     if (wait_until([&] { return GetForegroundWindow() == foreign && GetActiveWindow() != own; },
                    1500)) {
       return true;
