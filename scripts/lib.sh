@@ -93,9 +93,25 @@ start_display() {
   say "started a virtual display $DISPLAY (Xvfb)"
 }
 
+# The process of this prefix whose command line is $1 (a pattern for pgrep -f), if one runs.
+wine_process_running() {
+  local pid
+  for pid in $(pgrep -f "$1"); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
+
 # Creates the private prefix once, with Wine's virtual desktop (window frames, activation and
-# focus as on Windows), then starts a persistent wineserver and Wine's services with every
-# output closed, so that no test inherits them.
+# focus as on Windows), then starts a persistent wineserver, Wine's services and the desktop
+# with every output closed, so that no test inherits them.
+#
+# Every program Wine starts keeps its parent's standard error, and ctest waits for the end of a
+# test's output pipe, not for the test. The desktop window belongs to an explorer.exe that the
+# first program needing it starts, and it lives until no program of the prefix has run for a
+# second: started by a test while another test runs, it held the first test's pipe open until
+# its time limit. So the desktop is started here, and a program that waits for input which
+# never comes (cmd reading a pipe that nobody writes) keeps it in use until stop_all.
 start_wine() {
   [ -n "${WIN_ARCH:-}" ] || select_wine
   if [ ! -f "$WINEPREFIX/.pelmora-ready" ]; then
@@ -111,6 +127,29 @@ start_wine() {
   wineserver -p </dev/null >/dev/null 2>&1 || true
   "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || die "Wine does not run programs"
   PELMORA_OWN_SERVER=1
+  start_desktop
+}
+
+# Starts the keeper and waits until it runs (a running program counts as a user of the desktop),
+# then the desktop: rundll32 makes a window, which starts explorer.exe and waits for it.
+start_desktop() {
+  local keeper='cmd\.exe /k title pelmora-desktop' fifo keep
+  if ! wine_process_running "$keeper"; then
+    fifo=$(mktemp -u "${TMPDIR:-/tmp}/pelmora-desktop.XXXXXX")
+    mkfifo "$fifo" || die "mkfifo $fifo failed"
+    # Opened for reading and writing, the pipe never ends; the keeper holds the only opening.
+    exec {keep}<>"$fifo"
+    rm -f "$fifo"
+    "$WINE" cmd /k title pelmora-desktop <&"$keep" >/dev/null 2>&1 &
+    exec {keep}>&-
+    for _ in $(seq 1 150); do
+      wine_process_running "$keeper" && break
+      sleep 0.1
+    done
+  fi
+  "$WINE" rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 || true
+  wine_process_running "$keeper" && wine_process_running 'explorer\.exe /desktop' \
+    || say "warning: Wine's desktop is not kept up; a test that starts it may end late"
 }
 
 stop_all() {

@@ -16,7 +16,7 @@ packages=(
   libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386
   libxrender1 libxcursor1 libxi6 libxrandr2 libxfixes3 libxinerama1 libxcomposite1 libxxf86vm1
   fonts-wine fonts-liberation
-  xvfb xauth x11-utils xdotool imagemagick icoutils
+  xvfb xauth x11-utils xdotool imagemagick icoutils procps
 )
 
 missing=()

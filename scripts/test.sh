@@ -63,13 +63,7 @@ if want_win32; then
   start_display
   start_wine
   say "running the Windows tests under Wine"
-  if ! (cd "$WIN_TREE" && ctest -j "$(nproc)" --output-on-failure "$@"); then
-    # A program's first runs in a new Wine prefix can stall while Wine sets itself up (seen
-    # once on a fresh clone: every case passed, the process did not end); the failed tests run
-    # once more, and only a second failure counts. The first failure stays in the log above.
-    say "running the failed Windows tests once more"
-    (cd "$WIN_TREE" && ctest --rerun-failed --output-on-failure) || status=1
-  fi
+  (cd "$WIN_TREE" && ctest -j "$(nproc)" --output-on-failure "$@") || status=1
 fi
 
 if [ $# -eq 0 ] && [ -z "$tree" ]; then
