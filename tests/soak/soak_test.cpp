@@ -96,7 +96,7 @@ class Soak : public ::testing::Test {
   // One run: start, sample, install jar `index` with a backup, sample, close.
   void run_once(int run, int index, RunSamples* sampled) {
     e2e::Pelmora p(root_);
-    ASSERT_TRUE(p.started()) << "pelmora.exe did not start";
+    ASSERT_TRUE(p.started()) << "pelmora.exe did not start, error " << p.start_error();
     ASSERT_TRUE(p.main_window()) << "no main window";
     ASSERT_TRUE(p.wait_list_filled(3)) << "the list was not filled";
     soak::ProcessSampler sampler(p.process_id(), e2e::helper_exe("soak_probe.dll"));

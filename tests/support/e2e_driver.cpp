@@ -374,9 +374,16 @@ Pelmora::Pelmora(const std::string& folder) {
   std::string line = "\"" + exe + "\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                      &startup, &process_)) {
+  // Wine's process creation now and then fails once on a loaded machine (seen once in a
+  // 20-run soak); the program is not what such a failure tests, so the start is tried again.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                       &startup, &process_)) {
+      return;
+    }
+    start_error_ = GetLastError();
     process_ = PROCESS_INFORMATION{};
+    Sleep(500);
   }
 }
 

@@ -120,6 +120,8 @@ class Pelmora {
   Pelmora& operator=(const Pelmora&) = delete;
 
   bool started() const { return process_.hProcess != nullptr; }
+  // GetLastError of the last failed start, 0 when it started at the first try.
+  DWORD start_error() const { return start_error_; }
   DWORD process_id() const { return process_.dwProcessId; }
   // Window 0 once visible (nullptr after the time limit).
   HWND main_window(DWORD timeout_ms = 15000);
@@ -181,6 +183,7 @@ class Pelmora {
 
  private:
   PROCESS_INFORMATION process_{};
+  DWORD start_error_ = 0;
   HWND main_ = nullptr;
   HWND restore_ = nullptr;
 };
