@@ -15,7 +15,7 @@ struct AppState {
   int32_t jar_index = 0;
   int32_t last_event = 0;
   int32_t quit_requested = 0;
-  std::string backup_path;  // the backup made in this run ("" while none)
+  std::string backup_path;  // the backup made in this run for game_folder ("" while none)
   bool confirmed = false;   // "Jar ausw\xE4hlen" has locked a jar in
   bool installed = false;   // a jar was installed in this run
 };
@@ -56,12 +56,13 @@ bool open_main_window(AppState& app);
 // Fills the list with the jar names, or "Keine JAR gefunden!" with the buttons disabled.
 void fill_jar_list(AppState& app);
 // Looks for the client jar of the game folder and sets the backup check box and its text: a
-// missing jar is reported and disables both, a found one enables both unless a jar was
-// installed in this run.
+// missing jar is reported, disables both and clears the box, a found one enables both unless a
+// jar was installed in this run.
 void show_client_jar_state(const AppState& app);
 // Reads the jar folder again and fills the list anew, unless a jar has been confirmed.
 void refill_jar_list(AppState& app);
-// "Minecraft-Ordner \xE4ndern...": the folder chooser, then "pref.ini" and the client jar state.
+// "Minecraft-Ordner \xE4ndern...": the folder chooser, then "pref.ini" and the client jar state;
+// the backup made for the old folder is forgotten.
 void change_game_folder(AppState& app);
 // "Jar-Ordner \xF6ffnen": opens the jar folder (made when missing) in the file manager.
 void open_jar_folder();

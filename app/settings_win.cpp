@@ -101,6 +101,8 @@ void change_game_folder(AppState& app) {
     request_message(texts::kTitleError, prefs_unwritable_text(error, preferences_path()).c_str());
     return;
   }
+  // The backup made in this run belongs to the old folder: another folder gets its own.
+  if (folder != app.game_folder) app.backup_path.clear();
   app.game_folder = folder;
   show_client_jar_state(app);
 }

@@ -1,13 +1,16 @@
-// Holds a file open without sharing, as a running game holds its client jar:
-//   file_holder <path> <ready event> <release event>
+// Holds a file open, as a running game holds its client jar:
+//   file_holder <path> <ready event> <release event> [shared]
+// Without sharing by default; with "shared" as the game's runtime does: reading and writing
+// shared, deleting (and so replacing) not.
 // Signals the ready event once the file is open and keeps it until the release event is set
 // (at most two minutes). Exit code 0, or 2 when the file could not be opened.
 #include <windows.h>
 
 int main(int argc, char** argv) {
   if (argc < 4) return 1;
-  const HANDLE file = CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD share = argc > 4 ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
+  const HANDLE file = CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, share, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 2;
   const HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[2]);
   const HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, argv[3]);

@@ -263,7 +263,7 @@ ReadOnlyFolder::~ReadOnlyFolder() {
   if (mounted_) run_unix("mountpoint -q '" + unix_ + "' && umount '" + unix_ + "'");
 }
 
-FileHolder::FileHolder(const std::string& path) {
+FileHolder::FileHolder(const std::string& path, bool game_sharing) {
   static int counter = 0;
   const std::string id = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
   const std::string ready_name = "pelmora-e2e-ready-" + id;
@@ -271,7 +271,7 @@ FileHolder::FileHolder(const std::string& path) {
   ready_ = CreateEventA(nullptr, TRUE, FALSE, ready_name.c_str());
   release_ = CreateEventA(nullptr, TRUE, FALSE, release_name.c_str());
   std::string line = "\"" + helper_exe("file_holder.exe") + "\" \"" + path + "\" " + ready_name +
-                     " " + release_name;
+                     " " + release_name + (game_sharing ? " shared" : "");
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,

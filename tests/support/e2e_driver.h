@@ -63,10 +63,11 @@ class ReadOnlyFolder {
   std::string why_;
 };
 
-// Holds a file open without sharing from a second process, as the running game would.
+// Holds a file open from a second process: without sharing, or as the running game holds its
+// jar (`game_sharing`: reading and writing shared, so a copy succeeds but a replacement fails).
 class FileHolder {
  public:
-  explicit FileHolder(const std::string& path);
+  explicit FileHolder(const std::string& path, bool game_sharing = false);
   ~FileHolder();  // releases the file and waits for the holder to end
   FileHolder(const FileHolder&) = delete;
   FileHolder& operator=(const FileHolder&) = delete;
