@@ -43,10 +43,11 @@ FileOutcome jar_check_outcome(const JarCheck& check, const std::string& path);
 
 #ifdef _WIN32
 // Copies G + "bin\minecraft.jar" into the backup folder (created when missing) and names the
-// copy after the stamp, choosing the next free "_n" name when a backup of the same second
-// exists. The copy is made under a name no file has and never replaces or deletes a file it did
-// not make. On success the outcome's path is the backup; on failure nothing is left behind and
-// the client jar is untouched.
+// copy after the stamp, with the "_n" after the highest backup of the same stamp when there is
+// one, so that the names of one run's backups sort in the order they were made. The copy is
+// made under a name no file has and never replaces or deletes a file it did not make. On success
+// the outcome's path is the backup; on failure nothing is left behind and the client jar is
+// untouched.
 FileOutcome backup_client_jar(const std::string& game_folder, const std::string& stamp,
                               const BackupSettings& settings = BackupSettings());
 

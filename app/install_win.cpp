@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "app/install.h"
 #include "app/paths.h"
@@ -131,6 +132,19 @@ win::Handle open_for_reading(const std::string& path) {
                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
+// The names in the folder that begin with the stamp.
+std::vector<std::string> names_with_stamp(const std::string& folder, const std::string& stamp) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  const HANDLE find = FindFirstFileA((folder + stamp + "*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(found.cFileName);
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return names;
+}
+
 }  // namespace
 
 FileOutcome backup_client_jar(const std::string& game_folder, const std::string& stamp,
@@ -142,8 +156,9 @@ FileOutcome backup_client_jar(const std::string& game_folder, const std::string&
 
   const std::string folder = backup_folder_path(game_folder);
   const bool folder_made = dir_create(folder.c_str()) != 0;
-  outcome = failure(FileProblem::no_free_name, backup_name_path(game_folder, stamp, 1));
-  for (int attempt = 1; attempt <= settings.max_names; ++attempt) {
+  const int first = next_backup_number(names_with_stamp(folder, stamp), stamp);
+  outcome = failure(FileProblem::no_free_name, backup_name_path(game_folder, stamp, first));
+  for (int attempt = first; attempt <= settings.max_names; ++attempt) {
     const std::string name = backup_name_path(game_folder, stamp, attempt);
     if (file_size(name.c_str()) != -1) continue;
     bool taken = false;
@@ -151,7 +166,7 @@ FileOutcome backup_client_jar(const std::string& game_folder, const std::string&
     if (!taken) break;
   }
   if (outcome.problem == FileProblem::no_free_name) {
-    outcome.path = backup_name_path(game_folder, stamp, 1);
+    outcome.path = backup_name_path(game_folder, stamp, first);
   }
   // A failed backup changes nothing: a backup folder made for it goes again.
   if (!outcome.ok() && folder_made) RemoveDirectoryA(folder.c_str());

@@ -85,6 +85,19 @@ bool parse_backup_name(const std::string& file, BackupName* backup) {
   return true;
 }
 
+int next_backup_number(const std::vector<std::string>& files, const std::string& stamp) {
+  int highest = 0;
+  for (const std::string& file : files) {
+    BackupName b;
+    // A backup's stamp is its first 19 characters; parsing has checked the rest.
+    if (file.compare(0, stamp.size(), stamp) == 0 && parse_backup_name(file, &b) &&
+        (file.size() == stamp.size() + 4 || file[stamp.size()] == '_')) {
+      highest = std::max(highest, b.number);
+    }
+  }
+  return highest + 1;
+}
+
 void sort_newest_first(std::vector<BackupName>* backups) {
   const auto key = [](const BackupName& b) {
     return std::make_tuple(b.year, b.month, b.day, b.hour, b.minute, b.second, b.number);

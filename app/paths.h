@@ -28,6 +28,10 @@ struct BackupName {
   int number = 1;  // 1 for the name without "_N"
 };
 bool parse_backup_name(const std::string& file, BackupName* backup);
+// The number for a new backup of `stamp` among the names in the backup folder: one more than the
+// highest backup of that stamp, 1 when there is none. Counting on from the highest keeps the
+// order of the names the order in which the backups were made, even after one was deleted.
+int next_backup_number(const std::vector<std::string>& files, const std::string& stamp);
 // Newest first by the time in the name; within one second the higher number first.
 void sort_newest_first(std::vector<BackupName>* backups);
 // How a backup is shown: "24.12.2012 18:05:09", with " (2)" appended for a numbered one.

@@ -33,6 +33,11 @@ TEST(AppPaths, BackupNamesCountUpForRunsOfTheSameSecond) {
             "G\\bin\\backup\\24_12_2012_18_05_09_2.jar");
   EXPECT_EQ(backup_name_path(g, "24_12_2012_18_05_09", 17),
             "G\\bin\\backup\\24_12_2012_18_05_09_17.jar");
+  // A new backup counts on from the highest of its stamp; other names do not count.
+  const std::string s = "24_12_2012_18_05_09";
+  EXPECT_EQ(next_backup_number({}, s), 1);
+  EXPECT_EQ(next_backup_number({"24_12_2012_18_05_10.jar", s + "_2x.jar", s + ".jar.x"}, s), 1);
+  EXPECT_EQ(next_backup_number({s + "_3.JAR", s + ".jar", s + "_10.jar.pelmora-neu"}, s), 4);
 }
 
 TEST(AppPaths, BackupNamesAreRecognisedSortedAndShown) {

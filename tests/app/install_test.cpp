@@ -84,16 +84,16 @@ TEST_F(InstallTest, BackupCopiesTheClientJarUnderTheStampName) {
   EXPECT_EQ(read_file(client()), kOld) << "the backup never removes the client jar";
 }
 
-TEST_F(InstallTest, BackupOfTheSameSecondTakesTheNextFreeName) {
+TEST_F(InstallTest, BackupOfTheSameSecondCountsOnFromTheHighestName) {
   ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr));
   ASSERT_TRUE(write_file(backups() + kStamp + ".jar", "older backup"));
-  ASSERT_TRUE(write_file(backups() + kStamp + "_2.jar", "older backup 2"));
+  ASSERT_TRUE(write_file(backups() + kStamp + "_3.jar", "older backup 3"));  // _2 was deleted
   const FileOutcome outcome = backup_client_jar(game_, kStamp, quick());
   ASSERT_TRUE(outcome.ok()) << failure_reason_text(outcome);
-  EXPECT_EQ(outcome.path, backups() + kStamp + "_3.jar");
+  EXPECT_EQ(outcome.path, backups() + kStamp + "_4.jar");
   EXPECT_EQ(read_file(outcome.path), kOld);
   EXPECT_EQ(read_file(backups() + kStamp + ".jar"), "older backup");
-  EXPECT_EQ(read_file(backups() + kStamp + "_2.jar"), "older backup 2");
+  EXPECT_EQ(read_file(backups() + kStamp + "_3.jar"), "older backup 3");
   EXPECT_EQ(list_folder(backups(), "*").size(), 3u) << "no intermediate copy is left";
 }
 
