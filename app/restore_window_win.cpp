@@ -7,7 +7,6 @@
 #include "app/install.h"
 #include "app/paths.h"
 #include "app/texts.h"
-#include "date/date.h"
 #include "fs/fs.h"
 #include "ui/gadget/gadget.h"
 #include "ui/requester/requester.h"
@@ -56,9 +55,7 @@ class RestoreWindow {
     gadget_listbox_create(kListBackups, 10, 10, 237, 206, 0);
     gadget_button_create(kButtonRestore, 10, 226, 150, 30, texts::kButtonRestore, 0);
     gadget_button_create(kButtonCancel, 167, 226, 80, 30, texts::kButtonCancel, 0);
-    for (size_t i = 0; i < backups_.size(); ++i) {
-      gadget_item_add(kListBackups, -1, backup_shown_text(backups_[i]).c_str());
-    }
+    fill_list();
     gadget_disable(kButtonRestore, 1);
     EnableWindow(main, FALSE);
     while (!done_) step();
@@ -68,7 +65,28 @@ class RestoreWindow {
     gadget_list_select(main);
   }
 
+  bool restored() const { return restored_; }
+
  private:
+  void fill_list() {
+    gadget_items_clear(kListBackups);
+    for (size_t i = 0; i < backups_.size(); ++i) {
+      gadget_item_add(kListBackups, -1, backup_shown_text(backups_[i]).c_str());
+    }
+  }
+
+  // Lists the backups again after a failed attempt made one, keeping the choice.
+  void refresh_list(const std::string& chosen_file) {
+    backups_ = list_backups(app_.game_folder);
+    fill_list();
+    int32_t chosen = -1;
+    for (size_t i = 0; i < backups_.size(); ++i) {
+      if (backups_[i].file == chosen_file) chosen = static_cast<int32_t>(i);
+    }
+    gadget_state_set(kListBackups, chosen);
+    gadget_disable(kButtonRestore, chosen < 0 ? 1 : 0);
+  }
+
   void step() {
     const int32_t event = event_wait();
     if (event == event_close_window) {
@@ -102,21 +120,22 @@ class RestoreWindow {
   }
 
   void restore(int32_t index) {
-    const BackupName& chosen = backups_[static_cast<size_t>(index)];
+    const BackupName chosen = backups_[static_cast<size_t>(index)];
     const std::string folder = backup_folder_path(app_.game_folder);
-    // Read again: a failed attempt may have left a new backup of the client jar.
+    // Read again: files may have come or gone since the list was made.
     std::vector<std::string> paths;
     for (const BackupName& b : list_backups(app_.game_folder)) paths.push_back(folder + b.file);
-    // A backup made now is named after the time of the click.
-    const DateValue now = date_now();
-    const std::string stamp = date_format("%dd_%mm_%yyyy_", now) + date_format("%hh_%ii_%ss", now);
-    const RestoreResult result =
-        restore_backup(folder + chosen.file, app_.game_folder, paths, stamp);
+    // Like the install's backup, a backup made now carries the start-up stamp and the next
+    // number, so that the list shows this run's backups in the order they were made.
+    const RestoreResult result = restore_backup(folder + chosen.file, app_.game_folder, paths,
+                                                app_.backup_date_part + app_.backup_time_part);
     if (!result.outcome.ok()) {
+      if (!result.new_backup.empty()) refresh_list(chosen.file);
       request_message(texts::kTitleError,
                       restore_failure_text(result.outcome, result.new_backup).c_str());
       return;
     }
+    restored_ = true;
     request_message(texts::kTitleInfo,
                     restore_done_text(backup_shown_text(chosen), result.new_backup).c_str());
     done_ = true;
@@ -125,6 +144,7 @@ class RestoreWindow {
   AppState& app_;
   std::vector<BackupName> backups_;
   bool done_ = false;
+  bool restored_ = false;
 };
 
 }  // namespace
@@ -135,5 +155,8 @@ void restore_dialog(AppState& app) {
     request_message(texts::kTitleInfo, texts::kNoBackup);
     return;
   }
-  RestoreWindow(app, std::move(backups)).run();
+  RestoreWindow window(app, std::move(backups));
+  window.run();
+  // The client jar may be there now where it was missing: the backup option follows it.
+  if (window.restored()) show_client_jar_state(app);
 }

@@ -38,6 +38,7 @@ const std::string kJarC = jar("c");
 constexpr char kGameJarMissing[] =
     "Minecraft Jar nicht gefunden!\nBitte starten sie Minecraft einmal damit das Programm "
     "funktioniert!";
+constexpr char kBackupFolderText[] = "(.minecraft\\bin\\backup)";
 constexpr char kInstalled[] = "minecraft.jar wurde erfolgreich installiert!";
 constexpr char kBackupDone[] = "Es wurde erfolgreich ein Backup erstellt!";
 
@@ -810,27 +811,24 @@ TEST_F(PelmoraEndToEnd, RestoreAfterAnInstallBacksUpTheInstalledJarFirst) {
   ASSERT_TRUE(p.restore_window());
   ASSERT_EQ(p.list_count(kBackupList), 1);
   EXPECT_EQ(p.list_item(0, kBackupList), shown);
-  // A double click restores at once.
-  const SYSTEMTIME before = e2e::local_now();
-  ASSERT_TRUE(p.click_list_item(0, kBackupList, /*twice=*/true));
-  Box box;
-  ASSERT_TRUE(p.wait_box(&box));
-  const SYSTEMTIME after = e2e::local_now();
-  const std::vector<std::string> now = e2e::list_folder(backups(), "*");
-  ASSERT_EQ(now.size(), 2u);
-  const std::string made = now[0] == first[0] ? now[1] : now[0];
-  const std::vector<std::string> stamps = e2e::stamps_between(before, after);
-  EXPECT_TRUE(std::find(stamps.begin(), stamps.end(), made.substr(0, 19)) != stamps.end() ||
-              made.substr(0, 19) == stamp)
-      << made << " is not named after the time of the restore";
-  EXPECT_EQ(box.title, "Info");
-  EXPECT_EQ(box.text, "Das Backup vom " + shown + kRestored +
-                          "\n\nDie bisherige minecraft.jar liegt jetzt als Backup hier:\n" +
-                          backups() + made);
-  ASSERT_TRUE(p.answer(box));
+  // The game holds the installed jar: it is backed up, under the run's stamp with the next
+  // number, but not replaced, and the open list shows the new backup at once.
+  const std::string made = stamp + "_2.jar";
+  {
+    e2e::FileHolder game_running(client(), /*game_sharing=*/true);
+    ASSERT_TRUE(game_running.ok());
+    ASSERT_TRUE(p.click_list_item(0, kBackupList, /*twice=*/true));
+    EXPECT_TRUE(contains(error_box(p), "Das Backup liegt hier:\n" + backups() + made));
+  }
+  EXPECT_EQ(read_file(backups() + made), kJarC) << "the installed jar is kept as a backup";
+  ASSERT_EQ(p.list_count(kBackupList), 2);
+  EXPECT_EQ(p.list_item(0, kBackupList), shown + " (2)");
+  // A double click restores at once; the installed jar is among the backups now.
+  ASSERT_TRUE(p.click_list_item(1, kBackupList, /*twice=*/true));
+  expect_box(p, "Info", "Das Backup vom " + shown + kRestored);
   EXPECT_TRUE(p.restore_window_gone());
   EXPECT_EQ(read_file(client()), kOldClient);
-  EXPECT_EQ(read_file(backups() + made), kJarC) << "the installed jar is kept as a backup";
+  EXPECT_EQ(e2e::list_folder(backups(), "*").size(), 2u);
   EXPECT_EQ(read_file(backups() + first[0]), kOldClient);
   // The main window stays installed.
   for (int off : {kList, kConfirm, kActivate, kBackup, kBackupText, kMoreJars})
@@ -867,11 +865,12 @@ TEST_F(PelmoraEndToEnd, BackupThatIsNoJarIsNotRestored) {
 }
 
 TEST_F(PelmoraEndToEnd, RestoreByKeyboardFromTheSystemMenu) {
-  make_standard_layout();
+  make_standard_layout(/*with_client=*/false);
   ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr));
   ASSERT_TRUE(write_file(backups() + "01_02_2013_10_00_00.jar", kJarA));
   ASSERT_TRUE(write_file(backups() + "01_01_2013_10_00_00.jar", kOldClient));
   Pelmora p(root_);
+  expect_box(p, "Fehler!", kGameJarMissing);
   start(p, 3);
   // Alt+Space opens the system menu, "w" chooses "Backup wiederherstellen...".
   ASSERT_TRUE(p.open_system_menu());
@@ -879,7 +878,7 @@ TEST_F(PelmoraEndToEnd, RestoreByKeyboardFromTheSystemMenu) {
   ASSERT_TRUE(p.restore_window()) << "the system menu did not open window 1";
   ASSERT_TRUE(p.press_key(VK_ESCAPE));
   ASSERT_TRUE(p.restore_window_gone()) << "Escape closes window 1";
-  EXPECT_EQ(read_file(client()), kOldClient);
+  EXPECT_FALSE(exists(client()));
 
   ASSERT_TRUE(p.open_system_menu());
   ASSERT_TRUE(p.press_key('W'));
@@ -894,6 +893,9 @@ TEST_F(PelmoraEndToEnd, RestoreByKeyboardFromTheSystemMenu) {
   expect_box(p, "Info", std::string("Das Backup vom 01.02.2013 10:00:00") + kRestored);
   EXPECT_TRUE(p.restore_window_gone());
   EXPECT_EQ(read_file(client()), kJarA);
+  // The client jar missing at the start is there now, and with it the backup option.
+  EXPECT_EQ(p.text(kBackupText), kBackupFolderText);
+  EXPECT_TRUE(p.enabled(kBackup));
   close_and_expect_exit(p);
 }
 
@@ -901,7 +903,6 @@ TEST_F(PelmoraEndToEnd, RestoreByKeyboardFromTheSystemMenu) {
 
 constexpr unsigned kMenuGameFolder = 0x1110;
 constexpr unsigned kMenuJarFolder = 0x1120;
-constexpr char kBackupFolderText[] = "(.minecraft\\bin\\backup)";
 
 TEST_F(PelmoraEndToEnd, ChangeGameFolderWritesPreferencesAtOnceAndChecksTheNewFolder) {
   make_standard_layout();
@@ -934,13 +935,32 @@ TEST_F(PelmoraEndToEnd, ChangeGameFolderWritesPreferencesAtOnceAndChecksTheNewFo
     ASSERT_TRUE(p.chooser_select_desktop_folder(chooser, folder->name()));
     ASSERT_TRUE(p.chooser_click(chooser, IDOK));
   };
-  // A folder without the client jar: reported, the backup option off, the file written at once.
+  // An install with a backup onto the client jar the game holds: copied, but not replaced.
+  ASSERT_TRUE(p.click_gadget(kBackup));
+  choose_and_confirm(p, 0);
+  {
+    e2e::FileHolder game_running(client(), /*game_sharing=*/true);
+    ASSERT_TRUE(game_running.ok());
+    ASSERT_TRUE(p.click_gadget(kActivate));
+    expect_box(p, "Info", kBackupDone);
+    EXPECT_TRUE(contains(error_box(p), "minecraft.jar konnte nicht installiert werden."));
+  }
+  const std::vector<std::string> old_backups = e2e::list_folder(backups(), "*");
+  ASSERT_EQ(old_backups.size(), 1u);
+  // Another folder with its client jar: the tick and the confirmed jar stay.
+  choose(&second);
+  EXPECT_TRUE(p.no_box_for(300));
+  EXPECT_EQ(p.check_state(kBackup), BST_CHECKED);
+  EXPECT_TRUE(p.enabled(kActivate));
+  // A folder without the client jar: reported, the backup option off and cleared, the file
+  // written at once.
   choose(&empty);
   expect_box(p, "Fehler!", kGameJarMissing);
   EXPECT_EQ(read_file(root_ + "pref.ini"), prefs_with(empty.path()));
   EXPECT_EQ(p.text(kBackupText), "Minecraft Jar nicht gefunden!");
   EXPECT_FALSE(p.enabled(kBackup));
   EXPECT_FALSE(p.enabled(kBackupText));
+  EXPECT_EQ(p.check_state(kBackup), BST_UNCHECKED);
   // Cancel changes nothing.
   choose(nullptr);
   EXPECT_TRUE(p.no_box_for(300));
@@ -952,15 +972,18 @@ TEST_F(PelmoraEndToEnd, ChangeGameFolderWritesPreferencesAtOnceAndChecksTheNewFo
   EXPECT_EQ(p.text(kBackupText), kBackupFolderText);
   EXPECT_TRUE(p.enabled(kBackup));
   EXPECT_TRUE(p.enabled(kBackupText));
-  // Installing uses the new folder; after the install the option stays off whatever is chosen.
+  // Installing uses the new folder and backs up its own client jar; after the install the option
+  // stays off whatever is chosen.
   ASSERT_TRUE(p.click_gadget(kBackup));
-  choose_and_confirm(p, 0);
   ASSERT_TRUE(p.click_gadget(kActivate));
   expect_box(p, "Info", kBackupDone);
   expect_box(p, "Info", kInstalled);
   EXPECT_EQ(read_file(second.path() + "bin\\minecraft.jar"), kJarA);
   EXPECT_EQ(read_file(client()), kOldClient) << "the old game folder is left alone";
-  EXPECT_EQ(e2e::list_folder(second.path() + "bin\\backup\\", "*").size(), 1u);
+  EXPECT_EQ(e2e::list_folder(backups(), "*"), old_backups);
+  const std::vector<std::string> made = e2e::list_folder(second.path() + "bin\\backup\\", "*");
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_EQ(read_file(second.path() + "bin\\backup\\" + made[0]), kJarC);
   choose(&second);
   EXPECT_TRUE(p.no_box_for(300));
   EXPECT_FALSE(p.enabled(kBackup));
