@@ -5,6 +5,7 @@
 #include "app/texts.h"
 #include "fs/fs.h"
 #include "process/process.h"
+#include "runtime/system_libraries.h"
 #include "ui/gadget/gadget.h"
 #include "ui/requester/requester.h"
 #include "ui/window/window.h"
@@ -100,6 +101,21 @@ void confirm_jar(AppState& app) {
   app.confirmed = true;
 }
 
+// The program runs elevated (its manifest asks for administrator rights), and Windows keeps the
+// messages of a drop from the unelevated file manager away from it unless the window lets them
+// through. The function is loaded by name: systems before Windows 7 lack it and block nothing.
+void let_drops_through(HWND window) {
+  using FilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  const auto filter =
+      reinterpret_cast<FilterFn>(system_function("user32.dll", "ChangeWindowMessageFilterEx"));
+  if (!filter) return;
+  constexpr UINT kCopyGlobalData = 0x0049;  // WM_COPYGLOBALDATA, carries the dropped names
+  constexpr DWORD kAllow = 1;               // MSGFLT_ALLOW
+  for (const UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, kCopyGlobalData}) {
+    filter(window, message, kAllow, nullptr);
+  }
+}
+
 }  // namespace
 
 bool open_main_window(AppState& app) {
@@ -114,6 +130,7 @@ bool open_main_window(AppState& app) {
   // Files dragged from the file manager are accepted (the style DragAcceptFiles sets).
   HWND window = window_handle(kMainWindow);
   SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
+  let_drops_through(window);
   return true;
 }
 
@@ -121,6 +138,9 @@ void show_client_jar_state(const AppState& app) {
   if (file_size(client_jar_path(app.game_folder).c_str()) == -1) {
     gadget_text_set(kTextBackup, texts::kGameJarMissingShort);
     request_message(texts::kTitleError, texts::kGameJarMissing);
+    // Without a client jar there is nothing to back up: a tick the user cannot take back would
+    // make every install fail.
+    gadget_state_set(kCheckBackup, 0);
     gadget_disable(kCheckBackup, kDisable);
     gadget_disable(kTextBackup, kDisable);
     return;
