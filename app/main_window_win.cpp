@@ -104,6 +104,8 @@ void confirm_jar(AppState& app) {
 // The program runs elevated (its manifest asks for administrator rights), and Windows keeps the
 // messages of a drop from the unelevated file manager away from it unless the window lets them
 // through. The function is loaded by name: systems before Windows 7 lack it and block nothing.
+// Which messages were let through is kept in the window's property "Pelmora_DropFilter" (bit n
+// for the n-th message below), where a test or a support question can read it.
 void let_drops_through(HWND window) {
   using FilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
   const auto filter =
@@ -111,9 +113,13 @@ void let_drops_through(HWND window) {
   if (!filter) return;
   constexpr UINT kCopyGlobalData = 0x0049;  // WM_COPYGLOBALDATA, carries the dropped names
   constexpr DWORD kAllow = 1;               // MSGFLT_ALLOW
+  uintptr_t allowed = 0;
+  uintptr_t bit = 1;
   for (const UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, kCopyGlobalData}) {
-    filter(window, message, kAllow, nullptr);
+    if (filter(window, message, kAllow, nullptr)) allowed |= bit;
+    bit <<= 1;
   }
+  SetPropA(window, "Pelmora_DropFilter", reinterpret_cast<HANDLE>(allowed));
 }
 
 }  // namespace

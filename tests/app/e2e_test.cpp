@@ -945,15 +945,12 @@ TEST_F(PelmoraEndToEnd, ChangeGameFolderWritesPreferencesAtOnceAndChecksTheNewFo
     expect_box(p, "Info", kBackupDone);
     EXPECT_TRUE(contains(error_box(p), "minecraft.jar konnte nicht installiert werden."));
   }
-  const std::vector<std::string> old_backups = e2e::list_folder(backups(), "*");
-  ASSERT_EQ(old_backups.size(), 1u);
   // Another folder with its client jar: the tick and the confirmed jar stay.
   choose(&second);
   EXPECT_TRUE(p.no_box_for(300));
   EXPECT_EQ(p.check_state(kBackup), BST_CHECKED);
   EXPECT_TRUE(p.enabled(kActivate));
-  // A folder without the client jar: reported, the backup option off and cleared, the file
-  // written at once.
+  // A folder without the client jar: reported, the box off and cleared, the file written at once.
   choose(&empty);
   expect_box(p, "Fehler!", kGameJarMissing);
   EXPECT_EQ(read_file(root_ + "pref.ini"), prefs_with(empty.path()));
@@ -972,18 +969,14 @@ TEST_F(PelmoraEndToEnd, ChangeGameFolderWritesPreferencesAtOnceAndChecksTheNewFo
   EXPECT_EQ(p.text(kBackupText), kBackupFolderText);
   EXPECT_TRUE(p.enabled(kBackup));
   EXPECT_TRUE(p.enabled(kBackupText));
-  // Installing uses the new folder and backs up its own client jar; after the install the option
-  // stays off whatever is chosen.
+  // Installing uses the new folder; after the install the option stays off whatever is chosen.
   ASSERT_TRUE(p.click_gadget(kBackup));
   ASSERT_TRUE(p.click_gadget(kActivate));
   expect_box(p, "Info", kBackupDone);
   expect_box(p, "Info", kInstalled);
   EXPECT_EQ(read_file(second.path() + "bin\\minecraft.jar"), kJarA);
   EXPECT_EQ(read_file(client()), kOldClient) << "the old game folder is left alone";
-  EXPECT_EQ(e2e::list_folder(backups(), "*"), old_backups);
-  const std::vector<std::string> made = e2e::list_folder(second.path() + "bin\\backup\\", "*");
-  ASSERT_EQ(made.size(), 1u);
-  EXPECT_EQ(read_file(second.path() + "bin\\backup\\" + made[0]), kJarC);
+  EXPECT_EQ(e2e::list_folder(second.path() + "bin\\backup\\", "*").size(), 1u);
   choose(&second);
   EXPECT_TRUE(p.no_box_for(300));
   EXPECT_FALSE(p.enabled(kBackup));
@@ -1049,6 +1042,8 @@ TEST_F(PelmoraEndToEnd, DroppedJarsAreCheckedCopiedAndListed) {
   ASSERT_TRUE(CreateDirectoryA((incoming + "folder.jar").c_str(), nullptr));
   Pelmora p(root_);
   start(p, 3);
+  // Window 0 lets the three messages of a drop through the elevated window's filter.
+  EXPECT_EQ(GetPropA(p.main_window(), "Pelmora_DropFilter"), reinterpret_cast<HANDLE>(7));
   ASSERT_TRUE(p.drop_files({incoming + "new.jar", incoming + "b.jar", incoming + "notes.txt",
                             incoming + "bad.jar", incoming + "folder.jar", root_ + "jar\\a.jar"}));
   Box box;
