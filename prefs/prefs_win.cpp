@@ -196,10 +196,9 @@ uintptr_t prefs_open(const char* file_name) {
   if (!h.valid()) {
     // Only a file that does not exist may be created at close; one that exists but cannot be
     // opened (held by another program, access denied) must never be replaced.
+    f->read_only = 0;
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
       f->file_name = full_name(name);
-    } else {
-      f->read_only = 0;
     }
     return 0;
   }

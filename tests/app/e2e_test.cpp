@@ -614,9 +614,9 @@ constexpr char kNotZip[] = "Die Datei ist kein Zip-Archiv.";
 constexpr char kDamaged[] =
     "Das Archiv ist unvollst\xE4ndig oder besch\xE4"
     "digt.";
+// The game never holds a jar of the jar folder: no hint that it may still be running.
 constexpr char kHeld[] =
-    "Die Datei konnte nicht gelesen werden. Die Datei wird von einem anderen Programm benutzt "
-    "(l\xE4uft Minecraft noch?).";
+    "Die Datei konnte nicht gelesen werden. Die Datei wird von einem anderen Programm benutzt.";
 
 TEST_F(PelmoraEndToEnd, ConfirmRefusesFilesThatAreNoJars) {
   make_standard_layout();
@@ -709,7 +709,7 @@ TEST_F(PelmoraEndToEnd, HeldPreferencesAreReportedAndKeptNotAFirstRun) {
     expect_box(p, "Fehler!",
                "Die Einstellungsdatei \"pref.ini\" konnte nicht ge\xF6"
                "ffnet werden.\n"
-               "Die Datei wird von einem anderen Programm benutzt (l\xE4uft Minecraft noch?):\n" +
+               "Die Datei wird von einem anderen Programm benutzt:\n" +
                    root_ +
                    "pref.ini\n\nDie Datei bleibt unver\xE4ndert. Bitte schlie\xDF"
                    "en sie "
