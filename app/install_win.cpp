@@ -60,7 +60,7 @@ bool make_writable(const std::string& path) {
   return SetFileAttributesA(path.c_str(), rest ? rest : FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
-// Removes a file this run made; false when it is still there afterwards (a read-only mount
+// Removes a file the program made; false when it is still there afterwards (a read-only mount
 // reports success and keeps the file).
 bool remove_made(const std::string& path) {
   if (!DeleteFileA(path.c_str()) && make_writable(path)) DeleteFileA(path.c_str());
@@ -131,7 +131,7 @@ FileOutcome backup_as(const std::string& client, int64_t size, const std::string
                       const BackupSettings& settings, bool* taken) {
   *taken = false;
   std::string copy;
-  FileOutcome outcome = copy_to_new_name(client, name + ".pelmora-neu", name, &copy);
+  FileOutcome outcome = copy_to_new_name(client, name + kStagingSuffix, name, &copy);
   if (!outcome.ok()) return outcome;
   if (!wait_for_size(copy, size, settings.wait_limit_ms)) {
     return cleaned_up(failure(FileProblem::incomplete, name), copy);
@@ -190,11 +190,9 @@ FileOutcome backup_client_jar(const std::string& game_folder, const std::string&
   if (outcome.problem == FileProblem::no_free_name) {
     outcome.path = backup_name_path(game_folder, stamp, 1);
   }
-  // A failed backup changes nothing: a backup folder made for it goes again.
-  if (!outcome.ok() && folder_made && !RemoveDirectoryA(folder.c_str()) &&
-      outcome.left_behind.empty()) {
-    outcome.left_behind = folder;
-  }
+  // A failed backup changes nothing: a backup folder made for it goes again (an empty one that
+  // stays harms nothing; one holding a copy that stayed is named by the outcome already).
+  if (!outcome.ok() && folder_made) RemoveDirectoryA(folder.c_str());
   return outcome;
 }
 
