@@ -13,24 +13,48 @@
 
 enum class FileProblem {
   none,
-  not_found,       // the file to copy does not exist
-  not_a_file,      // the path names a folder
-  copy_failed,     // copying failed (system_error tells why)
-  incomplete,      // the copy did not reach the source's size in time
-  no_free_name,    // every backup name for the stamp is taken
-  rename_failed,   // giving the backup its name failed
-  replace_failed,  // moving the new jar over the client jar failed
-  not_a_jar,       // the file is no zip archive
-  jar_damaged,     // the archive is cut short or damaged
-  jar_unreadable,  // the file could not be read for the check (system_error tells why)
+  not_found,              // the file to copy does not exist
+  not_a_file,             // the path names a folder
+  backup_folder_is_file,  // a file has the backup folder's name
+  copy_failed,            // copying failed (system_error tells why)
+  incomplete,             // the copy did not reach the source's size in time
+  no_free_name,           // every backup name for the stamp is taken
+  rename_failed,          // giving the backup its name failed
+  replace_failed,         // moving the new jar over the client jar failed
+  not_a_jar,              // the file is no zip archive
+  jar_damaged,            // the archive is cut short or damaged
+  jar_unreadable,         // the file could not be read for the check (system_error tells why)
 };
 
 struct FileOutcome {
   FileProblem problem = FileProblem::none;
   uint32_t system_error = 0;  // the system's error code of the failed step, 0 when none
   std::string path;           // the path concerned; on success the backup or client jar made
+  std::string left_behind;    // a file or folder of this run that a failed clean-up left
   bool ok() const { return problem == FileProblem::none; }
 };
+
+// Staging files: a copy is made beside its target as target + kStagingSuffix, or when that name
+// is taken target + kStagingSuffix + "-n" (n from 2 to kStagingNames), and moved to its name.
+constexpr char kStagingSuffix[] = ".pelmora-neu";
+constexpr int kStagingNames = 100;
+// The name a staging file was made for ("minecraft.jar" for "minecraft.jar.pelmora-neu-2"), or
+// "" when the name is none the program makes.
+std::string staging_target_name(const std::string& file);
+// A folder to search for staging files that a killed run left, with the names the program
+// stages there.
+struct StagingFolder {
+  std::string path;  // with its trailing "\"
+  bool (*is_target)(const std::string& name);
+};
+bool is_client_jar_name(const std::string& name);   // "minecraft.jar"
+bool is_backup_file_name(const std::string& name);  // a backup's name (parse_backup_name)
+bool is_jar_name(const std::string& name);          // "*.jar"
+bool is_prefs_name(const std::string& name);        // "pref.ini"
+// The folders where the program stages files: G + "bin\", the backup folder, C + "jar\" and
+// C itself (for "pref.ini"), C being the program's current directory.
+std::vector<StagingFolder> staging_folders(const std::string& game_folder,
+                                           const std::string& current_directory);
 
 struct BackupSettings {
   int wait_limit_ms = 5000;  // how long to wait for the copy to reach the client jar's size
@@ -64,6 +88,13 @@ FileOutcome check_jar_outcome(const std::string& path);
 // set. On failure nothing is left behind and target is untouched.
 FileOutcome copy_jar_to(const std::string& source, const std::string& target, bool replace);
 
+// Removes the staging files of the folders (read-only ones too) and gives the paths of those
+// that stay.
+std::vector<std::string> remove_staging_files(const std::vector<StagingFolder>& folders);
+// At start-up: removes what a killed run left in the game folder's and the program's folders
+// and reports the files that stay in one "Fehler!" message.
+void remove_leftover_staging(const std::string& game_folder);
+
 // True when the two files hold the same bytes (sizes first, then contents).
 bool same_file_contents(const std::string& a, const std::string& b);
 
@@ -79,8 +110,13 @@ RestoreResult restore_backup(const std::string& backup, const std::string& game_
                              const BackupSettings& settings = BackupSettings());
 #endif
 
-// "<reason> <path>" for a failed outcome, e.g. "Zugriff verweigert: C:\x\bin\minecraft.jar".
+// "<reason>\n<path>" for a failed outcome, e.g. "Zugriff verweigert:\nC:\x\bin\minecraft.jar".
+// The hint that Minecraft may still be running is given only for the client jar and backups.
 std::string failure_reason_text(const FileOutcome& outcome);
+// The same on one line, "<reason> <path>", with a staging file that stayed named after it.
+std::string failure_reason_line(const FileOutcome& outcome);
+// The "Fehler!" message listing staging files of a killed run that could not be removed.
+std::string staging_left_text(const std::vector<std::string>& paths);
 // The "Fehler!" message of a failed backup.
 std::string backup_failure_text(const FileOutcome& outcome);
 // The "Fehler!" message of a failed install; backup_path is "" when no backup was made.
@@ -97,8 +133,9 @@ std::string jar_check_reason(const JarCheck& check);
 std::string prefs_unwritable_text(uint32_t error, const std::string& path);
 // The "Frage" asked before a dropped jar replaces one of the same name in the jar folder.
 std::string jar_exists_question(const std::string& name);
-// The "Info" message after dropped jars were copied into the jar folder (count >= 1).
-std::string jars_copied_text(int count);
+// The "Info" message after a drop: how many jars were copied into the jar folder, and the
+// dropped jars that lie in the jar folder already (one of them at least is given).
+std::string jars_copied_text(int count, const std::vector<std::string>& already_there = {});
 // A dropped file that was not copied, and why (one sentence).
 struct DropRefusal {
   std::string name;

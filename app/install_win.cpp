@@ -2,7 +2,9 @@
 //
 // Every copy is made under a name that no file has (CopyFileA refuses an existing target), so
 // a failure can only ever delete what this run made, and a copy reaches its final name in one
-// rename or move.
+// rename or move. A copy loses the read-only mark CopyFileA carries over from its source, so
+// that it can be removed after a failure and never makes the client jar read-only; a clean-up
+// that fails is reported with the outcome.
 #include <windows.h>
 
 #include <algorithm>
@@ -16,8 +18,6 @@
 #include "runtime/handles_win.h"
 
 namespace {
-
-constexpr int kStagingNames = 100;  // "x.pelmora-neu", "x.pelmora-neu-2", ...
 
 FileOutcome failure(FileProblem problem, const std::string& path, uint32_t error = 0) {
   FileOutcome outcome;
@@ -52,6 +52,36 @@ bool source_size(const std::string& path, int64_t* size, FileOutcome* problem) {
   return true;
 }
 
+// Takes the read-only mark off a file; false, with the system's error set, when it stays.
+bool make_writable(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (!(attributes & FILE_ATTRIBUTE_READONLY)) return true;
+  const DWORD rest = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  return SetFileAttributesA(path.c_str(), rest ? rest : FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+// Removes a file the program made; false when it is still there afterwards (a read-only mount
+// reports success and keeps the file).
+bool remove_made(const std::string& path) {
+  if (!DeleteFileA(path.c_str()) && make_writable(path)) DeleteFileA(path.c_str());
+  return file_size(path.c_str()) == -1;
+}
+
+// The failure after removing the file this run made; a file that stays is named in the outcome.
+FileOutcome cleaned_up(FileOutcome outcome, const std::string& made) {
+  if (!remove_made(made)) outcome.left_behind = made;
+  return outcome;
+}
+
+// Forces a file's bytes to the disk. 0, or the system's reason.
+uint32_t flush_to_disk(const std::string& path) {
+  const win::Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || !FlushFileBuffers(file.get())) return last_error();
+  return 0;
+}
+
 // 0 when the file can be opened for reading, else the system's reason.
 uint32_t read_error(const std::string& path) {
   const win::Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -68,16 +98,19 @@ FileOutcome copy_to_new_name(const std::string& source, const std::string& base,
     const std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
     if (file_size(name.c_str()) != -1) continue;
     if (CopyFileA(source.c_str(), name.c_str(), TRUE)) {
-      *made = name;
-      return success(name);
+      if (make_writable(name)) {
+        *made = name;
+        return success(name);
+      }
+      return cleaned_up(failure(FileProblem::copy_failed, target_shown, last_error()), name);
     }
     const uint32_t error = last_error();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;  // taken meanwhile
-    if (file_size(name.c_str()) != -1) DeleteFileA(name.c_str());
+    FileOutcome outcome = failure(FileProblem::copy_failed, target_shown, error);
     if (const uint32_t unreadable = read_error(source)) {
-      return failure(FileProblem::copy_failed, source, unreadable);
+      outcome = failure(FileProblem::copy_failed, source, unreadable);
     }
-    return failure(FileProblem::copy_failed, target_shown, error);
+    return file_size(name.c_str()) == -1 ? outcome : cleaned_up(outcome, name);
   }
   return failure(FileProblem::no_free_name, target_shown);
 }
@@ -99,21 +132,21 @@ FileOutcome backup_as(const std::string& client, int64_t size, const std::string
                       const BackupSettings& settings, bool* taken) {
   *taken = false;
   std::string copy;
-  FileOutcome outcome = copy_to_new_name(client, name + ".pelmora-neu", name, &copy);
+  FileOutcome outcome = copy_to_new_name(client, name + kStagingSuffix, name, &copy);
   if (!outcome.ok()) return outcome;
   if (!wait_for_size(copy, size, settings.wait_limit_ms)) {
-    DeleteFileA(copy.c_str());
-    return failure(FileProblem::incomplete, name);
+    return cleaned_up(failure(FileProblem::incomplete, name), copy);
   }
   delay_ms(settings.pause_ms);
   if (file_rename(copy.c_str(), name.c_str())) return success(name);
   const uint32_t error = last_error();
-  DeleteFileA(copy.c_str());
-  if (file_size(name.c_str()) != -1) {
-    *taken = true;
-    return failure(FileProblem::no_free_name, name);
-  }
-  return failure(FileProblem::rename_failed, name, error);
+  const bool name_taken = file_size(name.c_str()) != -1;
+  outcome = cleaned_up(name_taken ? failure(FileProblem::no_free_name, name)
+                                  : failure(FileProblem::rename_failed, name, error),
+                       copy);
+  // The next name is tried only when this copy is gone.
+  *taken = name_taken && outcome.left_behind.empty();
+  return outcome;
 }
 
 // Reads exactly `length` bytes; false at the end of the file or on an error.
@@ -156,6 +189,10 @@ FileOutcome backup_client_jar(const std::string& game_folder, const std::string&
 
   const std::string folder = backup_folder_path(game_folder);
   const bool folder_made = dir_create(folder.c_str()) != 0;
+  const std::string folder_name = folder.substr(0, folder.size() - 1);
+  if (file_size(folder_name.c_str()) >= 0) {
+    return failure(FileProblem::backup_folder_is_file, folder_name);
+  }
   const int first = next_backup_number(names_with_stamp(folder, stamp), stamp);
   outcome = failure(FileProblem::no_free_name, backup_name_path(game_folder, stamp, first));
   for (int attempt = first; attempt <= settings.max_names; ++attempt) {
@@ -168,7 +205,8 @@ FileOutcome backup_client_jar(const std::string& game_folder, const std::string&
   if (outcome.problem == FileProblem::no_free_name) {
     outcome.path = backup_name_path(game_folder, stamp, first);
   }
-  // A failed backup changes nothing: a backup folder made for it goes again.
+  // A failed backup changes nothing: a backup folder made for it goes again (an empty one that
+  // stays harms nothing; one holding a copy that stayed is named by the outcome already).
   if (!outcome.ok() && folder_made) RemoveDirectoryA(folder.c_str());
   return outcome;
 }
@@ -184,25 +222,54 @@ FileOutcome copy_jar_to(const std::string& source, const std::string& target, bo
   int64_t size = 0;
   if (!source_size(source, &size, &outcome)) return outcome;
   std::string staging;
-  outcome = copy_to_new_name(source, target + ".pelmora-neu", target, &staging);
+  outcome = copy_to_new_name(source, target + kStagingSuffix, target, &staging);
   if (!outcome.ok()) return outcome;
   if (file_size(staging.c_str()) != size) {
-    DeleteFileA(staging.c_str());
-    return failure(FileProblem::incomplete, target);
+    return cleaned_up(failure(FileProblem::incomplete, target), staging);
   }
   outcome = check_jar_outcome(staging);
   if (!outcome.ok()) {
-    DeleteFileA(staging.c_str());
     outcome.path = source;
-    return outcome;
+    return cleaned_up(outcome, staging);
   }
+  // On the disk before it takes the target's name: a power cut never leaves a jar of zeros.
+  if (const uint32_t error = flush_to_disk(staging)) {
+    return cleaned_up(failure(FileProblem::copy_failed, target, error), staging);
+  }
+  // A read-only target (left by an earlier version) is replaced all the same; it keeps its mark
+  // when the move fails.
+  const DWORD attributes = replace ? GetFileAttributesA(target.c_str()) : INVALID_FILE_ATTRIBUTES;
+  const bool read_only =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+  if (read_only) make_writable(target);
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
   if (!MoveFileExA(staging.c_str(), target.c_str(), flags)) {
     const uint32_t error = last_error();
-    DeleteFileA(staging.c_str());
-    return failure(FileProblem::replace_failed, target, error);
+    if (read_only) SetFileAttributesA(target.c_str(), attributes);
+    return cleaned_up(failure(FileProblem::replace_failed, target, error), staging);
   }
   return success(target);
+}
+
+std::vector<std::string> remove_staging_files(const std::vector<StagingFolder>& folders) {
+  std::vector<std::string> left;
+  for (const StagingFolder& folder : folders) {
+    WIN32_FIND_DATAA entry;
+    const HANDLE search =
+        FindFirstFileA((folder.path + "*" + kStagingSuffix + "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    std::vector<std::string> found;
+    do {
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      const std::string target = staging_target_name(entry.cFileName);
+      if (!target.empty() && folder.is_target(target)) found.push_back(entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    for (const std::string& name : found) {
+      if (!remove_made(folder.path + name)) left.push_back(folder.path + name);
+    }
+  }
+  return left;
 }
 
 FileOutcome check_jar_outcome(const std::string& path) {

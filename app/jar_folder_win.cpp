@@ -13,6 +13,7 @@
 #include "process/process.h"
 #include "runtime/system_libraries.h"
 #include "ui/requester/requester.h"
+#include "ui/window/window.h"
 
 namespace {
 
@@ -70,39 +71,60 @@ bool ends_with_jar(const std::string& name) {
   return name.size() > 4 && lower(name.substr(name.size() - 4)) == ".jar";
 }
 
-// One dropped file; true when it was copied. A refusal is added to `refused`.
-bool take_one(const std::string& path, const std::string& jar_folder,
-              std::vector<DropRefusal>* refused) {
+// A message while a drop is handled: the drop came from another program's window, which is in
+// front meanwhile, so the box is owned by window 0 and brought to the front itself.
+int drop_message(const char* title, const std::string& text, UINT flags = 0) {
+  modal_enter();
+  const int answer =
+      MessageBoxA(window_handle(kMainWindow), text.c_str(), title, flags | MB_SETFOREGROUND);
+  modal_leave();
+  return answer;
+}
+
+// What became of the dropped files.
+struct DropResult {
+  int copied = 0;
+  std::vector<std::string> already_there;  // dragged out of the jar folder itself
+  std::vector<DropRefusal> refused;
+};
+
+// One dropped file.
+void take_one(const std::string& path, const std::string& jar_folder, DropResult* result) {
   const std::string name = name_of(path);
   const int64_t size = file_size(path.c_str());
   if (size == -2) {
-    refused->push_back({name, texts::kReasonFolder});
-    return false;
+    result->refused.push_back({name, texts::kReasonFolder});
+    return;
   }
   if (!ends_with_jar(name)) {
-    refused->push_back({name, texts::kReasonNoJarName});
-    return false;
+    result->refused.push_back({name, texts::kReasonNoJarName});
+    return;
   }
   const std::string target = jar_folder + name;
-  // A jar dragged out of the jar folder itself is already there.
-  if (lower(full_path(path)) == lower(full_path(target))) return false;
+  if (lower(full_path(path)) == lower(full_path(target))) {
+    result->already_there.push_back(name);
+    return;
+  }
   const JarCheck check = check_jar_file(path);
   if (!check.ok()) {
-    refused->push_back({name, jar_check_reason(check)});
-    return false;
+    result->refused.push_back({name, jar_check_reason(check)});
+    return;
   }
-  const bool exists = file_size(target.c_str()) != -1;
-  if (exists && request_message(texts::kTitleQuestion, jar_exists_question(name).c_str(),
-                                MB_YESNO) != IDYES) {
-    return false;
+  const int64_t existing = file_size(target.c_str());
+  if (existing == -2) {
+    result->refused.push_back({name, texts::kReasonFolderInJarFolder});
+    return;
+  }
+  const bool exists = existing != -1;
+  if (exists && drop_message(texts::kTitleQuestion, jar_exists_question(name), MB_YESNO) != IDYES) {
+    return;
   }
   const FileOutcome copied = copy_jar_to(path, target, exists);
   if (!copied.ok()) {
-    const std::string reason = failure_reason_text(copied);
-    refused->push_back({name, reason.substr(0, reason.find('\n'))});
-    return false;
+    result->refused.push_back({name, failure_reason_line(copied)});
+    return;
   }
-  return true;
+  ++result->copied;
 }
 
 }  // namespace
@@ -117,15 +139,20 @@ void take_dropped_files(AppState& app, uintptr_t drop) {
   if (paths.empty()) return;
   if (file_size(kJarFolder) == -1) dir_create(kJarFolder);
   const std::string jar_folder = current_directory() + kJarFolder + "\\";
-  std::vector<DropRefusal> refused;
-  int copied = 0;
-  for (const std::string& path : paths) {
-    if (take_one(path, jar_folder, &refused)) ++copied;
+  DropResult result;
+  for (const std::string& path : paths) take_one(path, jar_folder, &result);
+  if (!result.refused.empty()) {
+    drop_message(texts::kTitleError, drop_refused_text(result.refused));
   }
-  if (!refused.empty()) request_message(texts::kTitleError, drop_refused_text(refused).c_str());
-  if (copied == 0) return;
-  request_message(texts::kTitleInfo, jars_copied_text(copied).c_str());
-  refill_jar_list(app);
+  if (result.copied == 0 && result.already_there.empty()) return;
+  drop_message(texts::kTitleInfo, jars_copied_text(result.copied, result.already_there));
+  if (result.copied > 0) refill_jar_list(app);
+}
+
+void remove_leftover_staging(const std::string& game_folder) {
+  const std::vector<std::string> left =
+      remove_staging_files(staging_folders(game_folder, current_directory()));
+  if (!left.empty()) request_message(texts::kTitleError, staging_left_text(left).c_str());
 }
 
 void ignore_dropped_files(uintptr_t drop) {

@@ -260,6 +260,7 @@ void activate_jar(AppState& app) {
 
 int run_application(AppState& app) {
   if (!load_settings(app)) return kExitNoPreferences;
+  remove_leftover_staging(app.game_folder);
   list_jar_folder(app);
   if (!open_main_window(app)) {
     request_message(texts::kTitleError, texts::kWindowNotOpened);

@@ -30,7 +30,11 @@ bool create_preferences() {
   prefs_group(kGroup);
   const std::string folder = request_path(texts::kChooseGameFolder, texts::kInitialFolder);
   prefs_write_string(kGameFolderKey, folder.c_str());
-  prefs_close();
+  // The empty file made above goes again when its contents could not be written.
+  if (prefs_close() != 0) {
+    DeleteFileA(kPrefsFile);
+    return false;
+  }
   return true;
 }
 
@@ -77,12 +81,12 @@ std::string preferences_path() { return current_directory() + kPrefsFile; }
 uint32_t save_game_folder(const std::string& folder) {
   prefs_group(kGroup);
   prefs_write_string(kGameFolderKey, folder.c_str());
-  // Closing writes the file back now, so a crash later cannot lose the change. Whether it could
-  // be written is asked while the file is closed (the open file is held without write sharing),
-  // and read back afterwards; it stays open as it was since start-up.
-  prefs_close();
-  uint32_t error = 0;
-  {
+  // Closing writes the file back now, so a crash later cannot lose the change. A file opened
+  // read-only drops the change without a reason: whether it could be written is asked while the
+  // file is closed (the open file is held without write sharing), and read back afterwards; it
+  // stays open as it was since start-up.
+  uint32_t error = prefs_close();
+  if (!error) {
     const win::Handle file(CreateFileA(kPrefsFile, GENERIC_WRITE,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -78,6 +78,9 @@ constexpr char kJarsCopied[] = " Jars wurden in den Jar-Ordner kopiert.";
 constexpr char kNotCopied[] = "Diese Dateien wurden nicht in den Jar-Ordner kopiert:";
 constexpr char kReasonFolder[] = "Das ist ein Ordner.";
 constexpr char kReasonNoJarName[] = "Der Name endet nicht auf \".jar\".";
+constexpr char kReasonFolderInJarFolder[] = "Im Jar-Ordner liegt ein Ordner dieses Namens.";
+constexpr char kAlreadyInJarFolder[] =
+    "Diese Jars liegen schon im Jar-Ordner und wurden nicht kopiert:";
 
 // The jar check.
 constexpr char kNotAValidJar[] = " ist kein g\xFCltiges Jar-Archiv.";
@@ -101,12 +104,26 @@ constexpr char kPrefsKept[] =
 constexpr char kReasonNotFound[] = "Die Datei oder der Ordner wurde nicht gefunden:";
 constexpr char kReasonLocked[] =
     "Die Datei wird von einem anderen Programm benutzt (l\xE4uft Minecraft noch?):";
+constexpr char kReasonInUse[] = "Die Datei wird von einem anderen Programm benutzt:";
 constexpr char kReasonAccessDenied[] = "Zugriff verweigert:";
 constexpr char kReasonDiskFull[] = "Der Datentr\xE4ger ist voll:";
 constexpr char kReasonWriteProtected[] = "Der Datentr\xE4ger ist schreibgesch\xFCtzt:";
 constexpr char kReasonIncomplete[] = "Die Kopie ist unvollst\xE4ndig geblieben:";
 constexpr char kReasonNoFreeName[] = "Im Backup-Ordner ist kein freier Name mehr:";
 constexpr char kReasonNotAFile[] = "Das ist keine Datei:";
+constexpr char kReasonBackupFolderIsFile[] = "Der Backup-Ordner ist eine Datei, kein Ordner:";
+constexpr char kReasonNotReady[] = "Das Laufwerk ist nicht bereit:";
+constexpr char kReasonWriteFault[] = "Der Datentr\xE4ger konnte nicht beschrieben werden:";
+constexpr char kReasonReadFault[] = "Der Datentr\xE4ger konnte nicht gelesen werden:";
+constexpr char kReasonNameTaken[] = "Eine Datei dieses Namens gibt es schon:";
+constexpr char kReasonInvalidName[] = "Der Name ist ung\xFCltig:";
+constexpr char kReasonPathTooLong[] = "Der Pfad ist zu lang:";
 constexpr char kReasonSystem[] = "Windows meldet Fehler";
+
+// Copies of this program that a failed clean-up left behind.
+constexpr char kStagingNotRemoved[] =
+    "Eine Zwischenkopie konnte nicht gel\xF6scht werden und liegt noch hier:";
+constexpr char kStagingLeftAtStart[] =
+    "Diese Zwischenkopien eines abgebrochenen Laufs konnten nicht gel\xF6scht werden:";
 
 }  // namespace texts

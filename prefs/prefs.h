@@ -4,6 +4,8 @@
 // Error convention: creating and opening return the file handle (non-zero) on success and 0 on
 // failure; lookups give their default when no file is open; writes are dropped silently when
 // no file is open or memory runs out. Changes stay in memory until the file is closed.
+// The text written back has one line per group, key and ";" comment, in their order, as
+// "[group]", "key = value" and "; comment" with CR LF line ends; blank lines are not kept.
 //
 // Texts passed and returned are 8-bit ANSI. A file that starts with the UTF-8 byte-order mark is
 // held as UTF-8; keys, group names and values are converted at the boundary, each 8-bit byte
@@ -25,8 +27,11 @@ void prefs_shutdown();
 uintptr_t prefs_open(const char* file_name);
 // Closes the current file, then creates (or empties) the file. 0 when it cannot be created.
 uintptr_t prefs_create(const char* file_name);
-// Writes the file back when it was changed, releases everything and leaves no file open.
-void prefs_close();
+// Writes the file back when it was changed, releases everything and leaves no file open. The new
+// text is written beside the file and replaces it in one step. 0 when nothing was to be written
+// or it was written (changes to a file opened read-only are dropped); else the system's reason,
+// and the file stays as it was.
+uint32_t prefs_close();
 
 // Selects a group (nullptr or "" = the lines before the first group header). 1 when it exists;
 // 0 when it does not (the first write then appends it) or when no file is open.

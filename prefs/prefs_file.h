@@ -49,7 +49,7 @@ constexpr uint32_t kEncodingUtf8 = 65001;
 // valid when zero-filled and is never constructed.
 struct PreferenceFile {
   uintptr_t handle;    // open file handle; 0 = none
-  char* file_name;     // set only when the file did not exist at open
+  char* file_name;     // full path the file is written back to; nullptr = none
   uint32_t modified;   // set by every write; only a modified file is written back
   uint32_t read_only;  // changes are dropped at close
   char* buffer;        // file contents (no byte-order mark) plus two zero bytes
@@ -66,7 +66,7 @@ struct PreferenceFile {
   uint32_t walk_only;              // tables disabled: every lookup walks the list
 };
 
-// A file is open (or name-only) when it has a handle or a name.
+// A file is open (or name-only: it did not exist at open) when it has a handle or a name.
 inline bool file_is_open(const PreferenceFile& f) {
   return f.handle != 0 || f.file_name != nullptr;
 }

@@ -1,8 +1,9 @@
 // The Win32 side of the preference files: opening with the three sharing attempts, reading the
-// contents, creating, and writing the file back at close.
+// contents, creating, and replacing the file with its new text at close.
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 #include "prefs/prefs.h"
 #include "prefs/prefs_file.h"
@@ -88,39 +89,81 @@ void load_contents(PreferenceFile& f, HANDLE h) {
   file_load(f, static_cast<uint64_t>(size.QuadPart), FileReader{&read_all, &seek_to_start, h});
 }
 
-// Rewrites the whole file with the list's text. A text longer than the file first has its tail
-// written behind the old contents, so that a full disk is met before anything old is
-// overwritten: the file is then cut back and stays as it was. When the text cannot be built,
-// the file stays unchanged too.
-void write_back(const PreferenceFile& f, HANDLE h) {
-  FileText text = file_build_text(f);
-  if (!text.data) return;
-  LARGE_INTEGER old_size;
-  if (GetFileSizeEx(h, &old_size)) {
-    size_t head = text.size;
-    bool ok = true;
-    if (static_cast<uint64_t>(old_size.QuadPart) < text.size) {
-      head = static_cast<size_t>(old_size.QuadPart);
-      ok = seek(h, head) && write_all(h, text.data + head, text.size - head);
-      if (!ok && seek(h, head)) SetEndOfFile(h);
-    }
-    if (ok && seek(h, 0) && write_all(h, text.data, head) && seek(h, text.size)) SetEndOfFile(h);
-  }
-  heap_free(text.data);
+// The file's contents are written beside it under this suffix ("-2", "-3", ... when taken).
+constexpr char kStagingSuffix[] = ".pelmora-neu";
+constexpr int kStagingNames = 100;
+
+DWORD last_error_or(DWORD fallback) {
+  const DWORD error = GetLastError();
+  return error ? error : fallback;
 }
 
-void close_file(PreferenceFile& f) {
-  // Only a name-only record (the file did not exist) creates its file; a file that was opened
-  // read-only keeps its contents, and the changes are dropped.
-  const bool name_only = f.handle == 0;
+// Creates a file that no file has the name of, at base or base + "-n", and gives its name.
+HANDLE create_staging_file(const std::string& base, DWORD attributes, std::string* made) {
+  for (int attempt = 1; attempt <= kStagingNames; ++attempt) {
+    const std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
+    HANDLE h =
+        CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      *made = name;
+      return h;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return h;
+  }
+  SetLastError(ERROR_FILE_EXISTS);
+  return INVALID_HANDLE_VALUE;
+}
+
+// Writes the whole text to a new file beside `name`, forces it to the disk and moves it over
+// `name` in one step, so that a process killed meanwhile leaves the old file whole and a failure
+// (a full disk) leaves it as it was. 0, or the system's reason.
+DWORD replace_with_text(const PreferenceFile& f, const char* name) {
+  FileText text = file_build_text(f);
+  if (!text.data) return ERROR_NOT_ENOUGH_MEMORY;
+  // The new file keeps the old one's hidden and system marks.
+  const DWORD old = GetFileAttributesA(name);
+  const DWORD kept =
+      old == INVALID_FILE_ATTRIBUTES ? 0 : old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  std::string staging;
+  DWORD error = 0;
+  {
+    FileHandle h(create_staging_file(std::string(name) + kStagingSuffix,
+                                     FILE_ATTRIBUTE_NORMAL | kept, &staging));
+    if (!h.valid()) {
+      error = last_error_or(ERROR_WRITE_FAULT);
+    } else if (!write_all(h.get(), text.data, text.size) || !FlushFileBuffers(h.get())) {
+      error = last_error_or(ERROR_WRITE_FAULT);
+    }
+  }
+  heap_free(text.data);
+  if (!error &&
+      !MoveFileExA(staging.c_str(), name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    error = last_error_or(ERROR_WRITE_FAULT);
+  }
+  // A staging file that cannot be removed is found by name at the next start.
+  if (error && !staging.empty()) DeleteFileA(staging.c_str());
+  return error;
+}
+
+// The full path of a file name, so that a later change of the current directory cannot move the
+// file written back; nullptr when memory runs out.
+char* full_name(const char* name) {
+  char buffer[MAX_PATH * 2];
+  const DWORD n = GetFullPathNameA(name, sizeof buffer, buffer, nullptr);
+  return heap_strdup(n > 0 && n < sizeof buffer ? buffer : name);
+}
+
+DWORD close_file(PreferenceFile& f) {
+  // A file opened read-only keeps its contents and the changes are dropped. Only a file that
+  // was opened, or did not exist, has a name to be written under.
+  const bool write = f.modified && !f.read_only && f.file_name;
   FileHandle h(f.handle ? handle_of(f) : INVALID_HANDLE_VALUE);
   f.handle = 0;
-  if (h.valid() && f.modified && f.read_only) h.reset(INVALID_HANDLE_VALUE);  // changes dropped
-  if (f.modified && name_only && f.file_name) {
-    h.reset(open_file(f.file_name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS));
-  }
-  if (h.valid() && f.modified) write_back(f, h.get());
+  h.reset(INVALID_HANDLE_VALUE);  // an open file cannot be replaced
+  const DWORD error = write ? replace_with_text(f, f.file_name) : 0;
   file_release(f);
+  return error;
 }
 
 void slice_cleanup(void* slice) { close_file(*static_cast<PreferenceFile*>(slice)); }
@@ -131,8 +174,9 @@ void prefs_init() { prefs_register_slice(&slice_cleanup); }
 
 void prefs_shutdown() { prefs_close(); }
 
-void prefs_close() {
-  if (PreferenceFile* f = prefs_current()) close_file(*f);
+uint32_t prefs_close() {
+  PreferenceFile* f = prefs_current();
+  return f ? close_file(*f) : 0;
 }
 
 uintptr_t prefs_open(const char* file_name) {
@@ -152,13 +196,13 @@ uintptr_t prefs_open(const char* file_name) {
   if (!h.valid()) {
     // Only a file that does not exist may be created at close; one that exists but cannot be
     // opened (held by another program, access denied) must never be replaced.
+    f->read_only = 0;
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-      f->file_name = heap_strdup(name);
-    } else {
-      f->read_only = 0;
+      f->file_name = full_name(name);
     }
     return 0;
   }
+  f->file_name = full_name(name);
   f->handle = reinterpret_cast<uintptr_t>(h.release());
   load_contents(*f, handle_of(*f));
   return f->handle;
@@ -171,6 +215,7 @@ uintptr_t prefs_create(const char* file_name) {
   HANDLE h = open_file(file_name ? file_name : "", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                        CREATE_ALWAYS);
   if (h == INVALID_HANDLE_VALUE) return 0;
+  f->file_name = full_name(file_name ? file_name : "");
   f->handle = reinterpret_cast<uintptr_t>(h);
   return f->handle;
 }

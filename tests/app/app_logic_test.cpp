@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/install.h"
@@ -23,6 +24,37 @@ TEST(AppPaths, GamePathsAreJoinedWithoutAddingSeparators) {
   // The staging file lies beside the client jar, so that replacing it is one rename.
   EXPECT_EQ(client_jar_staging_path(g).rfind(client_jar_path(g), 0), 0u);
   EXPECT_NE(client_jar_staging_path(g), client_jar_path(g));
+}
+
+// Only the names the program stages under are taken for a killed run's leftovers.
+TEST(AppPaths, StagingNamesAreTheProgramsOwnOnly) {
+  const std::pair<const char*, const char*> names[] = {
+      {"minecraft.jar.pelmora-neu", "minecraft.jar"},
+      {"24_12_2012_18_05_09_2.jar.pelmora-neu-100", "24_12_2012_18_05_09_2.jar"},
+      {"a.jar.pelmora-neu-2", "a.jar"},
+      {"pref.ini.pelmora-neu-17", "pref.ini"},
+      {".pelmora-neu", ""},
+      {"a.jar.pelmora-neu-1", ""},
+      {"a.jar.pelmora-neu-02", ""},
+      {"a.jar.pelmora-neu-101", ""},
+      {"a.jar.pelmora-neu-2x", ""},
+      {"a.jar.pelmora-neu.txt", ""},
+      {"a.jar", ""}};
+  for (const auto& n : names) EXPECT_EQ(staging_target_name(n.first), n.second) << n.first;
+  const std::vector<StagingFolder> folders = staging_folders("G\\", "C\\");
+  ASSERT_EQ(folders.size(), 4u);
+  EXPECT_EQ(folders[0].path, "G\\bin\\");
+  EXPECT_TRUE(folders[0].is_target("minecraft.jar"));
+  EXPECT_FALSE(folders[0].is_target("other.jar"));
+  EXPECT_EQ(folders[1].path, "G\\bin\\backup\\");
+  EXPECT_TRUE(folders[1].is_target("24_12_2012_18_05_09.jar"));
+  EXPECT_FALSE(folders[1].is_target("minecraft.jar"));
+  EXPECT_EQ(folders[2].path, "C\\jar\\");
+  EXPECT_TRUE(folders[2].is_target("x.JAR"));
+  EXPECT_FALSE(folders[2].is_target("x.txt"));
+  EXPECT_EQ(folders[3].path, "C\\");
+  EXPECT_TRUE(folders[3].is_target("pref.ini"));
+  EXPECT_FALSE(folders[3].is_target("a.jar"));
 }
 
 TEST(AppPaths, BackupNamesCountUpForRunsOfTheSameSecond) {
@@ -170,25 +202,55 @@ TEST(AppTexts, FailureMessagesNameReasonPathAndBackup) {
     FileProblem problem;
     uint32_t error;
     const char* reason;
+    const char* path;
   };
+  // Only the client jar and the backups are files the running game may hold.
   const Case cases[] = {
-      {FileProblem::not_found, 2, texts::kReasonNotFound},
-      {FileProblem::copy_failed, 3, texts::kReasonNotFound},
-      {FileProblem::copy_failed, 5, texts::kReasonAccessDenied},
-      {FileProblem::copy_failed, 19, texts::kReasonWriteProtected},
-      {FileProblem::replace_failed, 33, texts::kReasonLocked},
-      {FileProblem::copy_failed, 39, texts::kReasonDiskFull},
-      {FileProblem::incomplete, 0, texts::kReasonIncomplete},
-      {FileProblem::no_free_name, 0, texts::kReasonNoFreeName},
-      {FileProblem::not_a_file, 0, texts::kReasonNotAFile},
+      {FileProblem::not_found, 2, texts::kReasonNotFound, "p"},
+      {FileProblem::copy_failed, 3, texts::kReasonNotFound, "p"},
+      {FileProblem::copy_failed, 5, texts::kReasonAccessDenied, "p"},
+      {FileProblem::copy_failed, 19, texts::kReasonWriteProtected, "p"},
+      {FileProblem::replace_failed, 33, texts::kReasonLocked, "G\\BIN\\Minecraft.jar"},
+      {FileProblem::copy_failed, 32, texts::kReasonLocked, "G\\bin\\backup\\x.jar"},
+      {FileProblem::copy_failed, 32, texts::kReasonInUse, "C:\\p\\jar\\minecraft.jar"},
+      {FileProblem::copy_failed, 32, texts::kReasonInUse, "G\\xbin\\minecraft.jar"},
+      {FileProblem::copy_failed, 39, texts::kReasonDiskFull, "p"},
+      {FileProblem::copy_failed, 21, texts::kReasonNotReady, "p"},
+      {FileProblem::copy_failed, 29, texts::kReasonWriteFault, "p"},
+      {FileProblem::copy_failed, 30, texts::kReasonReadFault, "p"},
+      {FileProblem::replace_failed, 183, texts::kReasonNameTaken, "p"},
+      {FileProblem::rename_failed, 80, texts::kReasonNameTaken, "p"},
+      {FileProblem::copy_failed, 123, texts::kReasonInvalidName, "p"},
+      {FileProblem::copy_failed, 206, texts::kReasonPathTooLong, "p"},
+      {FileProblem::incomplete, 0, texts::kReasonIncomplete, "p"},
+      {FileProblem::no_free_name, 0, texts::kReasonNoFreeName, "p"},
+      {FileProblem::not_a_file, 0, texts::kReasonNotAFile, "p"},
+      {FileProblem::backup_folder_is_file, 0, texts::kReasonBackupFolderIsFile, "p"},
   };
   for (const Case& c : cases) {
     FileOutcome outcome;
     outcome.problem = c.problem;
     outcome.system_error = c.error;
-    outcome.path = "p";
-    EXPECT_EQ(failure_reason_text(outcome), std::string(c.reason) + "\np");
+    outcome.path = c.path;
+    EXPECT_EQ(failure_reason_text(outcome), std::string(c.reason) + "\n" + c.path) << c.error;
   }
+  EXPECT_EQ(prefs_unwritable_text(32, "C:\\p\\pref.ini"),
+            "Die Einstellungsdatei \"pref.ini\" konnte nicht geschrieben werden.\n"
+            "Die Datei wird von einem anderen Programm benutzt:\nC:\\p\\pref.ini\n\n"
+            "Der bisherige Minecraft-Ordner bleibt eingestellt.");
+  // A copy that could not be removed is named, in the message and in a drop's line.
+  full.left_behind = "G\\bin\\backup\\s.jar.pelmora-neu";
+  const std::string left =
+      "\n\nEine Zwischenkopie konnte nicht gel\xF6scht werden und liegt noch hier:\n"
+      "G\\bin\\backup\\s.jar.pelmora-neu";
+  const std::string with_left = backup_failure_text(full);
+  EXPECT_EQ(with_left.rfind(left), with_left.size() - left.size()) << with_left;
+  FileOutcome drop_full = full;
+  drop_full.left_behind.clear();
+  drop_full.path = "C:\\p\\jar\\x.jar";
+  EXPECT_EQ(drop_refused_text({{"x.jar", failure_reason_line(drop_full)}}),
+            "Diese Dateien wurden nicht in den Jar-Ordner kopiert:\n"
+            "x.jar: Der Datentr\xE4ger ist voll: C:\\p\\jar\\x.jar");
   EXPECT_EQ(failure_reason_text(FileOutcome()), "");
 
   // The restore's messages and the refusal of a file that is no jar.

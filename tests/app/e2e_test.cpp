@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <thread>
 #include <utility>
@@ -329,6 +330,15 @@ TEST_F(PelmoraEndToEnd, InstallWithoutBackup) {
 
 TEST_F(PelmoraEndToEnd, InstallWithBackupNamedAfterTheStartTime) {
   make_standard_layout();
+  // Copies that a killed run left, read-only ones too, go at the start; a file of the user's own
+  // whose name only looks alike stays.
+  ASSERT_TRUE(CreateDirectoryA(backups().c_str(), nullptr));
+  for (const std::string& left : {client() + ".pelmora-neu", root_ + "jar\\a.jar.pelmora-neu-2",
+                                  backups() + "01_01_2013_10_00_00.jar.pelmora-neu"}) {
+    ASSERT_TRUE(write_file(left, "partial"));
+    ASSERT_TRUE(SetFileAttributesA(left.c_str(), FILE_ATTRIBUTE_READONLY));
+  }
+  ASSERT_TRUE(write_file(root_ + "jar\\notes.pelmora-neu", "mine"));
   const SYSTEMTIME before = e2e::local_now();
   Pelmora p(root_);
   start(p, 3);
@@ -349,6 +359,9 @@ TEST_F(PelmoraEndToEnd, InstallWithBackupNamedAfterTheStartTime) {
   EXPECT_EQ(made[0].substr(made[0].size() - 4), ".jar");
   EXPECT_EQ(read_file(backups() + made[0]), kOldClient);
   EXPECT_EQ(read_file(client()), kJarC);
+  EXPECT_TRUE(e2e::list_folder(game() + "bin\\", "*.pelmora-neu*").empty());
+  EXPECT_EQ(e2e::list_folder(root_ + "jar\\", "*.pelmora-neu*"),
+            std::vector<std::string>{"notes.pelmora-neu"});
   for (int off : {kActivate, kBackup, kBackupText, kMoreJars}) EXPECT_FALSE(p.enabled(off)) << off;
   close_and_expect_exit(p);
 }
@@ -602,9 +615,9 @@ constexpr char kNotZip[] = "Die Datei ist kein Zip-Archiv.";
 constexpr char kDamaged[] =
     "Das Archiv ist unvollst\xE4ndig oder besch\xE4"
     "digt.";
+// The game never holds a jar of the jar folder: no hint that it may still be running.
 constexpr char kHeld[] =
-    "Die Datei konnte nicht gelesen werden. Die Datei wird von einem anderen Programm benutzt "
-    "(l\xE4uft Minecraft noch?).";
+    "Die Datei konnte nicht gelesen werden. Die Datei wird von einem anderen Programm benutzt.";
 
 TEST_F(PelmoraEndToEnd, ConfirmRefusesFilesThatAreNoJars) {
   make_standard_layout();
@@ -697,7 +710,7 @@ TEST_F(PelmoraEndToEnd, HeldPreferencesAreReportedAndKeptNotAFirstRun) {
     expect_box(p, "Fehler!",
                "Die Einstellungsdatei \"pref.ini\" konnte nicht ge\xF6"
                "ffnet werden.\n"
-               "Die Datei wird von einem anderen Programm benutzt (l\xE4uft Minecraft noch?):\n" +
+               "Die Datei wird von einem anderen Programm benutzt:\n" +
                    root_ +
                    "pref.ini\n\nDie Datei bleibt unver\xE4ndert. Bitte schlie\xDF"
                    "en sie "
@@ -1030,6 +1043,32 @@ TEST_F(PelmoraEndToEnd, OpenJarFolderMakesItAndHandsItToTheFileManager) {
   close_and_expect_exit(p);
 }
 
+// A window of another program in front, as the file manager is while it drops: made and
+// served by a thread of its own.
+class WindowInFront {
+ public:
+  WindowInFront() {
+    thread_ = std::thread([this] {
+      const HWND window = CreateWindowExA(0, "STATIC", "file manager", WS_POPUP | WS_VISIBLE, 0, 0,
+                                          200, 100, nullptr, nullptr, nullptr, nullptr);
+      SetForegroundWindow(window);
+      thread_id_ = GetCurrentThreadId();
+      MSG message;
+      while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+      DestroyWindow(window);
+    });
+    e2e::wait_for([&] { return thread_id_.load() != 0; }, 5000);
+  }
+  ~WindowInFront() {
+    while (!PostThreadMessageA(thread_id_, WM_QUIT, 0, 0)) Sleep(10);
+    thread_.join();
+  }
+
+ private:
+  std::thread thread_;
+  std::atomic<DWORD> thread_id_{0};
+};
+
 TEST_F(PelmoraEndToEnd, DroppedJarsAreCheckedCopiedAndListed) {
   make_standard_layout();
   const std::string incoming = root_ + "incoming\\";
@@ -1039,29 +1078,40 @@ TEST_F(PelmoraEndToEnd, DroppedJarsAreCheckedCopiedAndListed) {
   ASSERT_TRUE(write_file(incoming + "b.jar", newer_b));
   ASSERT_TRUE(write_file(incoming + "notes.txt", "text"));
   ASSERT_TRUE(write_file(incoming + "bad.jar", "<html>404</html>"));
+  ASSERT_TRUE(write_file(incoming + "zz.jar", fresh));
   ASSERT_TRUE(CreateDirectoryA((incoming + "folder.jar").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((root_ + "jar\\zz.jar").c_str(), nullptr));
   Pelmora p(root_);
   start(p, 3);
   // Window 0 lets the three messages of a drop through the elevated window's filter.
   EXPECT_EQ(GetPropA(p.main_window(), "Pelmora_DropFilter"), reinterpret_cast<HANDLE>(7));
-  ASSERT_TRUE(p.drop_files({incoming + "new.jar", incoming + "b.jar", incoming + "notes.txt",
-                            incoming + "bad.jar", incoming + "folder.jar", root_ + "jar\\a.jar"}));
   Box box;
-  ASSERT_TRUE(p.wait_box(&box));
-  EXPECT_EQ(box.title, "Frage");
-  EXPECT_EQ(box.text, "Im Jar-Ordner liegt schon b.jar.\nErsetzen?");
-  ASSERT_TRUE(p.answer_with(box, IDYES));
+  {
+    const WindowInFront file_manager;
+    ASSERT_TRUE(p.drop_files({incoming + "new.jar", incoming + "b.jar", incoming + "notes.txt",
+                              incoming + "bad.jar", incoming + "folder.jar", incoming + "zz.jar",
+                              root_ + "jar\\a.jar"}));
+    ASSERT_TRUE(p.wait_box(&box));
+    EXPECT_EQ(box.title, "Frage");
+    EXPECT_EQ(box.text, "Im Jar-Ordner liegt schon b.jar.\nErsetzen?");
+    EXPECT_EQ(GetWindow(box.window, GW_OWNER), p.main_window());
+    EXPECT_TRUE(e2e::wait_for([&] { return GetForegroundWindow() == box.window; }, 3000));
+    ASSERT_TRUE(p.answer_with(box, IDYES));
+  }
   expect_box(p, "Fehler!",
              "Diese Dateien wurden nicht in den Jar-Ordner kopiert:\n"
              "notes.txt: Der Name endet nicht auf \".jar\".\n"
              "bad.jar: Die Datei ist kein Zip-Archiv.\n"
-             "folder.jar: Das ist ein Ordner.");
-  expect_box(p, "Info", "2 Jars wurden in den Jar-Ordner kopiert.");
+             "folder.jar: Das ist ein Ordner.\n"
+             "zz.jar: Im Jar-Ordner liegt ein Ordner dieses Namens.");
+  expect_box(p, "Info",
+             "2 Jars wurden in den Jar-Ordner kopiert.\n\n"
+             "Diese Jars liegen schon im Jar-Ordner und wurden nicht kopiert:\na.jar");
   EXPECT_EQ(read_file(root_ + "jar\\new.jar"), fresh);
   EXPECT_EQ(read_file(root_ + "jar\\b.jar"), newer_b);
   EXPECT_EQ(read_file(root_ + "jar\\a.jar"), kJarA);
   EXPECT_EQ(e2e::list_folder(root_ + "jar\\", "*"),
-            (std::vector<std::string>{"a.jar", "b.jar", "c.jar", "new.jar"}))
+            (std::vector<std::string>{"a.jar", "b.jar", "c.jar", "new.jar", "zz.jar"}))
       << "no copy is left beside the jars";
   ASSERT_TRUE(p.wait_list_filled(4));
   EXPECT_EQ(p.list_item(3), "new.jar");
@@ -1078,7 +1128,7 @@ TEST_F(PelmoraEndToEnd, DroppedJarsAreCheckedCopiedAndListed) {
   ASSERT_TRUE(write_file(incoming + "late.jar", jar("late")));
   ASSERT_TRUE(p.drop_files({incoming + "late.jar"}));
   expect_box(p, "Info", "1 Jar wurde in den Jar-Ordner kopiert.");
-  EXPECT_EQ(p.list_count(), 4);
+  EXPECT_EQ(p.list_count(), 5);
   EXPECT_FALSE(p.enabled(kList));
   EXPECT_TRUE(exists(root_ + "jar\\late.jar"));
   close_and_expect_exit(p);

@@ -60,12 +60,23 @@ class InstallTest : public ::testing::Test {
   std::string source_;
 };
 
+// A read-only file of the jar folder (mode 444 under Wine) gives a copy that CopyFileA marks
+// read-only too; the client jar made from it must not be.
+bool read_only(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 TEST_F(InstallTest, InstallReplacesTheClientJarAndLeavesNothingElse) {
+  ASSERT_TRUE(SetFileAttributesA(source_.c_str(), FILE_ATTRIBUTE_READONLY));
   const FileOutcome outcome = install_client_jar(source_, game_);
   ASSERT_TRUE(outcome.ok()) << failure_reason_text(outcome);
   EXPECT_EQ(outcome.path, client());
   EXPECT_EQ(read_file(client()), kNew);
   EXPECT_EQ(read_file(source_), kNew) << "the source stays in the jar folder";
+  EXPECT_TRUE(read_only(source_));
+  EXPECT_FALSE(read_only(client()));
+  EXPECT_TRUE(install_client_jar(source_, game_).ok()) << "a later install replaces it again";
   EXPECT_EQ(bin_files(), std::vector<std::string>{"minecraft.jar"});
 }
 
@@ -126,8 +137,10 @@ TEST_F(InstallTest, RestoreBacksUpTheClientJarOnlyWhenNoBackupHoldsIt) {
   twin[twin.size() / 2] ^= 1;  // as long as the client jar, other bytes
   ASSERT_TRUE(write_file(older, kNew));
   ASSERT_TRUE(write_file(same_size, twin));
+  ASSERT_TRUE(SetFileAttributesA(older.c_str(), FILE_ATTRIBUTE_READONLY));
   RestoreResult result = restore_backup(older, game_, {older, same_size}, kStamp, quick());
   ASSERT_TRUE(result.outcome.ok()) << failure_reason_text(result.outcome);
+  EXPECT_FALSE(read_only(client())) << "restored from a read-only backup";
   EXPECT_EQ(result.new_backup, backups() + kStamp + ".jar");
   EXPECT_EQ(read_file(result.new_backup), kOld);
   EXPECT_EQ(read_file(client()), kNew);
@@ -166,6 +179,12 @@ TEST_F(InstallTest, MissingFilesAreReportedNotCopied) {
   ASSERT_TRUE(CreateDirectoryA(source_.c_str(), nullptr));
   EXPECT_EQ(install_client_jar(source_, game_).problem, FileProblem::not_a_file);
 
+  ASSERT_TRUE(write_file(game_ + "bin\\backup", "a file, not the backup folder"));
+  outcome = backup_client_jar(game_, kStamp, quick());
+  EXPECT_EQ(outcome.problem, FileProblem::backup_folder_is_file);
+  EXPECT_EQ(outcome.path, game_ + "bin\\backup");
+  ASSERT_TRUE(DeleteFileA((game_ + "bin\\backup").c_str()));
+
   ASSERT_TRUE(DeleteFileA(client().c_str()));
   outcome = backup_client_jar(game_, kStamp, quick());
   EXPECT_EQ(outcome.problem, FileProblem::not_found);
@@ -174,6 +193,8 @@ TEST_F(InstallTest, MissingFilesAreReportedNotCopied) {
 }
 
 TEST_F(InstallTest, ClientJarHeldByTheGameIsNeverLost) {
+  // The copy of a read-only jar can be removed after the failed replacement all the same.
+  ASSERT_TRUE(SetFileAttributesA(source_.c_str(), FILE_ATTRIBUTE_READONLY));
   e2e::FileHolder game_running(client());
   ASSERT_TRUE(game_running.ok());
 

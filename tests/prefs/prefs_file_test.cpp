@@ -125,8 +125,12 @@ TEST_F(PrefsFile, ChangesReachTheDiskAtCloseOnly) {
   prefs_group("g");
   prefs_write_string("k", "2");
   EXPECT_EQ(read_file(path()), "; settings\r\n[g]\r\nk=1\r\n");
-  prefs_close();
+  // A second name of the old file shows what a reader of it sees: the old text whole, because
+  // the new text replaces the file in one step instead of being written into it.
+  ASSERT_TRUE(CreateHardLinkA(path("old.ini").c_str(), path().c_str(), nullptr));
+  EXPECT_EQ(prefs_close(), 0u);
   EXPECT_EQ(read_file(path()), "; settings\r\n[g]\r\nk = 2\r\n");
+  EXPECT_EQ(read_file(path("old.ini")), "; settings\r\n[g]\r\nk=1\r\n");
 }
 
 TEST_F(PrefsFile, UnchangedFileIsNotRewritten) {
@@ -220,8 +224,10 @@ TEST_F(PrefsFile, FullDiskLeavesTheFileAsItWas) {
   ASSERT_NE(prefs_open(file.c_str()), 0u);
   prefs_group("g");
   prefs_write_string("k", std::string(100000, 'b').c_str());
-  prefs_close();
+  const uint32_t error = prefs_close();
+  EXPECT_TRUE(error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) << error;
   EXPECT_TRUE(read_file(file) == text) << "file changed to " << read_file(file).size() << " bytes";
+  EXPECT_FALSE(ScratchFolder::exists(file + ".pelmora-neu")) << "the new text is not left behind";
   DeleteFileA(file.c_str());
 }
 
