@@ -114,8 +114,14 @@ class Window {
 // Where the central directory is, from the end records.
 struct Directory {
   uint64_t entries = 0;
-  uint64_t offset = 0;
+  uint64_t offset = 0;  // where it lies in the file, any prefix before the archive included
   uint64_t size = 0;
+  // Bytes in front of the archive whose offsets were not adjusted (a launcher stub): every
+  // offset recorded in the archive is this much too small.
+  uint64_t shift = 0;
+  // Without zip64 records the entry count has 16 bits; archives of more entries carry it
+  // wrapped, so the directory's headers are counted up to its size.
+  bool count_may_wrap = false;
 };
 
 // One entry as far as its local header is concerned.
@@ -211,6 +217,7 @@ JarVerdict read_end(Reader& reader, const uint8_t* end, uint64_t end_offset, Dir
   dir->entries = le16(end + 10);
   dir->size = le32(end + 12);
   dir->offset = le32(end + 16);
+  dir->count_may_wrap = true;
   *limit = end_offset;
   return JarVerdict::ok;
 }
@@ -258,7 +265,14 @@ JarVerdict read_directory(Reader& reader, const Directory& dir, Entry* first, En
   const uint64_t end = dir.offset + dir.size;  // checked to fit by the caller
   Window window(reader, end);
   uint64_t at = dir.offset;
-  for (uint64_t i = 0; i < dir.entries; ++i) {
+  uint64_t count = 0;
+  for (;; ++count) {
+    if (count >= dir.entries) {
+      if (!dir.count_may_wrap || end - at < kCentralSize) break;
+      const uint8_t* s = window.get(at, 4);
+      if (s == nullptr) return JarVerdict::unreadable;
+      if (le32(s) != kCentralSignature) break;
+    }
     if (end - at < kCentralSize) return JarVerdict::damaged;
     const uint8_t* h = window.get(at, kCentralSize);
     if (h == nullptr) return JarVerdict::unreadable;
@@ -287,14 +301,20 @@ JarVerdict read_directory(Reader& reader, const Directory& dir, Entry* first, En
       }
     }
     // The entry's local header and data lie before the central directory, on this disk.
-    if (disk != 0) return JarVerdict::damaged;
+    if (disk != 0 || !fits(entry.local_offset, dir.shift, dir.offset)) return JarVerdict::damaged;
+    entry.local_offset += dir.shift;
     if (!fits(entry.local_offset, kLocalSize, dir.offset) ||
         !fits(entry.local_offset + kLocalSize, entry.compressed_size, dir.offset)) {
       return JarVerdict::damaged;
     }
-    if (i == 0 || entry.local_offset < first->local_offset) *first = entry;
-    if (i == 0 || entry.local_offset > last->local_offset) *last = entry;
+    if (count == 0 || entry.local_offset < first->local_offset) *first = entry;
+    if (count == 0 || entry.local_offset > last->local_offset) *last = entry;
     at += length;
+  }
+  // The count recorded is the real one, or the real one above 65,535 wrapped to 16 bits.
+  if (count == 0 ||
+      (count != dir.entries && (count <= 0xFFFF || (count & 0xFFFF) != dir.entries))) {
+    return JarVerdict::damaged;
   }
   // The headers fill the directory exactly, up to an optional digital signature record.
   if (at != end) {
@@ -320,15 +340,33 @@ JarVerdict check_local(Reader& reader, const Entry& entry, uint64_t directory_of
   return JarVerdict::ok;
 }
 
+// The directory of a whole archive ends where the end records begin (at limit). When it does
+// not start at its recorded offset but does start where it would have to end there, the archive
+// sits behind bytes its offsets do not count: all of them move by the difference, as Java's zip
+// reader assumes.
+JarVerdict place_directory(Reader& reader, uint64_t limit, Directory* dir) {
+  const uint64_t shift = limit - dir->size - dir->offset;  // the caller checked that it fits
+  if (shift == 0 || dir->size < 4) return JarVerdict::ok;
+  uint8_t signature[4];
+  if (!reader.read(dir->offset + shift, signature, sizeof signature)) return JarVerdict::unreadable;
+  if (le32(signature) == kCentralSignature) {
+    dir->offset += shift;
+    dir->shift = shift;
+  }
+  return JarVerdict::ok;
+}
+
 // Checks the archive described by the end record at end_offset (its bytes at end).
 JarVerdict check_from_end(Reader& reader, const uint8_t* end, uint64_t end_offset) {
   Directory dir;
   uint64_t limit = 0;
   const JarVerdict records = read_end(reader, end, end_offset, &dir, &limit);
   if (records != JarVerdict::ok) return records;
-  if (dir.entries == 0) return JarVerdict::damaged;
+  if (dir.entries == 0 && !dir.count_may_wrap) return JarVerdict::damaged;
   if (!fits(dir.offset, dir.size, limit)) return JarVerdict::damaged;
   if (dir.entries > dir.size / kCentralSize) return JarVerdict::damaged;
+  const JarVerdict place = place_directory(reader, limit, &dir);
+  if (place != JarVerdict::ok) return place;
 
   Entry first;
   Entry last;

@@ -2,8 +2,9 @@
 //
 // It reads the end of the file, the central directory and two local headers, never the entries'
 // data, so its cost grows with the number of entries and not with the size of the file. Nothing
-// is decompressed. check_jar is platform-free and reads through a JarSource; check_jar_file reads
-// a file on Windows.
+// is decompressed. Like Java's zip reader it accepts an archive behind bytes its offsets do not
+// count (a launcher stub) and a 16-bit entry count wrapped by more than 65,535 entries. check_jar
+// is platform-free and reads through a JarSource; check_jar_file reads a file on Windows.
 #pragma once
 
 #include <cstddef>
