@@ -128,6 +128,7 @@ struct Directory {
 struct Entry {
   uint64_t local_offset = 0;
   uint64_t compressed_size = 0;
+  uint64_t uncompressed_size = 0;
 };
 
 // At most this many end records are tried; a real archive passes with the first.
@@ -244,8 +245,7 @@ bool apply_zip64_extra(const uint8_t* extra, size_t length, bool wide_uncompress
         left -= 8;
         return true;
       };
-      uint64_t ignored = 0;
-      if (wide_uncompressed && !take64(&ignored)) return false;
+      if (wide_uncompressed && !take64(&entry->uncompressed_size)) return false;
       if (wide_compressed && !take64(&entry->compressed_size)) return false;
       if (wide_offset && !take64(&entry->local_offset)) return false;
       if (wide_disk) {
@@ -259,9 +259,32 @@ bool apply_zip64_extra(const uint8_t* extra, size_t length, bool wide_uncompress
   return false;
 }
 
+// Copies the central header at `at` (checked to lie inside the directory) into the listing.
+bool add_entry(Window& window, uint64_t at, const Entry& entry, JarListing* listing) {
+  const uint8_t* h = window.get(at, kCentralSize);
+  if (h == nullptr) return false;
+  JarEntry out;
+  std::memcpy(out.header, h, kCentralSize);
+  const size_t name = le16(h + 28);
+  const size_t extra = le16(h + 30);
+  const size_t comment = le16(h + 32);
+  const uint8_t* rest = window.get(at + kCentralSize, name + extra + comment);
+  if (rest == nullptr) return false;
+  const char* text = reinterpret_cast<const char*>(rest);
+  out.name.assign(text, name);
+  out.extra.assign(text + name, extra);
+  out.comment.assign(text + name + extra, comment);
+  out.local_offset = entry.local_offset;
+  out.compressed_size = entry.compressed_size;
+  out.uncompressed_size = entry.uncompressed_size;
+  listing->entries.push_back(std::move(out));
+  return true;
+}
+
 // Walks every central header; on success *first and *last are the entries whose local headers
-// lie first and last in the file.
-JarVerdict read_directory(Reader& reader, const Directory& dir, Entry* first, Entry* last) {
+// lie first and last in the file, and each entry was added to *listing when it is not null.
+JarVerdict read_directory(Reader& reader, const Directory& dir, Entry* first, Entry* last,
+                          JarListing* listing) {
   const uint64_t end = dir.offset + dir.size;  // checked to fit by the caller
   Window window(reader, end);
   uint64_t at = dir.offset;
@@ -285,6 +308,7 @@ JarVerdict read_directory(Reader& reader, const Directory& dir, Entry* first, En
 
     Entry entry;
     entry.compressed_size = le32(h + 20);
+    entry.uncompressed_size = le32(h + 24);
     entry.local_offset = le32(h + 42);
     uint32_t disk = le16(h + 34);
     const bool wide_uncompressed = le32(h + 24) == 0xFFFFFFFFu;
@@ -307,6 +331,7 @@ JarVerdict read_directory(Reader& reader, const Directory& dir, Entry* first, En
         !fits(entry.local_offset + kLocalSize, entry.compressed_size, dir.offset)) {
       return JarVerdict::damaged;
     }
+    if (listing != nullptr && !add_entry(window, at, entry, listing)) return JarVerdict::unreadable;
     if (count == 0 || entry.local_offset < first->local_offset) *first = entry;
     if (count == 0 || entry.local_offset > last->local_offset) *last = entry;
     at += length;
@@ -357,7 +382,8 @@ JarVerdict place_directory(Reader& reader, uint64_t limit, Directory* dir) {
 }
 
 // Checks the archive described by the end record at end_offset (its bytes at end).
-JarVerdict check_from_end(Reader& reader, const uint8_t* end, uint64_t end_offset) {
+JarVerdict check_from_end(Reader& reader, const uint8_t* end, uint64_t end_offset,
+                          JarListing* listing) {
   Directory dir;
   uint64_t limit = 0;
   const JarVerdict records = read_end(reader, end, end_offset, &dir, &limit);
@@ -370,14 +396,18 @@ JarVerdict check_from_end(Reader& reader, const uint8_t* end, uint64_t end_offse
 
   Entry first;
   Entry last;
-  const JarVerdict walk = read_directory(reader, dir, &first, &last);
+  if (listing != nullptr) {
+    listing->entries.clear();
+    listing->directory_offset = dir.offset;
+  }
+  const JarVerdict walk = read_directory(reader, dir, &first, &last, listing);
   if (walk != JarVerdict::ok) return walk;
   const JarVerdict head = check_local(reader, first, dir.offset);
   if (head != JarVerdict::ok || last.local_offset == first.local_offset) return head;
   return check_local(reader, last, dir.offset);
 }
 
-JarVerdict check_structure(Reader& reader, uint64_t file_size) {
+JarVerdict check_structure(Reader& reader, uint64_t file_size, JarListing* listing) {
   if (!reader.read_tail(file_size, std::min(file_size, kTailSize))) return JarVerdict::unreadable;
   const std::vector<uint8_t>& tail = reader.tail();
   const uint64_t tail_offset = reader.tail_offset();
@@ -397,7 +427,7 @@ JarVerdict check_structure(Reader& reader, uint64_t file_size) {
   // that describes a whole archive wins.
   JarVerdict result = JarVerdict::damaged;
   for (uint64_t end_offset : ends) {
-    result = check_from_end(reader, &tail[end_offset - tail_offset], end_offset);
+    result = check_from_end(reader, &tail[end_offset - tail_offset], end_offset, listing);
     if (result != JarVerdict::damaged) break;
   }
   return result;
@@ -405,11 +435,16 @@ JarVerdict check_structure(Reader& reader, uint64_t file_size) {
 
 }  // namespace
 
-JarCheck check_jar(JarSource& source) {
+JarCheck list_jar(JarSource& source, JarListing* listing) {
   Reader reader(source);
   const uint64_t size = source.size();
-  if (size == 0) return verdict(JarVerdict::not_zip);
-  const JarVerdict result = check_structure(reader, size);
-  if (result == JarVerdict::unreadable || reader.failed()) return reader.failure();
-  return verdict(result);
+  JarCheck result = verdict(JarVerdict::not_zip);
+  if (size != 0) {
+    const JarVerdict v = check_structure(reader, size, listing);
+    result = v == JarVerdict::unreadable || reader.failed() ? reader.failure() : verdict(v);
+  }
+  if (!result.ok() && listing != nullptr) *listing = JarListing();
+  return result;
 }
+
+JarCheck check_jar(JarSource& source) { return list_jar(source, nullptr); }

@@ -9,7 +9,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 enum class JarVerdict {
   ok,
@@ -34,6 +36,33 @@ class JarSource {
 
 // Checks the archive structure read through source.
 JarCheck check_jar(JarSource& source);
+
+// One entry as the central directory records it.
+struct JarEntry {
+  uint8_t header[46] = {};  // the central header's fixed part, as stored
+  std::string name;
+  std::string extra;    // the central header's extra field, as stored
+  std::string comment;  // the entry's comment
+  // From the header or its zip64 extra field; the offset counts a prefix before the archive.
+  uint64_t local_offset = 0;
+  uint64_t compressed_size = 0;
+  uint64_t uncompressed_size = 0;
+};
+
+struct JarListing {
+  std::vector<JarEntry> entries;  // in the order of the central directory
+  uint64_t directory_offset = 0;  // where the central directory starts in the file
+};
+
+// Checks the archive like check_jar and, when it passes, lists its entries (the listing is
+// emptied otherwise). Like the check it reads the central directory and two local headers.
+JarCheck list_jar(JarSource& source, JarListing* listing);
+
+#ifdef _WIN32
+// Opens a file for reading as a JarSource, sharing read, write and delete; null with *error
+// set when it cannot be opened or is a folder.
+std::unique_ptr<JarSource> open_jar_file(const std::string& path, uint32_t* error);
+#endif
 
 #ifdef _WIN32
 // Opens the file (sharing read, write and delete, so a running game is not disturbed) and

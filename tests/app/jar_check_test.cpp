@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/jar_check.h"
+#include "support/memory_jar.h"
 #include "support/zip_writer.h"
 
 #ifdef _WIN32
@@ -22,27 +23,7 @@ using test_support::zip_poke64;
 using test_support::ZipLayout;
 using test_support::ZipOptions;
 
-// Serves bytes from memory; counts reads and bytes read, and fails read number fail_read.
-class MemorySource : public JarSource {
- public:
-  explicit MemorySource(std::string bytes) : bytes_(std::move(bytes)) {}
-  uint64_t size() const override { return bytes_.size(); }
-  bool read(uint64_t offset, void* buffer, size_t length, uint32_t* error) override {
-    if (++reads == fail_read || offset > bytes_.size() || length > bytes_.size() - offset) {
-      *error = 23;
-      return false;
-    }
-    std::memcpy(buffer, bytes_.data() + offset, length);
-    bytes_read += length;
-    return true;
-  }
-  int fail_read = 0;
-  int reads = 0;
-  uint64_t bytes_read = 0;
-
- private:
-  std::string bytes_;
-};
+using test_support::MemorySource;
 
 JarVerdict verdict_of(const std::string& bytes) {
   MemorySource source(bytes);

@@ -1,0 +1,484 @@
+// The jar merge. Sources are listed by the jar check's reader; every offset and length read from
+// them is untrusted and compared as "does it fit in what is left", as the check does.
+#include "app/jar_merge.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+namespace {
+
+constexpr uint32_t kLocalSignature = 0x04034b50;
+constexpr uint32_t kDescriptorSignature = 0x08074b50;
+constexpr uint32_t kZip64LocatorSignature = 0x07064b50;
+constexpr uint64_t kLocalSize = 30;
+constexpr uint64_t kCentralSize = 46;
+constexpr uint32_t kAllOnes32 = 0xFFFFFFFFu;
+constexpr uint16_t kZip64ExtraId = 0x0001;
+
+// Reads and writes go in pieces of this size: few enough calls for a 64 MiB jar of small entries,
+// little enough memory.
+constexpr size_t kPiece = 1 << 20;
+
+uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t le32(const uint8_t* p) {
+  return static_cast<uint32_t>(le16(p)) | (static_cast<uint32_t>(le16(p + 2)) << 16);
+}
+uint64_t le64(const uint8_t* p) {
+  return static_cast<uint64_t>(le32(p)) | (static_cast<uint64_t>(le32(p + 4)) << 32);
+}
+void put16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+void put32(uint8_t* p, uint32_t v) {
+  put16(p, v & 0xFFFF);
+  put16(p + 2, v >> 16);
+}
+void append16(std::string& out, uint32_t v) {
+  uint8_t b[2];
+  put16(b, v);
+  out.append(reinterpret_cast<const char*>(b), 2);
+}
+void append32(std::string& out, uint32_t v) {
+  append16(out, v & 0xFFFF);
+  append16(out, v >> 16);
+}
+void append64(std::string& out, uint64_t v) {
+  append32(out, static_cast<uint32_t>(v));
+  append32(out, static_cast<uint32_t>(v >> 32));
+}
+
+bool fits(uint64_t a, uint64_t b, uint64_t limit) { return a <= limit && b <= limit - a; }
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool starts_with_folded(const std::string& s, const std::string& prefix) {
+  if (s.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (lower(s[i]) != lower(prefix[i])) return false;
+  }
+  return true;
+}
+
+bool ends_with_folded(const std::string& s, const std::string& suffix) {
+  return s.size() >= suffix.size() &&
+         starts_with_folded(s.substr(s.size() - suffix.size()), suffix);
+}
+
+// Java treats "META-INF/" without regard to case; so do these.
+bool under_meta_inf(const std::string& name) { return starts_with_folded(name, "META-INF/"); }
+
+// A jar signature file: directly in META-INF, named *.SF, *.DSA, *.RSA or *.EC.
+bool is_signature_file(const std::string& name) {
+  if (!under_meta_inf(name) || name.find('/', 9) != std::string::npos) return false;
+  for (const char* suffix : {".SF", ".DSA", ".RSA", ".EC"}) {
+    if (ends_with_folded(name, suffix)) return true;
+  }
+  return false;
+}
+
+// The top folder (with its slash) that every entry of the mod lies under when its name says it
+// holds a client jar's contents ("minecraft" and "jar", any case); "" otherwise.
+std::string client_jar_folder(const JarListing& listing) {
+  if (listing.entries.empty()) return "";
+  const std::string& first = listing.entries.front().name;
+  const size_t slash = first.find('/');
+  if (slash == std::string::npos || slash == 0) return "";
+  const std::string folder = first.substr(0, slash + 1);
+  std::string folded = folder;
+  std::transform(folded.begin(), folded.end(), folded.begin(), lower);
+  if (folded.find("minecraft") == std::string::npos || folded.find("jar") == std::string::npos) {
+    return "";
+  }
+  for (const JarEntry& entry : listing.entries) {
+    if (entry.name.compare(0, folder.size(), folder) != 0) return "";
+  }
+  return folder;
+}
+
+// Reads a source forward in pieces of kPiece, so that many small entries cost few reads.
+class PieceReader {
+ public:
+  explicit PieceReader(JarSource& source) : source_(source) {}
+  // The bytes [at, at + length), length <= kPiece; null when the read fails (see error()). The
+  // caller has checked that they lie inside the file.
+  const uint8_t* view(uint64_t at, size_t length) {
+    if (at >= start_ && at - start_ <= bytes_.size() && length <= bytes_.size() - (at - start_)) {
+      return bytes_.data() + (at - start_);
+    }
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(source_.size() - at, kPiece));
+    bytes_.resize(std::max(n, length));
+    start_ = at;
+    if (length > n || !source_.read(at, bytes_.data(), n, &error_)) {
+      bytes_.clear();
+      if (length > n) error_ = 0;
+      return nullptr;
+    }
+    bytes_.resize(n);
+    return bytes_.data();
+  }
+  uint32_t error() const { return error_; }
+
+ private:
+  JarSource& source_;
+  uint64_t start_ = 0;
+  std::vector<uint8_t> bytes_;
+  uint32_t error_ = 0;
+};
+
+// Collects the output in pieces of kPiece and counts where it is.
+class PieceWriter {
+ public:
+  explicit PieceWriter(JarSink& sink) : sink_(sink) { bytes_.reserve(kPiece); }
+  bool put(const void* data, size_t length) {
+    if (failed_) return false;
+    if (bytes_.size() + length > kPiece && !flush()) return false;
+    if (length >= kPiece) {
+      failed_ = !sink_.write(data, length, &error_);
+    } else {
+      const uint8_t* p = static_cast<const uint8_t*>(data);
+      bytes_.insert(bytes_.end(), p, p + length);
+    }
+    written_ += length;
+    return !failed_;
+  }
+  bool put(const std::string& s) { return put(s.data(), s.size()); }
+  bool flush() {
+    if (!failed_ && !bytes_.empty()) failed_ = !sink_.write(bytes_.data(), bytes_.size(), &error_);
+    bytes_.clear();
+    return !failed_;
+  }
+  uint64_t written() const { return written_; }
+  bool good() const { return !failed_; }
+  uint32_t error() const { return error_; }
+
+ private:
+  JarSink& sink_;
+  std::vector<uint8_t> bytes_;
+  uint64_t written_ = 0;
+  bool failed_ = false;
+  uint32_t error_ = 0;
+};
+
+// One entry of the result: which source and entry it comes from, and its name there.
+struct Pick {
+  size_t source;
+  size_t entry;
+  std::string name;
+  bool replaced = false;  // a later source has an entry of the same name
+};
+
+struct Source {
+  JarSource* jar;
+  JarListing listing;
+  std::string strip;  // the top folder taken off its names
+};
+
+// What went wrong while copying an entry.
+struct Fault {
+  bool source_failed = false;  // else the sink failed
+  JarCheck check;
+};
+
+// Chooses the entries of the result in order and counts the file names more than one mod has.
+std::vector<Pick> plan(const std::vector<Source>& sources, size_t* shared_names) {
+  std::vector<Pick> picks;
+  std::unordered_map<std::string, size_t> where;      // name -> its pick
+  std::unordered_map<std::string, size_t> first_mod;  // file name -> first mod holding it
+  std::unordered_set<std::string> counted;
+  *shared_names = 0;
+  for (size_t s = 0; s < sources.size(); ++s) {
+    const Source& source = sources[s];
+    for (size_t e = 0; e < source.listing.entries.size(); ++e) {
+      std::string name = source.listing.entries[e].name.substr(source.strip.size());
+      if (name.empty()) continue;  // the stripped top folder itself
+      if (s == 0 ? under_meta_inf(name) : is_signature_file(name)) continue;
+      if (s > 0 && name.back() != '/') {
+        const auto seen = first_mod.emplace(name, s);
+        if (!seen.second && seen.first->second != s && counted.insert(name).second) {
+          ++*shared_names;
+        }
+      }
+      const auto known = where.find(name);
+      if (known != where.end()) picks[known->second].replaced = true;
+      where[name] = picks.size();
+      picks.push_back(Pick{s, e, std::move(name)});
+    }
+  }
+  return picks;
+}
+
+// The central header's extra field for the result: the source's fields without its zip64
+// field, behind a new zip64 field holding, in order, the uncompressed size, compressed size and
+// local header offset of those whose header field is all ones. A malformed tail is kept last.
+std::string central_extra(const std::string& extra, bool wide_uncompressed, bool wide_compressed,
+                          bool wide_offset, const JarEntry& entry, uint64_t offset) {
+  std::string out;
+  if (wide_uncompressed || wide_compressed || wide_offset) {
+    append16(out, kZip64ExtraId);
+    append16(out, 8 * (wide_uncompressed + wide_compressed + wide_offset));
+    if (wide_uncompressed) append64(out, entry.uncompressed_size);
+    if (wide_compressed) append64(out, entry.compressed_size);
+    if (wide_offset) append64(out, offset);
+  }
+  const uint8_t* x = reinterpret_cast<const uint8_t*>(extra.data());
+  size_t at = 0;
+  while (extra.size() - at >= 4) {
+    const size_t size = le16(x + at + 2);
+    if (size > extra.size() - at - 4) break;
+    if (le16(x + at) != kZip64ExtraId) out.append(extra, at, 4 + size);
+    at += 4 + size;
+  }
+  out.append(extra, at, std::string::npos);
+  return out;
+}
+
+// Whether the local extra field holds a zip64 field (then a data descriptor has 64-bit sizes).
+bool has_zip64_field(const std::string& extra) {
+  const uint8_t* x = reinterpret_cast<const uint8_t*>(extra.data());
+  for (size_t at = 0; extra.size() - at >= 4;) {
+    if (le16(x + at) == kZip64ExtraId) return true;
+    at += 4 + le16(x + at + 2);
+    if (at > extra.size()) break;
+  }
+  return false;
+}
+
+// The data descriptor behind an entry's data, as stored when one of its four forms (with or
+// without signature, 32- or 64-bit sizes) agrees with the central header; else written anew
+// from the central header's values.
+std::string descriptor(PieceReader& reader, const JarEntry& entry, uint64_t at, uint64_t limit,
+                       bool wide, bool* failed) {
+  const uint32_t crc = le32(entry.header + 16);
+  const uint64_t c = entry.compressed_size;
+  const uint64_t u = entry.uncompressed_size;
+  std::string fresh;
+  append32(fresh, kDescriptorSignature);
+  append32(fresh, crc);
+  if (wide || c >= kAllOnes32 || u >= kAllOnes32) {
+    append64(fresh, c);
+    append64(fresh, u);
+  } else {
+    append32(fresh, static_cast<uint32_t>(c));
+    append32(fresh, static_cast<uint32_t>(u));
+  }
+  const size_t room = static_cast<size_t>(std::min<uint64_t>(limit - at, 24));
+  const uint8_t* d = room == 0 ? nullptr : reader.view(at, room);
+  if (room != 0 && d == nullptr) {
+    *failed = true;
+    return fresh;
+  }
+  const auto matches = [&](size_t head, bool sizes64) {
+    const size_t length = head + 4 + (sizes64 ? 16 : 8);
+    if (length > room || (head != 0 && le32(d) != kDescriptorSignature)) return false;
+    const uint8_t* p = d + head;
+    if (le32(p) != crc) return false;
+    return sizes64
+               ? le64(p + 4) == c && le64(p + 12) == u
+               : le32(p + 4) == static_cast<uint32_t>(c) && le32(p + 8) == static_cast<uint32_t>(u);
+  };
+  for (const bool sizes64 : {wide, !wide}) {
+    for (const size_t head : {size_t{4}, size_t{0}}) {
+      if (matches(head, sizes64)) {
+        return std::string(reinterpret_cast<const char*>(d), head + 4 + (sizes64 ? 16 : 8));
+      }
+    }
+  }
+  return fresh;
+}
+
+class Merger {
+ public:
+  Merger(std::vector<Source>& sources, JarSink& sink) : sources_(sources), out_(sink) {}
+
+  JarMerge run(const std::vector<Pick>& picks) {
+    JarMerge result;
+    std::vector<PieceReader> readers;
+    readers.reserve(sources_.size());
+    for (Source& s : sources_) readers.emplace_back(*s.jar);
+    for (const Pick& pick : picks) {
+      if (pick.replaced) continue;
+      Fault fault;
+      if (!copy(pick, readers[pick.source], &fault)) return failure(fault, pick.source);
+      ++result.entries;
+    }
+    if (!finish()) return failure(Fault(), 0);
+    result.size = out_.written();
+    return result;
+  }
+
+ private:
+  JarMerge failure(const Fault& fault, size_t source) {
+    JarMerge result;
+    if (fault.source_failed) {
+      result.outcome = MergeOutcome::bad_source;
+      result.source = source;
+      result.check = fault.check;
+    } else {
+      result.outcome = MergeOutcome::write_failed;
+      result.system_error = out_.error();
+    }
+    return result;
+  }
+
+  static bool source_fault(Fault* fault, JarVerdict verdict, uint32_t error = 0) {
+    fault->source_failed = true;
+    fault->check.verdict = verdict;
+    fault->check.system_error = error;
+    return false;
+  }
+
+  // Copies one entry: local header (with the new name when a top folder was taken off), name,
+  // extra field, data and data descriptor; adds its central header.
+  bool copy(const Pick& pick, PieceReader& reader, Fault* fault) {
+    const Source& source = sources_[pick.source];
+    const JarEntry& entry = source.listing.entries[pick.entry];
+    const uint64_t limit = source.listing.directory_offset;
+    const auto unreadable = [&] {
+      return source_fault(fault, reader.error() != 0 ? JarVerdict::unreadable : JarVerdict::damaged,
+                          reader.error());
+    };
+    if (!fits(entry.local_offset, kLocalSize, limit))
+      return source_fault(fault, JarVerdict::damaged);
+    const uint8_t* h = reader.view(entry.local_offset, kLocalSize);
+    if (h == nullptr) return unreadable();
+    uint8_t local[kLocalSize];
+    std::memcpy(local, h, kLocalSize);
+    const uint64_t name_size = le16(local + 26);
+    const uint64_t extra_size = le16(local + 28);
+    const uint64_t names_at = entry.local_offset + kLocalSize;
+    if (le32(local) != kLocalSignature || !fits(names_at, name_size + extra_size, limit) ||
+        !fits(names_at + name_size + extra_size, entry.compressed_size, limit)) {
+      return source_fault(fault, JarVerdict::damaged);
+    }
+    const uint8_t* n = reader.view(names_at, static_cast<size_t>(name_size + extra_size));
+    if (n == nullptr) return unreadable();
+    const char* text = reinterpret_cast<const char*>(n);
+    std::string name(text, static_cast<size_t>(name_size));
+    const std::string extra(text + name_size, static_cast<size_t>(extra_size));
+    if (!source.strip.empty()) name = pick.name;
+    put16(local + 26, static_cast<uint32_t>(name.size()));
+
+    const uint64_t offset = out_.written();
+    out_.put(local, sizeof local);
+    out_.put(name);
+    out_.put(extra);
+    uint64_t at = names_at + name_size + extra_size;
+    for (uint64_t left = entry.compressed_size; left > 0;) {
+      const size_t piece = static_cast<size_t>(std::min<uint64_t>(left, kPiece));
+      const uint8_t* data = reader.view(at, piece);
+      if (data == nullptr) return unreadable();
+      if (!out_.put(data, piece)) return false;
+      at += piece;
+      left -= piece;
+    }
+    if (le16(local + 6) & 0x0008) {
+      bool failed = false;
+      const std::string d = descriptor(reader, entry, at, limit, has_zip64_field(extra), &failed);
+      if (failed) return unreadable();
+      out_.put(d);
+    }
+    if (!add_central(entry, pick.name, offset)) return source_fault(fault, JarVerdict::damaged);
+    return out_.good();
+  }
+
+  // The entry's central header for the result: the source's, with the new name, offset and
+  // extra field. False when the extra field no longer fits in 16 bits.
+  bool add_central(const JarEntry& entry, const std::string& name, uint64_t offset) {
+    uint8_t h[kCentralSize];
+    std::memcpy(h, entry.header, sizeof h);
+    const bool wide_uncompressed = le32(h + 24) == kAllOnes32;
+    const bool wide_compressed = le32(h + 20) == kAllOnes32;
+    const bool wide_offset = offset >= kAllOnes32;
+    const std::string extra =
+        central_extra(entry.extra, wide_uncompressed, wide_compressed, wide_offset, entry, offset);
+    if (extra.size() > 0xFFFF) return false;
+    if (wide_offset && le16(h + 6) < 45) put16(h + 6, 45);  // version needed: zip64
+    put16(h + 28, static_cast<uint32_t>(name.size()));
+    put16(h + 30, static_cast<uint32_t>(extra.size()));
+    put16(h + 34, 0);  // disk number
+    put32(h + 42, wide_offset ? kAllOnes32 : static_cast<uint32_t>(offset));
+    central_.append(reinterpret_cast<const char*>(h), sizeof h);
+    central_ += name;
+    central_ += extra;
+    central_ += entry.comment;
+    ++count_;
+    return true;
+  }
+
+  // The central directory and the end records, in zip64 form when a count, size or offset needs
+  // it, or when the directory's last bytes would read as a zip64 locator.
+  bool finish() {
+    const uint64_t start = out_.written();
+    const uint64_t size = central_.size();
+    const bool locator_lookalike =
+        size >= 20 && le32(reinterpret_cast<const uint8_t*>(central_.data()) + size - 20) ==
+                          kZip64LocatorSignature;
+    const bool zip64 =
+        count_ >= 0xFFFF || size >= kAllOnes32 || start >= kAllOnes32 || locator_lookalike;
+    std::string end;
+    if (zip64) {
+      const uint64_t record = start + size;
+      append32(end, 0x06064b50);
+      append64(end, 44);
+      append16(end, 45);
+      append16(end, 45);
+      append32(end, 0);
+      append32(end, 0);
+      append64(end, count_);
+      append64(end, count_);
+      append64(end, size);
+      append64(end, start);
+      append32(end, kZip64LocatorSignature);
+      append32(end, 0);
+      append64(end, record);
+      append32(end, 1);
+    }
+    append32(end, 0x06054b50);
+    append32(end, 0);  // this disk, the directory's disk
+    const uint32_t count16 = count_ >= 0xFFFF ? 0xFFFF : static_cast<uint32_t>(count_);
+    append16(end, count16);
+    append16(end, count16);
+    append32(end, size >= kAllOnes32 ? kAllOnes32 : static_cast<uint32_t>(size));
+    append32(end, start >= kAllOnes32 ? kAllOnes32 : static_cast<uint32_t>(start));
+    append16(end, 0);  // no comment
+    return out_.put(central_) && out_.put(end) && out_.flush();
+  }
+
+  std::vector<Source>& sources_;
+  PieceWriter out_;
+  std::string central_;
+  uint64_t count_ = 0;
+};
+
+}  // namespace
+
+JarMerge merge_jars(JarSource& base, const std::vector<JarSource*>& mods, JarSink& sink) {
+  std::vector<Source> sources;
+  sources.push_back(Source{&base, {}, ""});
+  for (JarSource* mod : mods) sources.push_back(Source{mod, {}, ""});
+  for (size_t s = 0; s < sources.size(); ++s) {
+    const JarCheck check = list_jar(*sources[s].jar, &sources[s].listing);
+    if (!check.ok()) {
+      JarMerge result;
+      result.outcome = MergeOutcome::bad_source;
+      result.source = s;
+      result.check = check;
+      return result;
+    }
+    if (s > 0) sources[s].strip = client_jar_folder(sources[s].listing);
+  }
+  size_t shared = 0;
+  const std::vector<Pick> picks = plan(sources, &shared);
+  JarMerge result;
+  if (picks.empty()) {
+    result.outcome = MergeOutcome::nothing_left;
+  } else {
+    result = Merger(sources, sink).run(picks);
+  }
+  result.shared_names = shared;
+  return result;
+}
