@@ -397,7 +397,9 @@ JarVerdict check_from_end(Reader& reader, const uint8_t* end, uint64_t end_offse
   Entry first;
   Entry last;
   if (listing != nullptr) {
+    // Room for every entry at once: under Wine each fresh page of a growing array costs a fault.
     listing->entries.clear();
+    listing->entries.reserve(static_cast<size_t>(std::min(dir.entries, dir.size / kCentralSize)));
     listing->directory_offset = dir.offset;
   }
   const JarVerdict walk = read_directory(reader, dir, &first, &last, listing);

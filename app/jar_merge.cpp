@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 #include <unordered_set>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -18,8 +20,7 @@ constexpr uint64_t kCentralSize = 46;
 constexpr uint32_t kAllOnes32 = 0xFFFFFFFFu;
 constexpr uint16_t kZip64ExtraId = 0x0001;
 
-// Reads and writes go in pieces of this size: few enough calls for a 64 MiB jar of small entries,
-// little enough memory.
+// Sources are read in pieces of this size: few calls for a jar of many small entries.
 constexpr size_t kPiece = 1 << 20;
 
 uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
@@ -55,7 +56,7 @@ bool fits(uint64_t a, uint64_t b, uint64_t limit) { return a <= limit && b <= li
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool starts_with_folded(const std::string& s, const std::string& prefix) {
+bool starts_with_folded(std::string_view s, std::string_view prefix) {
   if (s.size() < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i) {
     if (lower(s[i]) != lower(prefix[i])) return false;
@@ -63,17 +64,17 @@ bool starts_with_folded(const std::string& s, const std::string& prefix) {
   return true;
 }
 
-bool ends_with_folded(const std::string& s, const std::string& suffix) {
+bool ends_with_folded(std::string_view s, std::string_view suffix) {
   return s.size() >= suffix.size() &&
          starts_with_folded(s.substr(s.size() - suffix.size()), suffix);
 }
 
 // Java treats "META-INF/" without regard to case; so do these.
-bool under_meta_inf(const std::string& name) { return starts_with_folded(name, "META-INF/"); }
+bool under_meta_inf(std::string_view name) { return starts_with_folded(name, "META-INF/"); }
 
 // A jar signature file: directly in META-INF, named *.SF, *.DSA, *.RSA or *.EC.
-bool is_signature_file(const std::string& name) {
-  if (!under_meta_inf(name) || name.find('/', 9) != std::string::npos) return false;
+bool is_signature_file(std::string_view name) {
+  if (!under_meta_inf(name) || name.find('/', 9) != std::string_view::npos) return false;
   for (const char* suffix : {".SF", ".DSA", ".RSA", ".EC"}) {
     if (ends_with_folded(name, suffix)) return true;
   }
@@ -99,42 +100,15 @@ std::string client_jar_folder(const JarListing& listing) {
   return folder;
 }
 
-// Reads a source forward in pieces of kPiece, so that many small entries cost few reads.
-class PieceReader {
- public:
-  explicit PieceReader(JarSource& source) : source_(source) {}
-  // The bytes [at, at + length), length <= kPiece; null when the read fails (see error()). The
-  // caller has checked that they lie inside the file.
-  const uint8_t* view(uint64_t at, size_t length) {
-    if (at >= start_ && at - start_ <= bytes_.size() && length <= bytes_.size() - (at - start_)) {
-      return bytes_.data() + (at - start_);
-    }
-    const size_t n = static_cast<size_t>(std::min<uint64_t>(source_.size() - at, kPiece));
-    bytes_.resize(std::max(n, length));
-    start_ = at;
-    if (length > n || !source_.read(at, bytes_.data(), n, &error_)) {
-      bytes_.clear();
-      if (length > n) error_ = 0;
-      return nullptr;
-    }
-    bytes_.resize(n);
-    return bytes_.data();
-  }
-  uint32_t error() const { return error_; }
-
- private:
-  JarSource& source_;
-  uint64_t start_ = 0;
-  std::vector<uint8_t> bytes_;
-  uint32_t error_ = 0;
-};
-
-// Collects the output in pieces of kPiece and counts where it is.
+// Collects the output and counts where it is. Bytes still in a reader's window are not copied:
+// consecutive ones are written from there in one call (most of a jar is copied this way), so
+// that a reader must hand it flush() before it reads anew. Other bytes are gathered in pieces.
 class PieceWriter {
  public:
   explicit PieceWriter(JarSink& sink) : sink_(sink) { bytes_.reserve(kPiece); }
+  // Copies the bytes; large pieces are written at once.
   bool put(const void* data, size_t length) {
-    if (failed_) return false;
+    if (!flush_span()) return false;
     if (bytes_.size() + length > kPiece && !flush()) return false;
     if (length >= kPiece) {
       failed_ = !sink_.write(data, length, &error_);
@@ -146,8 +120,19 @@ class PieceWriter {
     return !failed_;
   }
   bool put(const std::string& s) { return put(s.data(), s.size()); }
+  // Takes bytes that stay where they are until the next flush().
+  bool put_view(const uint8_t* data, size_t length) {
+    if (span_ == nullptr || data != span_ + span_length_) {
+      if (!flush()) return false;
+      span_ = data;
+    }
+    span_length_ += length;
+    written_ += length;
+    return true;
+  }
   bool flush() {
-    if (!failed_ && !bytes_.empty()) failed_ = !sink_.write(bytes_.data(), bytes_.size(), &error_);
+    if (!flush_span()) return false;
+    if (!bytes_.empty()) failed_ = !sink_.write(bytes_.data(), bytes_.size(), &error_);
     bytes_.clear();
     return !failed_;
   }
@@ -156,10 +141,71 @@ class PieceWriter {
   uint32_t error() const { return error_; }
 
  private:
+  bool flush_span() {
+    if (!failed_ && span_length_ > 0) failed_ = !sink_.write(span_, span_length_, &error_);
+    span_ = nullptr;
+    span_length_ = 0;
+    return !failed_;
+  }
+
   JarSink& sink_;
   std::vector<uint8_t> bytes_;
+  const uint8_t* span_ = nullptr;
+  size_t span_length_ = 0;
   uint64_t written_ = 0;
   bool failed_ = false;
+  uint32_t error_ = 0;
+};
+
+// Reads a source forward in pieces of kPiece, so that many small entries cost few reads.
+class PieceReader {
+ public:
+  explicit PieceReader(PieceWriter& writer) : writer_(writer) {}
+  // Reads from now on from source. One reader and one window serve every source in turn: under
+  // Wine each fresh page of memory costs a fault, which adds up for windows of 1 MiB.
+  void use(JarSource& source) {
+    if (source_ == &source) return;
+    source_ = &source;
+    size_ = 0;
+  }
+  // The bytes [at, at + length), length <= kPiece; null when the read fails (see error()). The
+  // caller has checked that they lie inside the file.
+  const uint8_t* view(uint64_t at, size_t length) {
+    if (!holds(at, length) && !refill(at, length)) return nullptr;
+    return bytes_.get() + (at - start_);
+  }
+  // Up to `length` bytes from at, as many as the window holds (at least one); *got is how many.
+  const uint8_t* view_some(uint64_t at, uint64_t length, size_t* got) {
+    if (!holds(at, 1) && !refill(at, 1)) return nullptr;
+    *got = static_cast<size_t>(std::min<uint64_t>(length, size_ - (at - start_)));
+    return bytes_.get() + (at - start_);
+  }
+  uint32_t error() const { return error_; }
+
+ private:
+  bool holds(uint64_t at, size_t length) const {
+    return at >= start_ && at - start_ <= size_ && length <= size_ - (at - start_);
+  }
+  bool refill(uint64_t at, size_t length) {
+    if (!writer_.flush()) return false;  // it may still point into the window
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(source_->size() - at, kPiece));
+    if (!bytes_) bytes_.reset(new uint8_t[kPiece]);  // not cleared: pages are touched as read
+    start_ = at;
+    size_ = 0;
+    if (length > n) {
+      error_ = 0;
+      return false;
+    }
+    if (!source_->read(at, bytes_.get(), n, &error_)) return false;
+    size_ = n;
+    return true;
+  }
+
+  JarSource* source_ = nullptr;
+  PieceWriter& writer_;
+  std::unique_ptr<uint8_t[]> bytes_;
+  uint64_t start_ = 0;
+  size_t size_ = 0;
   uint32_t error_ = 0;
 };
 
@@ -167,7 +213,7 @@ class PieceWriter {
 struct Pick {
   size_t source;
   size_t entry;
-  std::string name;
+  std::string_view name;  // into the source's listing, which outlives the merge
   bool replaced = false;  // a later source has an entry of the same name
 };
 
@@ -185,15 +231,20 @@ struct Fault {
 
 // Chooses the entries of the result in order and counts the file names more than one mod has.
 std::vector<Pick> plan(const std::vector<Source>& sources, size_t* shared_names) {
+  // Names are views of the listings' names: no copies of them are made.
+  size_t total = 0;
+  for (const Source& source : sources) total += source.listing.entries.size();
   std::vector<Pick> picks;
-  std::unordered_map<std::string, size_t> where;      // name -> its pick
-  std::unordered_map<std::string, size_t> first_mod;  // file name -> first mod holding it
-  std::unordered_set<std::string> counted;
+  picks.reserve(total);
+  std::unordered_map<std::string_view, size_t> where(total);  // name -> its pick
+  std::unordered_map<std::string_view, size_t> first_mod;     // file name -> first mod with it
+  std::unordered_set<std::string_view> counted;
   *shared_names = 0;
   for (size_t s = 0; s < sources.size(); ++s) {
     const Source& source = sources[s];
     for (size_t e = 0; e < source.listing.entries.size(); ++e) {
-      std::string name = source.listing.entries[e].name.substr(source.strip.size());
+      const std::string_view name =
+          std::string_view(source.listing.entries[e].name).substr(source.strip.size());
       if (name.empty()) continue;  // the stripped top folder itself
       if (s == 0 ? under_meta_inf(name) : is_signature_file(name)) continue;
       if (s > 0 && name.back() != '/') {
@@ -205,7 +256,7 @@ std::vector<Pick> plan(const std::vector<Source>& sources, size_t* shared_names)
       const auto known = where.find(name);
       if (known != where.end()) picks[known->second].replaced = true;
       where[name] = picks.size();
-      picks.push_back(Pick{s, e, std::move(name)});
+      picks.push_back(Pick{s, e, name});
     }
   }
   return picks;
@@ -237,39 +288,28 @@ std::string central_extra(const std::string& extra, bool wide_uncompressed, bool
 }
 
 // Whether the local extra field holds a zip64 field (then a data descriptor has 64-bit sizes).
-bool has_zip64_field(const std::string& extra) {
-  const uint8_t* x = reinterpret_cast<const uint8_t*>(extra.data());
-  for (size_t at = 0; extra.size() - at >= 4;) {
+bool has_zip64_field(const uint8_t* x, size_t size) {
+  for (size_t at = 0; size - at >= 4;) {
     if (le16(x + at) == kZip64ExtraId) return true;
     at += 4 + le16(x + at + 2);
-    if (at > extra.size()) break;
+    if (at > size) break;
   }
   return false;
 }
 
-// The data descriptor behind an entry's data, as stored when one of its four forms (with or
-// without signature, 32- or 64-bit sizes) agrees with the central header; else written anew
-// from the central header's values.
-std::string descriptor(PieceReader& reader, const JarEntry& entry, uint64_t at, uint64_t limit,
-                       bool wide, bool* failed) {
+// The data descriptor behind an entry's data: the length of the one stored there when one of
+// its four forms (with or without signature, 32- or 64-bit sizes) agrees with the central
+// header; else 0 and *fresh is one written from the central header's values.
+size_t stored_descriptor(PieceReader& reader, const JarEntry& entry, uint64_t at, uint64_t limit,
+                         bool wide, std::string* fresh, bool* failed) {
   const uint32_t crc = le32(entry.header + 16);
   const uint64_t c = entry.compressed_size;
   const uint64_t u = entry.uncompressed_size;
-  std::string fresh;
-  append32(fresh, kDescriptorSignature);
-  append32(fresh, crc);
-  if (wide || c >= kAllOnes32 || u >= kAllOnes32) {
-    append64(fresh, c);
-    append64(fresh, u);
-  } else {
-    append32(fresh, static_cast<uint32_t>(c));
-    append32(fresh, static_cast<uint32_t>(u));
-  }
   const size_t room = static_cast<size_t>(std::min<uint64_t>(limit - at, 24));
   const uint8_t* d = room == 0 ? nullptr : reader.view(at, room);
   if (room != 0 && d == nullptr) {
     *failed = true;
-    return fresh;
+    return 0;
   }
   const auto matches = [&](size_t head, bool sizes64) {
     const size_t length = head + 4 + (sizes64 ? 16 : 8);
@@ -282,12 +322,19 @@ std::string descriptor(PieceReader& reader, const JarEntry& entry, uint64_t at, 
   };
   for (const bool sizes64 : {wide, !wide}) {
     for (const size_t head : {size_t{4}, size_t{0}}) {
-      if (matches(head, sizes64)) {
-        return std::string(reinterpret_cast<const char*>(d), head + 4 + (sizes64 ? 16 : 8));
-      }
+      if (matches(head, sizes64)) return head + 4 + (sizes64 ? 16 : 8);
     }
   }
-  return fresh;
+  append32(*fresh, kDescriptorSignature);
+  append32(*fresh, crc);
+  if (wide || c >= kAllOnes32 || u >= kAllOnes32) {
+    append64(*fresh, c);
+    append64(*fresh, u);
+  } else {
+    append32(*fresh, static_cast<uint32_t>(c));
+    append32(*fresh, static_cast<uint32_t>(u));
+  }
+  return 0;
 }
 
 class Merger {
@@ -296,13 +343,13 @@ class Merger {
 
   JarMerge run(const std::vector<Pick>& picks) {
     JarMerge result;
-    std::vector<PieceReader> readers;
-    readers.reserve(sources_.size());
-    for (Source& s : sources_) readers.emplace_back(*s.jar);
+    reserve_central(picks);
+    PieceReader reader(out_);
     for (const Pick& pick : picks) {
       if (pick.replaced) continue;
+      reader.use(*sources_[pick.source].jar);
       Fault fault;
-      if (!copy(pick, readers[pick.source], &fault)) return failure(fault, pick.source);
+      if (!copy(pick, reader, &fault)) return failure(fault, pick.source);
       ++result.entries;
     }
     if (!finish()) return failure(Fault(), 0);
@@ -331,13 +378,14 @@ class Merger {
     return false;
   }
 
-  // Copies one entry: local header (with the new name when a top folder was taken off), name,
-  // extra field, data and data descriptor; adds its central header.
+  // Copies one entry as stored, from its local header to its data descriptor (the local header
+  // with the new name when a top folder was taken off); adds its central header.
   bool copy(const Pick& pick, PieceReader& reader, Fault* fault) {
     const Source& source = sources_[pick.source];
     const JarEntry& entry = source.listing.entries[pick.entry];
     const uint64_t limit = source.listing.directory_offset;
     const auto unreadable = [&] {
+      if (!out_.good()) return false;  // the sink failed while the reader made room
       return source_fault(fault, reader.error() != 0 ? JarVerdict::unreadable : JarVerdict::damaged,
                           reader.error());
     };
@@ -349,45 +397,57 @@ class Merger {
     std::memcpy(local, h, kLocalSize);
     const uint64_t name_size = le16(local + 26);
     const uint64_t extra_size = le16(local + 28);
-    const uint64_t names_at = entry.local_offset + kLocalSize;
-    if (le32(local) != kLocalSignature || !fits(names_at, name_size + extra_size, limit) ||
-        !fits(names_at + name_size + extra_size, entry.compressed_size, limit)) {
+    const uint64_t extra_at = entry.local_offset + kLocalSize + name_size;
+    if (le32(local) != kLocalSignature ||
+        !fits(extra_at - name_size, name_size + extra_size, limit) ||
+        !fits(extra_at + extra_size, entry.compressed_size, limit)) {
       return source_fault(fault, JarVerdict::damaged);
     }
-    const uint8_t* n = reader.view(names_at, static_cast<size_t>(name_size + extra_size));
-    if (n == nullptr) return unreadable();
-    const char* text = reinterpret_cast<const char*>(n);
-    std::string name(text, static_cast<size_t>(name_size));
-    const std::string extra(text + name_size, static_cast<size_t>(extra_size));
-    if (!source.strip.empty()) name = pick.name;
-    put16(local + 26, static_cast<uint32_t>(name.size()));
+    const uint64_t data_end = extra_at + extra_size + entry.compressed_size;
+    uint64_t end = data_end;
+    std::string fresh;  // a data descriptor written anew
+    if (le16(local + 6) & 0x0008) {
+      const uint8_t* x = reader.view(extra_at, static_cast<size_t>(extra_size));
+      if (x == nullptr) return unreadable();
+      const bool wide = has_zip64_field(x, static_cast<size_t>(extra_size));
+      bool failed = false;
+      end += stored_descriptor(reader, entry, data_end, limit, wide, &fresh, &failed);
+      if (failed) return unreadable();
+    }
 
     const uint64_t offset = out_.written();
-    out_.put(local, sizeof local);
-    out_.put(name);
-    out_.put(extra);
-    uint64_t at = names_at + name_size + extra_size;
-    for (uint64_t left = entry.compressed_size; left > 0;) {
-      const size_t piece = static_cast<size_t>(std::min<uint64_t>(left, kPiece));
-      const uint8_t* data = reader.view(at, piece);
-      if (data == nullptr) return unreadable();
-      if (!out_.put(data, piece)) return false;
-      at += piece;
-      left -= piece;
+    uint64_t at = entry.local_offset;
+    if (!source.strip.empty()) {
+      put16(local + 26, static_cast<uint32_t>(pick.name.size()));
+      out_.put(local, sizeof local);
+      out_.put(pick.name.data(), pick.name.size());
+      at = extra_at;
     }
-    if (le16(local + 6) & 0x0008) {
-      bool failed = false;
-      const std::string d = descriptor(reader, entry, at, limit, has_zip64_field(extra), &failed);
-      if (failed) return unreadable();
-      out_.put(d);
+    while (at < end) {
+      size_t got = 0;
+      const uint8_t* bytes = reader.view_some(at, end - at, &got);
+      if (bytes == nullptr) return unreadable();
+      if (!out_.put_view(bytes, got)) return false;
+      at += got;
     }
+    if (!fresh.empty()) out_.put(fresh);
     if (!add_central(entry, pick.name, offset)) return source_fault(fault, JarVerdict::damaged);
     return out_.good();
   }
 
+  // Room for the whole central directory at once (a fresh page costs a fault under Wine).
+  void reserve_central(const std::vector<Pick>& picks) {
+    size_t size = 0;
+    for (const Pick& pick : picks) {
+      const JarEntry& entry = sources_[pick.source].listing.entries[pick.entry];
+      if (!pick.replaced) size += kCentralSize + pick.name.size() + entry.extra.size() + 28;
+    }
+    central_.reserve(size);
+  }
+
   // The entry's central header for the result: the source's, with the new name, offset and
   // extra field. False when the extra field no longer fits in 16 bits.
-  bool add_central(const JarEntry& entry, const std::string& name, uint64_t offset) {
+  bool add_central(const JarEntry& entry, std::string_view name, uint64_t offset) {
     uint8_t h[kCentralSize];
     std::memcpy(h, entry.header, sizeof h);
     const bool wide_uncompressed = le32(h + 24) == kAllOnes32;
