@@ -22,6 +22,9 @@ constexpr uint16_t kZip64ExtraId = 0x0001;
 
 // Sources are read in pieces of this size: few calls for a jar of many small entries.
 constexpr size_t kPiece = 1 << 20;
+// Bytes that are not copied straight from a window (central headers, changed local headers) are
+// gathered up to this size before they are written.
+constexpr size_t kGather = 256 * 1024;
 
 uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t le32(const uint8_t* p) {
@@ -105,12 +108,12 @@ std::string client_jar_folder(const JarListing& listing) {
 // that a reader must hand it flush() before it reads anew. Other bytes are gathered in pieces.
 class PieceWriter {
  public:
-  explicit PieceWriter(JarSink& sink) : sink_(sink) { bytes_.reserve(kPiece); }
+  explicit PieceWriter(JarSink& sink) : sink_(sink) { bytes_.reserve(kGather); }
   // Copies the bytes; large pieces are written at once.
   bool put(const void* data, size_t length) {
     if (!flush_span()) return false;
-    if (bytes_.size() + length > kPiece && !flush()) return false;
-    if (length >= kPiece) {
+    if (bytes_.size() + length > kGather && !flush()) return false;
+    if (length >= kGather) {
       failed_ = !sink_.write(data, length, &error_);
     } else {
       const uint8_t* p = static_cast<const uint8_t*>(data);
@@ -343,7 +346,7 @@ class Merger {
 
   JarMerge run(const std::vector<Pick>& picks) {
     JarMerge result;
-    reserve_central(picks);
+    offsets_.reserve(picks.size());
     PieceReader reader(out_);
     for (const Pick& pick : picks) {
       if (pick.replaced) continue;
@@ -352,7 +355,20 @@ class Merger {
       if (!copy(pick, reader, &fault)) return failure(fault, pick.source);
       ++result.entries;
     }
-    if (!finish()) return failure(Fault(), 0);
+    // The central directory goes out header by header, so it is never held whole.
+    const uint64_t start = out_.written();
+    size_t at = 0;
+    for (const Pick& pick : picks) {
+      if (pick.replaced) continue;
+      const JarEntry& entry = sources_[pick.source].listing.entries[pick.entry];
+      if (!add_central(entry, pick.name, offsets_[at++])) {
+        if (!out_.good()) return failure(Fault(), 0);
+        Fault fault;
+        source_fault(&fault, JarVerdict::damaged);
+        return failure(fault, pick.source);
+      }
+    }
+    if (!finish(start)) return failure(Fault(), 0);
     result.size = out_.written();
     return result;
   }
@@ -431,18 +447,8 @@ class Merger {
       at += got;
     }
     if (!fresh.empty()) out_.put(fresh);
-    if (!add_central(entry, pick.name, offset)) return source_fault(fault, JarVerdict::damaged);
+    offsets_.push_back(offset);
     return out_.good();
-  }
-
-  // Room for the whole central directory at once (a fresh page costs a fault under Wine).
-  void reserve_central(const std::vector<Pick>& picks) {
-    size_t size = 0;
-    for (const Pick& pick : picks) {
-      const JarEntry& entry = sources_[pick.source].listing.entries[pick.entry];
-      if (!pick.replaced) size += kCentralSize + pick.name.size() + entry.extra.size() + 28;
-    }
-    central_.reserve(size);
   }
 
   // The entry's central header for the result: the source's, with the new name, offset and
@@ -461,22 +467,22 @@ class Merger {
     put16(h + 30, static_cast<uint32_t>(extra.size()));
     put16(h + 34, 0);  // disk number
     put32(h + 42, wide_offset ? kAllOnes32 : static_cast<uint32_t>(offset));
-    central_.append(reinterpret_cast<const char*>(h), sizeof h);
-    central_ += name;
-    central_ += extra;
-    central_ += entry.comment;
+    record_.assign(reinterpret_cast<const char*>(h), sizeof h);
+    record_ += name;
+    record_ += extra;
+    record_ += entry.comment;
+    directory_size_ += record_.size();
     ++count_;
-    return true;
+    return out_.put(record_);
   }
 
   // The central directory and the end records, in zip64 form when a count, size or offset needs
   // it, or when the directory's last bytes would read as a zip64 locator.
-  bool finish() {
-    const uint64_t start = out_.written();
-    const uint64_t size = central_.size();
-    const bool locator_lookalike =
-        size >= 20 && le32(reinterpret_cast<const uint8_t*>(central_.data()) + size - 20) ==
-                          kZip64LocatorSignature;
+  bool finish(uint64_t start) {
+    const uint64_t size = directory_size_;
+    // Every header is longer than 20 bytes: the last one holds the directory's last 20.
+    const bool locator_lookalike = le32(reinterpret_cast<const uint8_t*>(record_.data()) +
+                                        record_.size() - 20) == kZip64LocatorSignature;
     const bool zip64 =
         count_ >= 0xFFFF || size >= kAllOnes32 || start >= kAllOnes32 || locator_lookalike;
     std::string end;
@@ -505,12 +511,14 @@ class Merger {
     append32(end, size >= kAllOnes32 ? kAllOnes32 : static_cast<uint32_t>(size));
     append32(end, start >= kAllOnes32 ? kAllOnes32 : static_cast<uint32_t>(start));
     append16(end, 0);  // no comment
-    return out_.put(central_) && out_.put(end) && out_.flush();
+    return out_.put(end) && out_.flush();
   }
 
   std::vector<Source>& sources_;
   PieceWriter out_;
-  std::string central_;
+  std::vector<uint64_t> offsets_;  // of each entry written, in the output
+  std::string record_;             // the central header written last
+  uint64_t directory_size_ = 0;
   uint64_t count_ = 0;
 };
 
