@@ -263,21 +263,26 @@ bool apply_zip64_extra(const uint8_t* extra, size_t length, bool wide_uncompress
 bool add_entry(Window& window, uint64_t at, const Entry& entry, JarListing* listing) {
   const uint8_t* h = window.get(at, kCentralSize);
   if (h == nullptr) return false;
-  JarEntry out;
-  std::memcpy(out.header, h, kCentralSize);
+  // The records were given room for the whole directory: appending never moves them.
+  std::vector<uint8_t>& records = listing->records;
+  const size_t start = records.size();
+  records.insert(records.end(), h, h + kCentralSize);
   const size_t name = le16(h + 28);
   const size_t extra = le16(h + 30);
   const size_t comment = le16(h + 32);
   const uint8_t* rest = window.get(at + kCentralSize, name + extra + comment);
   if (rest == nullptr) return false;
-  const char* text = reinterpret_cast<const char*>(rest);
-  out.name.assign(text, name);
-  out.extra.assign(text + name, extra);
-  out.comment.assign(text + name + extra, comment);
+  records.insert(records.end(), rest, rest + name + extra + comment);
+  JarEntry out;
+  out.header = records.data() + start;
+  const char* text = reinterpret_cast<const char*>(out.header + kCentralSize);
+  out.name = std::string_view(text, name);
+  out.extra = std::string_view(text + name, extra);
+  out.comment = std::string_view(text + name + extra, comment);
   out.local_offset = entry.local_offset;
   out.compressed_size = entry.compressed_size;
   out.uncompressed_size = entry.uncompressed_size;
-  listing->entries.push_back(std::move(out));
+  listing->entries.push_back(out);
   return true;
 }
 
@@ -400,6 +405,8 @@ JarVerdict check_from_end(Reader& reader, const uint8_t* end, uint64_t end_offse
     // Room for every entry at once: under Wine each fresh page of a growing array costs a fault.
     listing->entries.clear();
     listing->entries.reserve(static_cast<size_t>(std::min(dir.entries, dir.size / kCentralSize)));
+    listing->records.clear();
+    listing->records.reserve(static_cast<size_t>(dir.size));
     listing->directory_offset = dir.offset;
   }
   const JarVerdict walk = read_directory(reader, dir, &first, &last, listing);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum class JarVerdict {
@@ -37,20 +38,28 @@ class JarSource {
 // Checks the archive structure read through source.
 JarCheck check_jar(JarSource& source);
 
-// One entry as the central directory records it.
+// One entry as the central directory records it. The views point into its listing's records.
 struct JarEntry {
-  uint8_t header[46] = {};  // the central header's fixed part, as stored
-  std::string name;
-  std::string extra;    // the central header's extra field, as stored
-  std::string comment;  // the entry's comment
+  const uint8_t* header = nullptr;  // the central header's fixed part (46 bytes), as stored
+  std::string_view name;
+  std::string_view extra;    // the central header's extra field, as stored
+  std::string_view comment;  // the entry's comment
   // From the header or its zip64 extra field; the offset counts a prefix before the archive.
   uint64_t local_offset = 0;
   uint64_t compressed_size = 0;
   uint64_t uncompressed_size = 0;
 };
 
+// Moved, never copied: the entries point into `records`.
 struct JarListing {
+  JarListing() = default;
+  JarListing(JarListing&&) = default;
+  JarListing& operator=(JarListing&&) = default;
+  JarListing(const JarListing&) = delete;
+  JarListing& operator=(const JarListing&) = delete;
+
   std::vector<JarEntry> entries;  // in the order of the central directory
+  std::vector<uint8_t> records;   // the central headers, one allocation for all of them
   uint64_t directory_offset = 0;  // where the central directory starts in the file
 };
 

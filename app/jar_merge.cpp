@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <unordered_map>
-#include <unordered_set>
 #include <string_view>
 #include <utility>
 
@@ -88,7 +86,7 @@ bool is_signature_file(std::string_view name) {
 // holds a client jar's contents ("minecraft" and "jar", any case); "" otherwise.
 std::string client_jar_folder(const JarListing& listing) {
   if (listing.entries.empty()) return "";
-  const std::string& first = listing.entries.front().name;
+  const std::string first(listing.entries.front().name);
   const size_t slash = first.find('/');
   if (slash == std::string::npos || slash == 0) return "";
   const std::string folder = first.substr(0, slash + 1);
@@ -232,16 +230,30 @@ struct Fault {
   JarCheck check;
 };
 
+uint64_t name_hash(std::string_view name) {
+  uint64_t h = 1469598103934665603ull;  // FNV-1a
+  for (const char c : name) h = (h ^ static_cast<uint8_t>(c)) * 1099511628211ull;
+  return h;
+}
+
 // Chooses the entries of the result in order and counts the file names more than one mod has.
+// Names are views of the listings' names, found again through one open-addressing table: no
+// copies of them and no node per name (each fresh page costs a fault under Wine).
 std::vector<Pick> plan(const std::vector<Source>& sources, size_t* shared_names) {
-  // Names are views of the listings' names: no copies of them are made.
   size_t total = 0;
   for (const Source& source : sources) total += source.listing.entries.size();
   std::vector<Pick> picks;
   picks.reserve(total);
-  std::unordered_map<std::string_view, size_t> where(total);  // name -> its pick
-  std::unordered_map<std::string_view, size_t> first_mod;     // file name -> first mod with it
-  std::unordered_set<std::string_view> counted;
+  size_t slots = 16;
+  while (slots < 2 * total) slots *= 2;
+  // 8 bytes a slot: far fewer entries than 2^32 fit in memory, and far fewer mods than 2^31.
+  struct Slot {
+    uint32_t pick = 0;       // the latest pick of the name + 1; 0 while the slot is free
+    uint32_t last_mod : 31;  // the latest mod holding the name (0: none yet)
+    uint32_t shared : 1;     // counted as a file more than one mod has
+    Slot() : last_mod(0), shared(0) {}
+  };
+  std::vector<Slot> table(slots);
   *shared_names = 0;
   for (size_t s = 0; s < sources.size(); ++s) {
     const Source& source = sources[s];
@@ -250,16 +262,20 @@ std::vector<Pick> plan(const std::vector<Source>& sources, size_t* shared_names)
           std::string_view(source.listing.entries[e].name).substr(source.strip.size());
       if (name.empty()) continue;  // the stripped top folder itself
       if (s == 0 ? under_meta_inf(name) : is_signature_file(name)) continue;
-      if (s > 0 && name.back() != '/') {
-        const auto seen = first_mod.emplace(name, s);
-        if (!seen.second && seen.first->second != s && counted.insert(name).second) {
-          ++*shared_names;
-        }
+      size_t at = name_hash(name) & (slots - 1);
+      while (table[at].pick != 0 && picks[table[at].pick - 1].name != name) {
+        at = (at + 1) & (slots - 1);
       }
-      const auto known = where.find(name);
-      if (known != where.end()) picks[known->second].replaced = true;
-      where[name] = picks.size();
+      Slot& slot = table[at];
+      if (slot.pick != 0) picks[slot.pick - 1].replaced = true;
+      // Folders are no files: many mods have "net/", and nothing is lost.
+      if (s > 0 && slot.last_mod != 0 && slot.last_mod != s && !slot.shared && name.back() != '/') {
+        slot.shared = 1;
+        ++*shared_names;
+      }
+      if (s > 0) slot.last_mod = static_cast<uint32_t>(s);
       picks.push_back(Pick{s, e, name});
+      slot.pick = static_cast<uint32_t>(picks.size());
     }
   }
   return picks;
@@ -268,7 +284,7 @@ std::vector<Pick> plan(const std::vector<Source>& sources, size_t* shared_names)
 // The central header's extra field for the result: the source's fields without its zip64
 // field, behind a new zip64 field holding, in order, the uncompressed size, compressed size and
 // local header offset of those whose header field is all ones. A malformed tail is kept last.
-std::string central_extra(const std::string& extra, bool wide_uncompressed, bool wide_compressed,
+std::string central_extra(std::string_view extra, bool wide_uncompressed, bool wide_compressed,
                           bool wide_offset, const JarEntry& entry, uint64_t offset) {
   std::string out;
   if (wide_uncompressed || wide_compressed || wide_offset) {
