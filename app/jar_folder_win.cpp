@@ -70,39 +70,48 @@ bool ends_with_jar(const std::string& name) {
   return name.size() > 4 && lower(name.substr(name.size() - 4)) == ".jar";
 }
 
-// One dropped file; true when it was copied. A refusal is added to `refused`.
-bool take_one(const std::string& path, const std::string& jar_folder,
-              std::vector<DropRefusal>* refused) {
+bool ends_with_zip(const std::string& name) {
+  return name.size() > 4 && lower(name.substr(name.size() - 4)) == ".zip";
+}
+
+enum class Taken { none, jar, mod };
+
+// One dropped file: a jar goes into the jar folder, a ".zip" into the mods folder. A refusal is
+// added to `refused`.
+Taken take_one(const std::string& path, const std::string& jar_folder,
+               const std::string& mods_folder, std::vector<DropRefusal>* refused) {
   const std::string name = name_of(path);
   const int64_t size = file_size(path.c_str());
   if (size == -2) {
     refused->push_back({name, texts::kReasonFolder});
-    return false;
+    return Taken::none;
   }
-  if (!ends_with_jar(name)) {
+  const bool mod = ends_with_zip(name);
+  if (!mod && !ends_with_jar(name)) {
     refused->push_back({name, texts::kReasonNoJarName});
-    return false;
+    return Taken::none;
   }
-  const std::string target = jar_folder + name;
+  const std::string target = (mod ? mods_folder : jar_folder) + name;
   // A jar dragged out of the jar folder itself is already there.
-  if (lower(full_path(path)) == lower(full_path(target))) return false;
+  if (lower(full_path(path)) == lower(full_path(target))) return Taken::none;
   const JarCheck check = check_jar_file(path);
   if (!check.ok()) {
     refused->push_back({name, jar_check_reason(check)});
-    return false;
+    return Taken::none;
   }
   const bool exists = file_size(target.c_str()) != -1;
-  if (exists && request_message(texts::kTitleQuestion, jar_exists_question(name).c_str(),
-                                MB_YESNO) != IDYES) {
-    return false;
+  const std::string question =
+      mod ? texts::kModExistsBefore + name + texts::kJarExistsAfter : jar_exists_question(name);
+  if (exists && request_message(texts::kTitleQuestion, question.c_str(), MB_YESNO) != IDYES) {
+    return Taken::none;
   }
   const FileOutcome copied = copy_jar_to(path, target, exists);
   if (!copied.ok()) {
     const std::string reason = failure_reason_text(copied);
     refused->push_back({name, reason.substr(0, reason.find('\n'))});
-    return false;
+    return Taken::none;
   }
-  return true;
+  return mod ? Taken::mod : Taken::jar;
 }
 
 }  // namespace
@@ -116,13 +125,23 @@ void take_dropped_files(AppState& app, uintptr_t drop) {
   const std::vector<std::string> paths = take_paths(reinterpret_cast<HDROP>(drop));
   if (paths.empty()) return;
   if (file_size(kJarFolder) == -1) dir_create(kJarFolder);
+  if (file_size(kModsFolder) == -1) dir_create(kModsFolder);
   const std::string jar_folder = current_directory() + kJarFolder + "\\";
+  const std::string mods_folder = current_directory() + kModsFolder + "\\";
   std::vector<DropRefusal> refused;
   int copied = 0;
+  int mods = 0;
   for (const std::string& path : paths) {
-    if (take_one(path, jar_folder, &refused)) ++copied;
+    const Taken taken = take_one(path, jar_folder, mods_folder, &refused);
+    copied += taken == Taken::jar;
+    mods += taken == Taken::mod;
   }
   if (!refused.empty()) request_message(texts::kTitleError, drop_refused_text(refused).c_str());
+  if (mods > 0) {
+    const std::string text =
+        mods == 1 ? texts::kOneModCopied : std::to_string(mods) + texts::kModsCopied;
+    request_message(texts::kTitleInfo, text.c_str());
+  }
   if (copied == 0) return;
   request_message(texts::kTitleInfo, jars_copied_text(copied).c_str());
   refill_jar_list(app);

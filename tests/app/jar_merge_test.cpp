@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/jar_merge.h"
+#include "app/mods.h"
 #include "support/memory_jar.h"
 #include "support/zip_writer.h"
 
@@ -166,10 +167,10 @@ TEST(JarMerge, RealToolsAndZip64AreCopiedAsStored) {
   EXPECT_EQ(merge(base, mods).result.shared_names, 4u);
 
   Entries many;
-  for (int i = 0; i < 70000; ++i) many.emplace_back(std::to_string(i), "");
+  for (int i = 0; i < 65600; ++i) many.emplace_back(std::to_string(i), "");
   const Merged big = merge(zip_archive(many), {zip_archive({{"x", "y"}})});
   ASSERT_TRUE(big.result.ok());
-  EXPECT_EQ(big.result.entries, 70001u);
+  EXPECT_EQ(big.result.entries, 65601u);
   outputs.push_back(big.bytes);
 #ifndef _WIN32
   // A real zip reader opens both and finds every entry whole.
@@ -243,6 +244,34 @@ TEST(JarMerge, BrokenSourcesAndFailedWritesAreReportedAndNameTheSource) {
   }
 }
 
+TEST(ModsTexts, OrderAndMessagesOfAMerge) {
+  EXPECT_EQ(mod_order({"02 b.ZIP", "readme.txt", "01 a.jar", "folder", "10 c.zip", "x.zip.txt"}),
+            (std::vector<std::string>{"01 a.jar", "02 b.ZIP", "10 c.zip"}));
+  const std::pair<std::pair<size_t, size_t>, std::string> merged[] = {
+      {{1, 0}, "1 Mod wurde eingebaut!"},
+      {{3, 1},
+       "3 Mods wurden eingebaut!\n\n1 Datei kam in mehreren Mods vor; es gilt die sp\xE4tere."},
+      {{2, 7},
+       "2 Mods wurden eingebaut!\n\n7 Dateien kamen in mehreren Mods vor; es gilt jeweils die "
+       "sp\xE4tere."},
+  };
+  for (const auto& [counts, text] : merged) {
+    EXPECT_EQ(mods_merged_text(counts.first, counts.second), text);
+  }
+  JarMerge bad;
+  bad.outcome = MergeOutcome::bad_source;
+  bad.source = 2;
+  bad.check.verdict = JarVerdict::not_zip;
+  EXPECT_EQ(merge_failure_text(bad, {"01 a.zip", "02 b.zip"}, "C:\\g\\bin\\minecraft.jar"),
+            "Die Mods konnten nicht eingebaut werden.\n\n02 b.zip ist kein g\xFCltiges "
+            "Jar-Archiv.\nDie Datei ist kein Zip-Archiv.\n\nDie bisherige minecraft.jar ist "
+            "unver\xE4ndert.");
+  bad.source = 0;
+  EXPECT_NE(merge_failure_text(bad, {"01 a.zip"}, "C:\\g\\bin\\minecraft.jar")
+                .find("C:\\g\\bin\\minecraft.jar ist kein"),
+            std::string::npos);
+}
+
 #ifdef _WIN32
 TEST(JarMergeFile, WritesANewCheckedFileOrLeavesNone) {
   const test_support::ScratchFolder folder;
@@ -273,7 +302,7 @@ TEST(JarMergeFile, WritesANewCheckedFileOrLeavesNone) {
   merged = merge_jar_files(folder / "base.jar", {}, folder / "taken.jar", &cleanup);
   EXPECT_EQ(merged.outcome, MergeOutcome::write_failed);
   EXPECT_EQ(merged.system_error, static_cast<uint32_t>(ERROR_FILE_EXISTS));
-  EXPECT_EQ(folder.read("taken.jar"), "someone's file");
+  EXPECT_EQ(test_support::ScratchFolder::read_file(folder / "taken.jar"), "someone's file");
 }
 #endif
 
