@@ -46,11 +46,15 @@ std::string merge_failure_text(const JarMerge& merge, const std::vector<std::str
                                const std::string& client_jar) {
   std::string text = std::string(texts::kModsNotMerged) + "\n\n";
   switch (merge.outcome) {
-    case MergeOutcome::bad_source:
-      text +=
-          (merge.source == 0 || merge.source > mods.size() ? client_jar : mods[merge.source - 1]) +
-          texts::kNotAValidJar + "\n" + jar_check_reason(merge.check);
+    case MergeOutcome::bad_source: {
+      const std::string& name =
+          merge.source == 0 || merge.source > mods.size() ? client_jar : mods[merge.source - 1];
+      // A file that could not be read is not called invalid: the reason names it.
+      text += merge.check.verdict == JarVerdict::unreadable
+                  ? failure_reason_text(jar_check_outcome(merge.check, name))
+                  : name + texts::kNotAValidJar + "\n" + jar_check_reason(merge.check);
       break;
+    }
     case MergeOutcome::nothing_left:
       text += texts::kModsNothingLeft;
       break;

@@ -266,10 +266,13 @@ TEST(ModsTexts, OrderAndMessagesOfAMerge) {
             "Die Mods konnten nicht eingebaut werden.\n\n02 b.zip ist kein g\xFCltiges "
             "Jar-Archiv.\nDie Datei ist kein Zip-Archiv.\n\nDie bisherige minecraft.jar ist "
             "unver\xE4ndert.");
+  // The client jar is the base; one that cannot be read is not called invalid.
   bad.source = 0;
-  EXPECT_NE(merge_failure_text(bad, {"01 a.zip"}, "C:\\g\\bin\\minecraft.jar")
-                .find("C:\\g\\bin\\minecraft.jar ist kein"),
-            std::string::npos);
+  bad.check = {JarVerdict::unreadable, 2};
+  const std::string unreadable = merge_failure_text(bad, {"01 a.zip"}, "C:\\g\\bin\\minecraft.jar");
+  EXPECT_NE(unreadable.find("nicht gefunden.\nC:\\g\\bin\\minecraft.jar"), std::string::npos)
+      << unreadable;
+  EXPECT_EQ(unreadable.find("kein g"), std::string::npos) << unreadable;
 }
 
 #ifdef _WIN32
