@@ -35,6 +35,11 @@ constexpr int kWindowHeight = 266;
 constexpr uint32_t kMenuRestore = 0x1100;
 constexpr uint32_t kMenuGameFolder = 0x1110;
 constexpr uint32_t kMenuJarFolder = 0x1120;
+constexpr uint32_t kMenuMods = 0x1130;
+constexpr uint32_t kMenuModsFolder = 0x1140;
+
+// The mods folder beside the jar folder in the current directory.
+constexpr char kModsFolder[] = "mods";
 
 #ifdef _WIN32
 // The settings loop: makes sure the jar folder exists, takes the two time stamps and opens
@@ -74,6 +79,14 @@ void ignore_dropped_files(uintptr_t drop);
 void run_event_loop(AppState& app);
 // "Aktivieren": the optional backup, then the install.
 void activate_jar(AppState& app);
+// The backup when check box 6 asks for one (once per run), then the install of source as the
+// client jar; every failure is told. True when source was installed.
+bool install_with_backup(AppState& app, const std::string& source);
+// "Mods einbauen...": lists the mods in window 3 over window 0 and builds them into the client
+// jar; window 0 is disabled meanwhile. "Im Mods-Ordner liegt noch keine Mod." without mods.
+void mods_dialog(AppState& app);
+// "Mods-Ordner \xF6ffnen": opens the mods folder (made when missing) in the file manager.
+void open_mods_folder();
 // "Backup wiederherstellen...": lists the backups in window 1 over window 0 and puts the chosen
 // one back as the client jar; window 0 is disabled meanwhile.
 void restore_dialog(AppState& app);

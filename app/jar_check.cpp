@@ -114,14 +114,21 @@ class Window {
 // Where the central directory is, from the end records.
 struct Directory {
   uint64_t entries = 0;
-  uint64_t offset = 0;
+  uint64_t offset = 0;  // where it lies in the file, any prefix before the archive included
   uint64_t size = 0;
+  // Bytes in front of the archive whose offsets were not adjusted (a launcher stub): every
+  // offset recorded in the archive is this much too small.
+  uint64_t shift = 0;
+  // Without zip64 records the entry count has 16 bits; archives of more entries carry it
+  // wrapped, so the directory's headers are counted up to its size.
+  bool count_may_wrap = false;
 };
 
 // One entry as far as its local header is concerned.
 struct Entry {
   uint64_t local_offset = 0;
   uint64_t compressed_size = 0;
+  uint64_t uncompressed_size = 0;
 };
 
 // At most this many end records are tried; a real archive passes with the first.
@@ -211,6 +218,7 @@ JarVerdict read_end(Reader& reader, const uint8_t* end, uint64_t end_offset, Dir
   dir->entries = le16(end + 10);
   dir->size = le32(end + 12);
   dir->offset = le32(end + 16);
+  dir->count_may_wrap = true;
   *limit = end_offset;
   return JarVerdict::ok;
 }
@@ -237,8 +245,7 @@ bool apply_zip64_extra(const uint8_t* extra, size_t length, bool wide_uncompress
         left -= 8;
         return true;
       };
-      uint64_t ignored = 0;
-      if (wide_uncompressed && !take64(&ignored)) return false;
+      if (wide_uncompressed && !take64(&entry->uncompressed_size)) return false;
       if (wide_compressed && !take64(&entry->compressed_size)) return false;
       if (wide_offset && !take64(&entry->local_offset)) return false;
       if (wide_disk) {
@@ -252,13 +259,48 @@ bool apply_zip64_extra(const uint8_t* extra, size_t length, bool wide_uncompress
   return false;
 }
 
+// Copies the central header at `at` (checked to lie inside the directory) into the listing.
+bool add_entry(Window& window, uint64_t at, const Entry& entry, JarListing* listing) {
+  const uint8_t* h = window.get(at, kCentralSize);
+  if (h == nullptr) return false;
+  // The records were given room for the whole directory: appending never moves them.
+  std::vector<uint8_t>& records = listing->records;
+  const size_t start = records.size();
+  records.insert(records.end(), h, h + kCentralSize);
+  const size_t name = le16(h + 28);
+  const size_t extra = le16(h + 30);
+  const size_t comment = le16(h + 32);
+  const uint8_t* rest = window.get(at + kCentralSize, name + extra + comment);
+  if (rest == nullptr) return false;
+  records.insert(records.end(), rest, rest + name + extra + comment);
+  JarEntry out;
+  out.header = records.data() + start;
+  const char* text = reinterpret_cast<const char*>(out.header + kCentralSize);
+  out.name = std::string_view(text, name);
+  out.extra = std::string_view(text + name, extra);
+  out.comment = std::string_view(text + name + extra, comment);
+  out.local_offset = entry.local_offset;
+  out.compressed_size = entry.compressed_size;
+  out.uncompressed_size = entry.uncompressed_size;
+  listing->entries.push_back(out);
+  return true;
+}
+
 // Walks every central header; on success *first and *last are the entries whose local headers
-// lie first and last in the file.
-JarVerdict read_directory(Reader& reader, const Directory& dir, Entry* first, Entry* last) {
+// lie first and last in the file, and each entry was added to *listing when it is not null.
+JarVerdict read_directory(Reader& reader, const Directory& dir, Entry* first, Entry* last,
+                          JarListing* listing) {
   const uint64_t end = dir.offset + dir.size;  // checked to fit by the caller
   Window window(reader, end);
   uint64_t at = dir.offset;
-  for (uint64_t i = 0; i < dir.entries; ++i) {
+  uint64_t count = 0;
+  for (;; ++count) {
+    if (count >= dir.entries) {
+      if (!dir.count_may_wrap || end - at < kCentralSize) break;
+      const uint8_t* s = window.get(at, 4);
+      if (s == nullptr) return JarVerdict::unreadable;
+      if (le32(s) != kCentralSignature) break;
+    }
     if (end - at < kCentralSize) return JarVerdict::damaged;
     const uint8_t* h = window.get(at, kCentralSize);
     if (h == nullptr) return JarVerdict::unreadable;
@@ -271,6 +313,7 @@ JarVerdict read_directory(Reader& reader, const Directory& dir, Entry* first, En
 
     Entry entry;
     entry.compressed_size = le32(h + 20);
+    entry.uncompressed_size = le32(h + 24);
     entry.local_offset = le32(h + 42);
     uint32_t disk = le16(h + 34);
     const bool wide_uncompressed = le32(h + 24) == 0xFFFFFFFFu;
@@ -287,14 +330,21 @@ JarVerdict read_directory(Reader& reader, const Directory& dir, Entry* first, En
       }
     }
     // The entry's local header and data lie before the central directory, on this disk.
-    if (disk != 0) return JarVerdict::damaged;
+    if (disk != 0 || !fits(entry.local_offset, dir.shift, dir.offset)) return JarVerdict::damaged;
+    entry.local_offset += dir.shift;
     if (!fits(entry.local_offset, kLocalSize, dir.offset) ||
         !fits(entry.local_offset + kLocalSize, entry.compressed_size, dir.offset)) {
       return JarVerdict::damaged;
     }
-    if (i == 0 || entry.local_offset < first->local_offset) *first = entry;
-    if (i == 0 || entry.local_offset > last->local_offset) *last = entry;
+    if (listing != nullptr && !add_entry(window, at, entry, listing)) return JarVerdict::unreadable;
+    if (count == 0 || entry.local_offset < first->local_offset) *first = entry;
+    if (count == 0 || entry.local_offset > last->local_offset) *last = entry;
     at += length;
+  }
+  // The count recorded is the real one, or the real one above 65,535 wrapped to 16 bits.
+  if (count == 0 ||
+      (count != dir.entries && (count <= 0xFFFF || (count & 0xFFFF) != dir.entries))) {
+    return JarVerdict::damaged;
   }
   // The headers fill the directory exactly, up to an optional digital signature record.
   if (at != end) {
@@ -320,26 +370,53 @@ JarVerdict check_local(Reader& reader, const Entry& entry, uint64_t directory_of
   return JarVerdict::ok;
 }
 
+// The directory of a whole archive ends where the end records begin (at limit). When it does
+// not start at its recorded offset but does start where it would have to end there, the archive
+// sits behind bytes its offsets do not count: all of them move by the difference, as Java's zip
+// reader assumes.
+JarVerdict place_directory(Reader& reader, uint64_t limit, Directory* dir) {
+  const uint64_t shift = limit - dir->size - dir->offset;  // the caller checked that it fits
+  if (shift == 0 || dir->size < 4) return JarVerdict::ok;
+  uint8_t signature[4];
+  if (!reader.read(dir->offset + shift, signature, sizeof signature)) return JarVerdict::unreadable;
+  if (le32(signature) == kCentralSignature) {
+    dir->offset += shift;
+    dir->shift = shift;
+  }
+  return JarVerdict::ok;
+}
+
 // Checks the archive described by the end record at end_offset (its bytes at end).
-JarVerdict check_from_end(Reader& reader, const uint8_t* end, uint64_t end_offset) {
+JarVerdict check_from_end(Reader& reader, const uint8_t* end, uint64_t end_offset,
+                          JarListing* listing) {
   Directory dir;
   uint64_t limit = 0;
   const JarVerdict records = read_end(reader, end, end_offset, &dir, &limit);
   if (records != JarVerdict::ok) return records;
-  if (dir.entries == 0) return JarVerdict::damaged;
+  if (dir.entries == 0 && !dir.count_may_wrap) return JarVerdict::damaged;
   if (!fits(dir.offset, dir.size, limit)) return JarVerdict::damaged;
   if (dir.entries > dir.size / kCentralSize) return JarVerdict::damaged;
+  const JarVerdict place = place_directory(reader, limit, &dir);
+  if (place != JarVerdict::ok) return place;
 
   Entry first;
   Entry last;
-  const JarVerdict walk = read_directory(reader, dir, &first, &last);
+  if (listing != nullptr) {
+    // Room for every entry at once: under Wine each fresh page of a growing array costs a fault.
+    listing->entries.clear();
+    listing->entries.reserve(static_cast<size_t>(std::min(dir.entries, dir.size / kCentralSize)));
+    listing->records.clear();
+    listing->records.reserve(static_cast<size_t>(dir.size));
+    listing->directory_offset = dir.offset;
+  }
+  const JarVerdict walk = read_directory(reader, dir, &first, &last, listing);
   if (walk != JarVerdict::ok) return walk;
   const JarVerdict head = check_local(reader, first, dir.offset);
   if (head != JarVerdict::ok || last.local_offset == first.local_offset) return head;
   return check_local(reader, last, dir.offset);
 }
 
-JarVerdict check_structure(Reader& reader, uint64_t file_size) {
+JarVerdict check_structure(Reader& reader, uint64_t file_size, JarListing* listing) {
   if (!reader.read_tail(file_size, std::min(file_size, kTailSize))) return JarVerdict::unreadable;
   const std::vector<uint8_t>& tail = reader.tail();
   const uint64_t tail_offset = reader.tail_offset();
@@ -359,7 +436,7 @@ JarVerdict check_structure(Reader& reader, uint64_t file_size) {
   // that describes a whole archive wins.
   JarVerdict result = JarVerdict::damaged;
   for (uint64_t end_offset : ends) {
-    result = check_from_end(reader, &tail[end_offset - tail_offset], end_offset);
+    result = check_from_end(reader, &tail[end_offset - tail_offset], end_offset, listing);
     if (result != JarVerdict::damaged) break;
   }
   return result;
@@ -367,11 +444,16 @@ JarVerdict check_structure(Reader& reader, uint64_t file_size) {
 
 }  // namespace
 
-JarCheck check_jar(JarSource& source) {
+JarCheck list_jar(JarSource& source, JarListing* listing) {
   Reader reader(source);
   const uint64_t size = source.size();
-  if (size == 0) return verdict(JarVerdict::not_zip);
-  const JarVerdict result = check_structure(reader, size);
-  if (result == JarVerdict::unreadable || reader.failed()) return reader.failure();
-  return verdict(result);
+  JarCheck result = verdict(JarVerdict::not_zip);
+  if (size != 0) {
+    const JarVerdict v = check_structure(reader, size, listing);
+    result = v == JarVerdict::unreadable || reader.failed() ? reader.failure() : verdict(v);
+  }
+  if (!result.ok() && listing != nullptr) *listing = JarListing();
+  return result;
 }
+
+JarCheck check_jar(JarSource& source) { return list_jar(source, nullptr); }

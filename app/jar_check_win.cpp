@@ -72,6 +72,13 @@ class FileSource : public JarSource {
 
 }  // namespace
 
+std::unique_ptr<JarSource> open_jar_file(const std::string& path, uint32_t* error) {
+  auto source = std::make_unique<FileSource>(path);
+  *error = source->open_error();
+  if (*error != 0) return nullptr;
+  return source;
+}
+
 JarCheck check_jar_file(const std::string& path) {
   FileSource source(path);
   if (source.open_error() != 0) {

@@ -71,6 +71,10 @@ bool ends_with_jar(const std::string& name) {
   return name.size() > 4 && lower(name.substr(name.size() - 4)) == ".jar";
 }
 
+bool ends_with_zip(const std::string& name) {
+  return name.size() > 4 && lower(name.substr(name.size() - 4)) == ".zip";
+}
+
 // A message while a drop is handled: the drop came from another program's window, which is in
 // front meanwhile, so the box is owned by window 0 and brought to the front itself.
 int drop_message(const char* title, const std::string& text, UINT flags = 0) {
@@ -83,24 +87,27 @@ int drop_message(const char* title, const std::string& text, UINT flags = 0) {
 
 // What became of the dropped files.
 struct DropResult {
-  int copied = 0;
-  std::vector<std::string> already_there;  // dragged out of the jar folder itself
+  int copied = 0;                           // jars copied into the jar folder
+  int mods = 0;                             // ".zip" files copied into the mods folder
+  std::vector<std::string> already_there;  // dragged out of the jar or mods folder itself
   std::vector<DropRefusal> refused;
 };
 
-// One dropped file.
-void take_one(const std::string& path, const std::string& jar_folder, DropResult* result) {
+// One dropped file: a jar goes into the jar folder, a ".zip" into the mods folder.
+void take_one(const std::string& path, const std::string& jar_folder,
+              const std::string& mods_folder, DropResult* result) {
   const std::string name = name_of(path);
   const int64_t size = file_size(path.c_str());
   if (size == -2) {
     result->refused.push_back({name, texts::kReasonFolder});
     return;
   }
-  if (!ends_with_jar(name)) {
+  const bool mod = ends_with_zip(name);
+  if (!mod && !ends_with_jar(name)) {
     result->refused.push_back({name, texts::kReasonNoJarName});
     return;
   }
-  const std::string target = jar_folder + name;
+  const std::string target = (mod ? mods_folder : jar_folder) + name;
   if (lower(full_path(path)) == lower(full_path(target))) {
     result->already_there.push_back(name);
     return;
@@ -116,7 +123,9 @@ void take_one(const std::string& path, const std::string& jar_folder, DropResult
     return;
   }
   const bool exists = existing != -1;
-  if (exists && drop_message(texts::kTitleQuestion, jar_exists_question(name), MB_YESNO) != IDYES) {
+  const std::string question =
+      mod ? texts::kModExistsBefore + name + texts::kJarExistsAfter : jar_exists_question(name);
+  if (exists && drop_message(texts::kTitleQuestion, question, MB_YESNO) != IDYES) {
     return;
   }
   const FileOutcome copied = copy_jar_to(path, target, exists);
@@ -124,7 +133,7 @@ void take_one(const std::string& path, const std::string& jar_folder, DropResult
     result->refused.push_back({name, failure_reason_line(copied)});
     return;
   }
-  ++result->copied;
+  ++(mod ? result->mods : result->copied);
 }
 
 }  // namespace
@@ -138,11 +147,18 @@ void take_dropped_files(AppState& app, uintptr_t drop) {
   const std::vector<std::string> paths = take_paths(reinterpret_cast<HDROP>(drop));
   if (paths.empty()) return;
   if (file_size(kJarFolder) == -1) dir_create(kJarFolder);
+  if (file_size(kModsFolder) == -1) dir_create(kModsFolder);
   const std::string jar_folder = current_directory() + kJarFolder + "\\";
+  const std::string mods_folder = current_directory() + kModsFolder + "\\";
   DropResult result;
-  for (const std::string& path : paths) take_one(path, jar_folder, &result);
+  for (const std::string& path : paths) take_one(path, jar_folder, mods_folder, &result);
   if (!result.refused.empty()) {
     drop_message(texts::kTitleError, drop_refused_text(result.refused));
+  }
+  if (result.mods > 0) {
+    drop_message(texts::kTitleInfo, result.mods == 1 ? std::string(texts::kOneModCopied)
+                                                     : std::to_string(result.mods) +
+                                                           texts::kModsCopied);
   }
   if (result.copied == 0 && result.already_there.empty()) return;
   drop_message(texts::kTitleInfo, jars_copied_text(result.copied, result.already_there));

@@ -44,9 +44,9 @@ struct SystemMenuItem {
   const char* text;
 };
 constexpr SystemMenuItem kSystemMenu[] = {
-    {kMenuRestore, texts::kMenuRestore},
-    {kMenuGameFolder, texts::kMenuGameFolder},
-    {kMenuJarFolder, texts::kMenuJarFolder},
+    {kMenuRestore, texts::kMenuRestore},       {kMenuGameFolder, texts::kMenuGameFolder},
+    {kMenuJarFolder, texts::kMenuJarFolder},   {kMenuMods, texts::kMenuMods},
+    {kMenuModsFolder, texts::kMenuModsFolder},
 };
 
 void on_menu(AppState& app, intptr_t command) {
@@ -59,6 +59,12 @@ void on_menu(AppState& app, intptr_t command) {
       break;
     case kMenuJarFolder:
       open_jar_folder();
+      break;
+    case kMenuMods:
+      mods_dialog(app);
+      break;
+    case kMenuModsFolder:
+      open_mods_folder();
       break;
     default:
       break;
@@ -226,6 +232,10 @@ void activate_jar(AppState& app) {
     request_message(texts::kTitleError, install_failure_text(checked, "").c_str());
     return;
   }
+  if (install_with_backup(app, source)) request_message(texts::kTitleInfo, texts::kInstalled);
+}
+
+bool install_with_backup(AppState& app, const std::string& source) {
   // A backup is made once per run: after a failed install the user may try again without a
   // second copy of the same client jar.
   if (gadget_state_get(kCheckBackup) == 1 && app.backup_path.empty()) {
@@ -233,7 +243,7 @@ void activate_jar(AppState& app) {
         backup_client_jar(app.game_folder, app.backup_date_part + app.backup_time_part);
     if (!backup.ok()) {
       request_message(texts::kTitleError, backup_failure_text(backup).c_str());
-      return;
+      return false;
     }
     app.backup_path = backup.path;
     request_message(texts::kTitleInfo, texts::kBackupDone);
@@ -251,11 +261,11 @@ void activate_jar(AppState& app) {
     gadget_disable(kButtonMoreJars, was_enabled[1] ? kEnable : kDisable);
     gadget_disable(kTextBackup, was_enabled[2] ? kEnable : kDisable);
     request_message(texts::kTitleError, install_failure_text(installed, app.backup_path).c_str());
-    return;
+    return false;
   }
   gadget_disable(kButtonActivate, kDisable);
   app.installed = true;
-  request_message(texts::kTitleInfo, texts::kInstalled);
+  return true;
 }
 
 int run_application(AppState& app) {

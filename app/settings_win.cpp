@@ -55,6 +55,7 @@ bool load_settings(AppState& app) {
   bool created = false;
   for (;;) {
     if (file_size(kJarFolder) == -1) dir_create(kJarFolder);
+    if (file_size(kModsFolder) == -1) dir_create(kModsFolder);
     take_time_stamps(app);
     if (prefs_open(kPrefsFile)) break;
     // Only a missing file is a first run: one that exists but cannot be opened (another program

@@ -125,5 +125,28 @@ constexpr char kStagingNotRemoved[] =
     "Eine Zwischenkopie konnte nicht gel\xF6scht werden und liegt noch hier:";
 constexpr char kStagingLeftAtStart[] =
     "Diese Zwischenkopien eines abgebrochenen Laufs konnten nicht gel\xF6scht werden:";
+// Jar mods (system menu of the main window, window 3, ".zip" files dropped on window 0).
+constexpr char kMenuMods[] = "&Mods einbauen...";
+constexpr char kMenuModsFolder[] =
+    "M&ods-Ordner \xF6"
+    "ffnen";
+constexpr char kModsTitle[] = "Mods einbauen";
+constexpr char kModsOrder[] =
+    "Diese Mods werden in dieser Reihenfolge eingebaut; bei gleichen Dateien gilt die "
+    "sp\xE4tere:";
+constexpr char kButtonMerge[] = "Einbauen";
+constexpr char kNoMods[] = "Im Mods-Ordner liegt noch keine Mod.";
+constexpr char kOneModMerged[] = "1 Mod wurde eingebaut!";
+constexpr char kModsMerged[] = " Mods wurden eingebaut!";
+constexpr char kOneSharedFile[] = "\n\n1 Datei kam in mehreren Mods vor; es gilt die sp\xE4tere.";
+constexpr char kSharedFiles[] =
+    " Dateien kamen in mehreren Mods vor; es gilt jeweils die sp\xE4tere.";
+constexpr char kModsNotMerged[] = "Die Mods konnten nicht eingebaut werden.";
+constexpr char kModsNothingLeft[] =
+    "Ohne META-INF und Signaturen bleibt keine Datei \xFC"
+    "brig.";
+constexpr char kModExistsBefore[] = "Im Mods-Ordner liegt schon ";
+constexpr char kOneModCopied[] = "1 Mod wurde in den Mods-Ordner kopiert.";
+constexpr char kModsCopied[] = " Mods wurden in den Mods-Ordner kopiert.";
 
 }  // namespace texts

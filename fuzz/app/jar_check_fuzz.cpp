@@ -56,9 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const JarCheck result = check_jar(source);
   if (result.verdict == JarVerdict::unreadable) std::abort();  // every read succeeded
   if (result.system_error != 0) std::abort();
-  // The tail, then for each of at most eight end records tried: a few fixed records, two local
-  // headers and a directory no larger than the file.
-  if (!padded && source.bytes_read > 65557 + 8 * (size + 4 + 20 + 56 + 6 + 2 * 30)) std::abort();
+  // The tail, then for each of at most eight end records tried: a few fixed records, the
+  // signature where a prefixed archive's directory would start, two local headers and a
+  // directory no larger than the file.
+  if (!padded && source.bytes_read > 65557 + 8 * (size + 4 + 4 + 20 + 56 + 6 + 2 * 30)) {
+    std::abort();
+  }
   // A file that begins like an archive is never "not a zip".
   if (result.verdict == JarVerdict::not_zip && zeros == 0 && size >= 4 &&
       std::memcmp(data, "PK\x03\x04", 4) == 0) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/jar_check.h"
+#include "support/memory_jar.h"
 #include "support/zip_writer.h"
 
 #ifdef _WIN32
@@ -22,27 +23,7 @@ using test_support::zip_poke64;
 using test_support::ZipLayout;
 using test_support::ZipOptions;
 
-// Serves bytes from memory; counts reads and bytes read, and fails read number fail_read.
-class MemorySource : public JarSource {
- public:
-  explicit MemorySource(std::string bytes) : bytes_(std::move(bytes)) {}
-  uint64_t size() const override { return bytes_.size(); }
-  bool read(uint64_t offset, void* buffer, size_t length, uint32_t* error) override {
-    if (++reads == fail_read || offset > bytes_.size() || length > bytes_.size() - offset) {
-      *error = 23;
-      return false;
-    }
-    std::memcpy(buffer, bytes_.data() + offset, length);
-    bytes_read += length;
-    return true;
-  }
-  int fail_read = 0;
-  int reads = 0;
-  uint64_t bytes_read = 0;
-
- private:
-  std::string bytes_;
-};
+using test_support::MemorySource;
 
 JarVerdict verdict_of(const std::string& bytes) {
   MemorySource source(bytes);
@@ -69,6 +50,31 @@ TEST(JarCheck, WholeArchivesPass) {
   ZipOptions decoy;
   decoy.comment = std::string("PK\x05\x06", 4) + std::string(18, '\0');
   EXPECT_EQ(verdict_of(zip_archive(kEntries, decoy)), JarVerdict::ok);
+  // A launcher stub in front whose length the offsets do not count, as Java's reader allows.
+  EXPECT_EQ(verdict_of("#!/bin/sh\nexec java -jar \"$0\"\n" + zip_archive(kEntries)),
+            JarVerdict::ok);
+  // Archives written by real tools: deflated, with extra fields and data descriptors.
+  for (const std::string& name : test_support::zip_tool_fixtures()) {
+    const std::string bytes = test_support::zip_fixture(name);
+    ASSERT_GT(bytes.size(), 500u) << name;
+    EXPECT_EQ(verdict_of(bytes), JarVerdict::ok) << name;
+    EXPECT_NE(verdict_of(bytes.substr(0, bytes.size() - 1)), JarVerdict::ok) << name;
+  }
+}
+
+// Without zip64 records the 16-bit count of an archive of more than 65,535 entries has wrapped:
+// Java counts the headers, and so does the check; any other disagreement stays damaged.
+TEST(JarCheck, WrappedEntryCountsPassOnlyWhenTheHeadersAgree) {
+  for (const int total : {65536, 65537}) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (int i = 0; i < total; ++i) entries.emplace_back(std::to_string(100000 + i), "");
+    ZipLayout layout;
+    std::string zip = zip_archive(entries, {}, &layout);
+    EXPECT_EQ(verdict_of(zip), JarVerdict::ok) << total;
+    zip_poke16(zip, layout.end_record + 8, total + 1);
+    zip_poke16(zip, layout.end_record + 10, total + 1);
+    EXPECT_EQ(verdict_of(zip), JarVerdict::damaged) << total;
+  }
 }
 
 // A download cut short at any length, plain, commented or zip64, is never taken for a jar.
@@ -184,6 +190,16 @@ TEST(JarCheck, BrokenRecordsAreFound) {
       {"zip64 directory past the zip64 record", true,
        [](std::string& z, const ZipLayout& l) {
          zip_poke64(z, l.zip64_record + 40, l.central_size + 4);
+       },
+       JarVerdict::damaged},
+      {"directory offset one byte short: no prefix explains it", false,
+       [](std::string& z, const ZipLayout& l) {
+         zip_poke32(z, l.end_record + 16, static_cast<uint32_t>(l.central_start - 1));
+       },
+       JarVerdict::damaged},
+      {"directory offset too small with the local offsets right", false,
+       [](std::string& z, const ZipLayout& l) {
+         zip_poke32(z, l.end_record + 16, static_cast<uint32_t>(l.central_start - l.local[1]));
        },
        JarVerdict::damaged},
       {"zip64 record signature", true,

@@ -171,7 +171,7 @@ TEST_F(Soak, RepeatedInstallsWithBackupLeaveNoTraceAndNoGrowth) {
     ASSERT_EQ(bin, (std::vector<std::string>{"backup", "minecraft.jar"})) << "run " << run;
     std::vector<std::string> top = e2e::list_folder(root_, "*");
     std::sort(top.begin(), top.end());
-    ASSERT_EQ(top, (std::vector<std::string>{"game", "jar", "pref.ini"})) << "run " << run;
+    ASSERT_EQ(top, (std::vector<std::string>{"game", "jar", "mods", "pref.ini"})) << "run " << run;
     bool backed_up = false;
     for (const std::string& b : made)
       backed_up = backed_up || e2e::read_file(backups() + b) == previous;

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -174,5 +176,30 @@ inline std::string zip_sample_jar() {
                       {"a.class", std::string(100, 'a')},
                       {"net/b.class", std::string(300, 'b')}});
 }
+
+#ifdef PELMORA_SOURCE_UNIX_PATH
+// The archives made by real tools in tests/app/fixtures/jars: Debian's zip (deflated, extra
+// fields; "-stream" written to a pipe, so with data descriptors), Python's zipfile
+// (ZIP_DEFLATED; "-stream" to an unseekable file), and a zip behind a shell launcher stub.
+inline const std::vector<std::string>& zip_tool_fixtures() {
+  static const std::vector<std::string> names = {"tool-zip.jar", "tool-zip-stream.jar",
+                                                 "python-deflated.jar", "python-stream.jar",
+                                                 "stub-prefixed.jar"};
+  return names;
+}
+
+// The bytes of one of them ("" when it cannot be read).
+inline std::string zip_fixture(const std::string& name) {
+#ifdef _WIN32
+  const std::string root = std::string("Z:") + PELMORA_SOURCE_UNIX_PATH;
+#else
+  const std::string root = PELMORA_SOURCE_UNIX_PATH;
+#endif
+  std::ifstream in(root + "/tests/app/fixtures/jars/" + name, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+#endif
 
 }  // namespace test_support

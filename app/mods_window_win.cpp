@@ -1,0 +1,147 @@
+// Window 3, "Mods einbauen": the mods of the mods folder in the order they are built in, and the
+// merge into the client jar, installed like a jar from the jar folder. It runs its own event
+// loop while window 0 is disabled, like window 1.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/install.h"
+#include "app/mods.h"
+#include "app/paths.h"
+#include "app/texts.h"
+#include "fs/fs.h"
+#include "process/process.h"
+#include "ui/gadget/gadget.h"
+#include "ui/requester/requester.h"
+#include "ui/window/window.h"
+
+namespace {
+
+constexpr intptr_t kModsWindow = 3;
+constexpr intptr_t kTextOrder = 40;
+constexpr intptr_t kListMods = 41;
+constexpr intptr_t kButtonMerge = 42;
+constexpr intptr_t kButtonCancel = 43;
+constexpr intptr_t kModsListing = 3;  // listing 0 holds the jar folder, 1 the backups
+
+// The mods folder's files, in the order they are built in.
+std::vector<std::string> list_mods() {
+  std::vector<std::string> names;
+  const std::string folder = current_directory() + kModsFolder + "\\";
+  if (dir_examine(kModsListing, kModsFolder, "*.*")) {
+    while (dir_next_entry(kModsListing)) {
+      const std::string name = dir_entry_name(kModsListing);
+      if (file_size((folder + name).c_str()) >= 0) names.push_back(name);
+    }
+  }
+  dir_release(kModsListing);
+  return mod_order(names);
+}
+
+// A name beside the client jar that no file has, for the merged jar before it is installed.
+std::string free_staging_path(const std::string& client_jar) {
+  for (int n = 1; n < 100; ++n) {
+    const std::string path =
+        client_jar + ".pelmora-mods" + (n == 1 ? std::string() : std::to_string(n));
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        GetLastError() == ERROR_FILE_NOT_FOUND) {
+      return path;
+    }
+  }
+  return client_jar + ".pelmora-mods";  // taken: the merge then reports that it exists
+}
+
+// Builds the client jar from itself and the mods and installs it; true when it was installed.
+// Every failure is told and leaves the client jar as it was.
+bool merge_and_install(AppState& app, const std::vector<std::string>& mods) {
+  const std::string client_jar = client_jar_path(app.game_folder);
+  const std::string folder = current_directory() + kModsFolder + "\\";
+  std::vector<std::string> paths;
+  for (const std::string& mod : mods) paths.push_back(folder + mod);
+  const std::string staging = free_staging_path(client_jar);
+  uint32_t cleanup_error = 0;
+  const JarMerge merged = merge_jar_files(client_jar, paths, staging, &cleanup_error);
+  if (!merged.ok()) {
+    request_message(texts::kTitleError, merge_failure_text(merged, mods, client_jar).c_str());
+    return false;
+  }
+  const bool installed = install_with_backup(app, staging);
+  // The merged jar was made in this run; the install copied it.
+  if (!DeleteFileA(staging.c_str())) {
+    FileOutcome left;
+    left.problem = FileProblem::copy_failed;
+    left.system_error = GetLastError();
+    left.path = staging;
+    request_message(texts::kTitleError, failure_reason_text(left).c_str());
+  }
+  if (installed) {
+    request_message(texts::kTitleInfo, mods_merged_text(mods.size(), merged.shared_names).c_str());
+  }
+  return installed;
+}
+
+class ModsWindow {
+ public:
+  ModsWindow(AppState& app, std::vector<std::string> mods) : app_(app), mods_(std::move(mods)) {}
+
+  // Runs until the window is closed, the mods were built in or window 0 is closed.
+  void run() {
+    HWND main = window_handle(kMainWindow);
+    RECT place{};
+    GetWindowRect(main, &place);
+    if (!window_open(kModsWindow, place.left, place.top, kWindowWidth, kWindowHeight,
+                     texts::kModsTitle, kWindowFlags, main)) {
+      return;
+    }
+    gadget_text_create(kTextOrder, 10, 10, 237, 30, texts::kModsOrder, 0);
+    gadget_listbox_create(kListMods, 10, 44, 237, 172, 0);
+    gadget_button_create(kButtonMerge, 10, 226, 150, 30, texts::kButtonMerge, 0);
+    gadget_button_create(kButtonCancel, 167, 226, 80, 30, texts::kButtonCancel, 0);
+    for (const std::string& mod : mods_) gadget_item_add(kListMods, -1, mod.c_str());
+    gadget_disable(kButtonMerge, mods_.empty() ? 1 : 0);
+    EnableWindow(main, FALSE);
+    while (!done_) step();
+    // Window 0 is enabled first so that it becomes active again when window 3 goes.
+    EnableWindow(main, TRUE);
+    window_close(kModsWindow);
+    gadget_list_select(main);
+  }
+
+ private:
+  void step() {
+    const int32_t event = event_wait();
+    if (event == event_close_window) {
+      if (event_gadget() == kMainWindow) app_.quit_requested = 1;
+      done_ = true;
+    } else if (event == WM_KEYDOWN && event_wparam() == VK_ESCAPE) {
+      done_ = true;
+    } else if (event == static_cast<int32_t>(WM_DROPFILES)) {
+      ignore_dropped_files(event_wparam());
+    } else if (event == event_gadget_activity) {
+      if (event_gadget() == kButtonCancel) done_ = true;
+      if (event_gadget() == kButtonMerge && !mods_.empty()) done_ = merge_and_install(app_, mods_);
+    }
+  }
+
+  AppState& app_;
+  std::vector<std::string> mods_;
+  bool done_ = false;
+};
+
+}  // namespace
+
+void mods_dialog(AppState& app) {
+  std::vector<std::string> mods = list_mods();
+  if (mods.empty()) {
+    request_message(texts::kTitleInfo, texts::kNoMods);
+    return;
+  }
+  ModsWindow(app, std::move(mods)).run();
+}
+
+void open_mods_folder() {
+  if (file_size(kModsFolder) == -1) dir_create(kModsFolder);
+  program_run((current_directory() + kModsFolder).c_str());
+}
