@@ -7,6 +7,7 @@
 #include "app/install.h"
 #include "app/paths.h"
 #include "app/texts.h"
+#include "app/versions.h"
 #include "date/date.h"
 #include "fs/fs.h"
 #include "ui/gadget/gadget.h"
@@ -130,6 +131,7 @@ class RestoreWindow {
 }  // namespace
 
 void restore_dialog(AppState& app) {
+  if (app.versions_layout) return restore_version_dialog(app);
   std::vector<BackupName> backups = list_backups(app.game_folder);
   if (backups.empty()) {
     request_message(texts::kTitleInfo, texts::kNoBackup);

@@ -4,6 +4,7 @@
 #include "app/app_state.h"
 #include "app/install.h"
 #include "app/texts.h"
+#include "app/versions.h"
 #include "date/date.h"
 #include "fs/fs.h"
 #include "prefs/prefs.h"
@@ -102,6 +103,7 @@ void change_game_folder(AppState& app) {
     return;
   }
   app.game_folder = folder;
+  detect_game_layout(app);
   show_client_jar_state(app);
 }
 

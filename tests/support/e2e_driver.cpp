@@ -415,13 +415,17 @@ HWND Pelmora::gadget(int number) {
   return found;
 }
 
-HWND Pelmora::restore_window(DWORD timeout_ms) {
-  if (restore_ && IsWindow(restore_) && IsWindowVisible(restore_)) return restore_;
+HWND Pelmora::restore_window(DWORD timeout_ms, int number) {
+  const std::string window_class = "WindowClass_" + std::to_string(number);
+  if (restore_ && IsWindow(restore_) && IsWindowVisible(restore_) &&
+      class_of(restore_) == window_class) {
+    return restore_;
+  }
   restore_ = nullptr;
   wait_until(
       [&] {
-        restore_ = find_window(process_.dwProcessId,
-                               [](HWND w) { return class_of(w) == "WindowClass_1"; });
+        restore_ =
+            find_window(process_.dwProcessId, [&](HWND w) { return class_of(w) == window_class; });
         return restore_ != nullptr;
       },
       timeout_ms);
@@ -434,11 +438,12 @@ HWND Pelmora::restore_window(DWORD timeout_ms) {
   return restore_;
 }
 
-bool Pelmora::restore_window_gone(DWORD timeout_ms) {
+bool Pelmora::restore_window_gone(DWORD timeout_ms, int number) {
+  const std::string window_class = "WindowClass_" + std::to_string(number);
   return wait_until(
       [&] {
         return find_window(process_.dwProcessId,
-                           [](HWND w) { return class_of(w) == "WindowClass_1"; }) == nullptr;
+                           [&](HWND w) { return class_of(w) == window_class; }) == nullptr;
       },
       timeout_ms);
 }

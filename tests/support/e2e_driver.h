@@ -152,10 +152,11 @@ class Pelmora {
   bool select_list_item(int index, int list = 3);
   bool click_close_box();
 
-  // Window 1 ("Backup wiederherstellen") once visible (nullptr after the time limit), and the
-  // wait for it to go.
-  HWND restore_window(DWORD timeout_ms = 15000);
-  bool restore_window_gone(DWORD timeout_ms = 5000);
+  // Window 1 ("Backup wiederherstellen"), or the window of that number over window 0, once
+  // visible (nullptr after the time limit), and the wait for it to go. Its gadgets are found
+  // by gadget() and the reads below.
+  HWND restore_window(DWORD timeout_ms = 15000, int number = 1);
+  bool restore_window_gone(DWORD timeout_ms = 5000, int number = 1);
   // Drops files on window 0 as the file manager would: a DROPFILES block written into the
   // program and posted as WM_DROPFILES.
   bool drop_files(const std::vector<std::string>& paths);
