@@ -8,6 +8,7 @@
 #include "app/install.h"
 #include "app/paths.h"
 #include "app/texts.h"
+#include "app/versions.h"
 
 namespace {
 
@@ -65,6 +66,30 @@ TEST(AppPaths, BackupNamesAreRecognisedSortedAndShown) {
                                              "24.12.2012 18:05:09 (2)", "24.12.2012 18:05:09",
                                              "23.12.2012 23:59:59"}));
   EXPECT_EQ(list[1].file, "24_12_2012_18_05_09_10.jar");
+}
+
+TEST(AppPaths, VersionIdsAndBackupsOfVersions) {
+  EXPECT_EQ(jar_stem("Mod.JAR"), "Mod");
+  EXPECT_EQ(jar_stem("a.zip"), "a.zip");
+  EXPECT_EQ(version_id_candidate("mod", 1), "mod");
+  EXPECT_EQ(version_id_candidate("mod", 2), "mod-pelmora");
+  EXPECT_EQ(version_id_candidate("mod", 3), "mod-pelmora-2");
+  // Across versions newest first; one second's backups by number, then by id.
+  std::vector<VersionBackup> list;
+  const std::pair<const char*, const char*> files[] = {{"b", "24_12_2012_18_05_09.jar"},
+                                                       {"a", "24_12_2012_18_05_09.jar"},
+                                                       {"b", "01_01_2013_00_00_00.jar"},
+                                                       {"a", "24_12_2012_18_05_09_2.jar"}};
+  for (const auto& [id, file] : files) {
+    list.push_back({id, {}});
+    ASSERT_TRUE(parse_backup_name(file, &list.back().name));
+  }
+  sort_version_backups(&list);
+  std::vector<std::string> shown;
+  for (const VersionBackup& backup : list) shown.push_back(version_backup_shown_text(backup));
+  EXPECT_EQ(shown, (std::vector<std::string>{"b: 01.01.2013 00:00:00", "a: 24.12.2012 18:05:09 (2)",
+                                             "a: 24.12.2012 18:05:09", "b: 24.12.2012 18:05:09"}));
+  EXPECT_EQ(launcher_time_text(2026, 12, 7, 18, 5, 9, 0), "2026-12-07T18:05:09.000Z");
 }
 
 TEST(JarNamesTable, KeepsListingOrderAndEndsAtTheFirstEmptySlot) {
