@@ -137,7 +137,11 @@ FileOutcome stage_jar(const std::string& source, const std::string& target, std:
     return outcome;
   }
   if (file_size(staging->c_str()) != size) outcome = failure(FileProblem::incomplete, target);
-  if (outcome.ok()) outcome = check_jar_outcome(*staging);
+  if (outcome.ok()) {
+    // A copy that fails the check names the jar it came from, as the client jar's install does.
+    outcome = check_jar_outcome(*staging);
+    if (!outcome.ok()) outcome.path = source;
+  }
   if (!outcome.ok()) {
     DeleteFileA(staging->c_str());
     staging->clear();
