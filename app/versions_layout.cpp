@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cstdio>
-#include <tuple>
 
 #include "app/texts.h"
 #include "app/version_texts.h"
@@ -43,15 +42,17 @@ std::string launcher_time_text(int year, int month, int day, int hour, int minut
 }
 
 void sort_version_backups(std::vector<VersionBackup>* backups) {
-  const auto key = [](const VersionBackup& v) {
-    const BackupName& b = v.name;
-    return std::make_tuple(b.year, b.month, b.day, b.hour, b.minute, b.second, b.number);
-  };
-  std::stable_sort(backups->begin(), backups->end(),
-                   [&](const VersionBackup& a, const VersionBackup& b) {
-                     if (key(a) != key(b)) return key(a) > key(b);
-                     return a.id < b.id;
-                   });
+  // The order is total (time, number, id), so a plain sort gives the same list every time.
+  std::sort(backups->begin(), backups->end(), [](const VersionBackup& a, const VersionBackup& b) {
+    const BackupName& x = a.name;
+    const BackupName& y = b.name;
+    const int left[] = {x.year, x.month, x.day, x.hour, x.minute, x.second, x.number};
+    const int right[] = {y.year, y.month, y.day, y.hour, y.minute, y.second, y.number};
+    for (size_t i = 0; i < 7; ++i) {
+      if (left[i] != right[i]) return left[i] > right[i];
+    }
+    return a.id < b.id;
+  });
 }
 
 std::string version_backup_shown_text(const VersionBackup& backup) {
