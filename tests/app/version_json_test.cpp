@@ -100,6 +100,7 @@ TEST(VersionJson, GrammarIsCheckedBeyondTheTokenizer) {
               {"\"a\tb\"", false},
               {"\"\xC3(\"", false},
               {"\"\xC0\xAF\"", false},
+              {"\"\xE0\x80\xAF\"", false},
               {"\"\xED\xA0\x80\"", false},
               {"\"\xF4\x90\x80\x80\"", false},
               {std::string("{}\0", 3), false},
@@ -247,7 +248,8 @@ TEST(VersionJson, Windows1252MapsBothWays) {
   EXPECT_EQ(cp1252_from_utf8(utf8_from_cp1252(all)), all);
   EXPECT_EQ(utf8_from_cp1252("M\xFCll \x80\x9F\x81"), "M\xC3\xBCll \xE2\x82\xAC\xC5\xB8\xC2\x81");
   // Characters without a Windows-1252 byte and broken UTF-8 become '?'.
-  EXPECT_EQ(cp1252_from_utf8("\xC4\x81 \xF0\x9F\x98\x80 \xC3( \xE2\x80\x93"), "? ? ?( \x96");
+  EXPECT_EQ(cp1252_from_utf8("\xC4\x81 \xF0\x9F\x98\x80 \xC3( \xE2\x80\x93 \xC2\x9F"),
+            "? ? ?( \x96 ?");
 }
 
 TEST(VersionJson, BaseVersionsAreOrderedNewestFirstThenByName) {
