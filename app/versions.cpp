@@ -4,6 +4,10 @@
 
 #include "app/texts.h"
 
+bool is_base_version_json(const VersionJsonInfo& info, const std::string& folder) {
+  return info.object && info.has_id && !info.inherits && info.id == utf8_from_cp1252(folder);
+}
+
 std::string version_id_candidate(const std::string& stem, int attempt) {
   if (attempt <= 0) return stem;
   std::string id = stem + texts::kVersionIdSuffix;

@@ -7,6 +7,11 @@
 #include "app/paths.h"
 #include "app/version_json.h"
 
+// Whether a version json read from versions\<folder>\<folder>.json makes that folder a base
+// version (its jar and pelmora.ini aside): a JSON object whose one "id" is the folder's name
+// (Windows-1252, compared in UTF-8) and that has no "inheritsFrom".
+bool is_base_version_json(const VersionJsonInfo& info, const std::string& folder);
+
 // The id candidates for a jar `<stem>.jar`, in the order they are tried: attempt 0 gives
 // "<stem>", 1 "<stem>-pelmora", n >= 2 "<stem>-pelmora-n".
 std::string version_id_candidate(const std::string& stem, int attempt);

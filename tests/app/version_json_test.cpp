@@ -128,6 +128,10 @@ TEST(VersionJson, VersionsAreRead) {
               {"{\"id\":7}", true, false, false, "", ""},
               {"[{\"id\":\"a\"}]", false, false, false, "", ""},
               {"{\"id\":\"a\"", false, false, false, "", ""}};
+  EXPECT_TRUE(is_base_version_json(read_version_json(kOldVersion), "b1.7.3"));
+  EXPECT_FALSE(is_base_version_json(read_version_json(kOldVersion), "b1.7.3-x"));
+  EXPECT_TRUE(is_base_version_json(read_version_json("{\"id\":\"M\\u00fcll\"}"), "M\xFCll"));
+  EXPECT_FALSE(is_base_version_json(read_version_json(rows[2].text), "M\xFCll/x"));  // inherits
   for (const auto& row : rows) {
     const VersionJsonInfo info = read_version_json(row.text);
     EXPECT_EQ(info.object, row.object) << row.text;
