@@ -1,5 +1,6 @@
-// The German texts of the versions layout (installing a jar as a launcher version of its own),
-// as Windows-1252 bytes written with escapes like app/texts.h.
+// The German texts of the versions layout's windows and failures (installing a jar as a launcher
+// version of its own), as Windows-1252 bytes written with escapes like app/texts.h; the texts of
+// a successful install and the question are in app/texts.h.
 #pragma once
 
 namespace texts {
@@ -14,16 +15,6 @@ constexpr char kVersionForAfter[] = "?";
 constexpr char kButtonInstall[] = "Installieren";
 
 // Installing.
-constexpr char kVersionExistsBefore[] = "Die Version ";
-constexpr char kVersionExistsAfter[] = " gibt es schon.\nErsetzen?";
-constexpr char kVersionInstalledBefore[] = "Die Jar wurde als Version \"";
-constexpr char kVersionInstalledAfter[] = "\" installiert!";
-constexpr char kProfileWrittenBefore[] =
-    "\n\nIm Minecraft Launcher steht sie unter Installationen als \"";
-constexpr char kProfileWrittenAfter[] = " (Pelmora)\".";
-constexpr char kProfileMissingBefore[] =
-    "\n\nLegen sie im Minecraft Launcher eine Installation mit der Version \"";
-constexpr char kProfileMissingAfter[] = "\" an.";
 constexpr char kVersionFailedBefore[] = "Die Jar konnte nicht als Version \"";
 constexpr char kVersionFailedAfter[] = "\" installiert werden.";
 constexpr char kReasonNoVersionJson[] =

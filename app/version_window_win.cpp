@@ -128,7 +128,7 @@ bool choose_version_id(const std::string& game_folder, const std::string& jar_na
                        bool* no_free) {
   const std::string stem = jar_stem(jar_name);
   *no_free = false;
-  for (int attempt = stem.empty() ? 2 : 1; attempt <= kMaxVersionIds; ++attempt) {
+  for (int attempt = stem.empty() ? 1 : 0; attempt < kMaxVersionIds; ++attempt) {
     const std::string candidate = version_id_candidate(stem, attempt);
     const std::string folder = version_folder_path(game_folder, candidate);
     const int64_t size = file_size(folder.c_str());
@@ -216,7 +216,9 @@ void restore_version_dialog(AppState& app) {
     return;
   }
   std::vector<std::string> shown;
-  for (const VersionBackup& backup : backups) shown.push_back(version_backup_shown_text(backup));
+  for (const VersionBackup& backup : backups) {
+    shown.push_back(version_backup_shown_text(backup.id, backup.name));
+  }
   const ChoiceLayout layout{1, texts::kRestoreTitle, -1, "", 20, 21, 22, texts::kButtonRestore};
   ChoiceWindow(app, layout, shown, -1).run([&](int index) {
     const VersionBackup& backup = backups[static_cast<size_t>(index)];

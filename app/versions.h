@@ -2,8 +2,8 @@
 // "<id>.json". Pelmora installs a jar as a version of its own there (with "pelmora.ini"), and
 // keeps a replaced version's jar in "versions\<id>\backup\".
 //
-// The names, texts and orderings are platform-free; the file steps are Windows only
-// (versions_win.cpp, version_window_win.cpp).
+// The names, texts and orderings are platform-free (versions.cpp, versions_layout.cpp); the file
+// steps and windows are Windows only (versions_win.cpp, version_window_win.cpp).
 #pragma once
 
 #include <cstdint>
@@ -16,21 +16,41 @@
 
 struct AppState;
 
+// Whether a version json read from versions\<folder>\<folder>.json makes that folder a base
+// version (its jar and pelmora.ini aside): a JSON object whose one "id" is the folder's name
+// (Windows-1252, compared in UTF-8) and that has no "inheritsFrom".
+bool is_base_version_json(const VersionJsonInfo& info, const std::string& folder);
+
+// The id candidates for a jar `<stem>.jar`, in the order they are tried: attempt 0 gives
+// "<stem>", 1 "<stem>-pelmora", n >= 2 "<stem>-pelmora-n".
+std::string version_id_candidate(const std::string& stem, int attempt);
+// The jar name without its ".jar" ending (any case); a name without it stays whole.
+std::string jar_stem(const std::string& jar_name);
+
+// "2026-12-07T18:05:09.000Z" for the fields of a UTC time.
+std::string iso_utc_text(int year, int month, int day, int hour, int minute, int second,
+                         int millisecond);
+
+// The profile for version `id` (Windows-1252, as shown and as the folder is named): key
+// "pelmora-<id>", name "<id> (Pelmora)", both edits' text in UTF-8; `time` as iso_utc_text gives.
+LauncherProfile pelmora_profile(const std::string& id, const std::string& time);
+
+// The "Info" text after an install as version `id`, with the profile's sentence when a launcher
+// profile was written, else with the request to make an installation.
+std::string version_installed_text(const std::string& id, bool profile_written);
+// The "Frage" before a version Pelmora made is replaced.
+std::string version_exists_question(const std::string& id);
+// A version's backup in the restore list: "<id>: 24.12.2012 18:05:09", " (2)" for a numbered one.
+std::string version_backup_shown_text(const std::string& id, const BackupName& backup);
+
 // G + "versions\": the launcher's versions folder.
 std::string versions_folder_path(const std::string& game_folder);
 // G + "versions\<id>\".
 std::string version_folder_path(const std::string& game_folder, const std::string& id);
-// "<stem>" of "<stem>.jar" (any case of ".jar"); the name itself when it has no such ending.
-std::string jar_stem(const std::string& jar_name);
-// The id tried at `attempt` (from 1): "<stem>", "<stem>-pelmora", "<stem>-pelmora-2", ...
-std::string version_id_candidate(const std::string& stem, int attempt);
 // The contents of "pelmora.ini" for a version made from `base` with `jar_name`; `installed` is
 // shown as "dd.mm.yyyy hh:mm:ss".
 std::string pelmora_ini_text(const std::string& base, const std::string& jar_name,
                              const std::string& installed);
-// A UTC time in the launcher's form, "2026-12-07T18:05:09.000Z".
-std::string launcher_time_text(int year, int month, int day, int hour, int minute, int second,
-                               int millisecond);
 
 // A backup of one of Pelmora's versions.
 struct VersionBackup {
@@ -39,13 +59,9 @@ struct VersionBackup {
 };
 // Newest first by the time in the name (the higher number first within one second), then by id.
 void sort_version_backups(std::vector<VersionBackup>* backups);
-// "<id>: dd.mm.yyyy hh:mm:ss[ (N)]".
-std::string version_backup_shown_text(const VersionBackup& backup);
 
 // Texts of the versions layout.
 std::string version_choice_text(const std::string& jar_name);
-std::string version_exists_question(const std::string& id);
-std::string version_installed_text(const std::string& id, bool profile_written);
 // The "Fehler!" message of a failed install as version `id`; reason_and_path is the reason with
 // the path on the next line, as failure_reason_text gives it.
 std::string version_failure_text(const std::string& id, const std::string& reason_and_path);

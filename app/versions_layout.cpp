@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstdio>
 
 #include "app/texts.h"
 #include "app/version_texts.h"
@@ -13,32 +12,10 @@ std::string version_folder_path(const std::string& game_folder, const std::strin
   return versions_folder_path(game_folder) + id + "\\";
 }
 
-std::string jar_stem(const std::string& jar_name) {
-  if (jar_name.size() < 4) return jar_name;
-  std::string tail = jar_name.substr(jar_name.size() - 4);
-  std::transform(tail.begin(), tail.end(), tail.begin(),
-                 [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-  return tail == ".jar" ? jar_name.substr(0, jar_name.size() - 4) : jar_name;
-}
-
-std::string version_id_candidate(const std::string& stem, int attempt) {
-  if (attempt <= 1) return stem;
-  if (attempt == 2) return stem + "-pelmora";
-  return stem + "-pelmora-" + std::to_string(attempt - 1);
-}
-
 std::string pelmora_ini_text(const std::string& base, const std::string& jar_name,
                              const std::string& installed) {
   return "[Pelmora]\r\nBasis = " + base + "\r\nJar = " + jar_name +
          "\r\nInstalliert = " + installed + "\r\n";
-}
-
-std::string launcher_time_text(int year, int month, int day, int hour, int minute, int second,
-                               int millisecond) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", year, month, day, hour,
-                minute, second, millisecond);
-  return text;
 }
 
 void sort_version_backups(std::vector<VersionBackup>* backups) {
@@ -55,23 +32,8 @@ void sort_version_backups(std::vector<VersionBackup>* backups) {
   });
 }
 
-std::string version_backup_shown_text(const VersionBackup& backup) {
-  return backup.id + ": " + backup_shown_text(backup.name);
-}
-
 std::string version_choice_text(const std::string& jar_name) {
   return texts::kVersionForBefore + jar_name + texts::kVersionForAfter;
-}
-
-std::string version_exists_question(const std::string& id) {
-  return texts::kVersionExistsBefore + id + texts::kVersionExistsAfter;
-}
-
-std::string version_installed_text(const std::string& id, bool profile_written) {
-  std::string text = texts::kVersionInstalledBefore + id + texts::kVersionInstalledAfter;
-  if (profile_written)
-    return text + texts::kProfileWrittenBefore + id + texts::kProfileWrittenAfter;
-  return text + texts::kProfileMissingBefore + id + texts::kProfileMissingAfter;
 }
 
 std::string version_failure_text(const std::string& id, const std::string& reason_and_path) {

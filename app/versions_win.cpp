@@ -204,9 +204,7 @@ bool base_version(const std::string& folder, const std::string& id, std::string*
   std::string bytes;
   if (read_whole_file(folder + id + ".json", &bytes) != 0) return false;
   const VersionJsonInfo info = read_version_json(bytes);
-  if (!info.object || !info.has_id || info.inherits || info.id != utf8_from_cp1252(id)) {
-    return false;
-  }
+  if (!is_base_version_json(info, id)) return false;
   if (!check_jar_file(folder + id + ".jar").ok()) return false;
   *release_time = info.release_time;
   return true;
@@ -364,18 +362,13 @@ class VersionWriter {
 std::string now_launcher_time() {
   SYSTEMTIME t;
   GetSystemTime(&t);
-  return launcher_time_text(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond,
-                            t.wMilliseconds);
+  return iso_utc_text(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
 }
 
 // Adds the version's profile to the launcher's profile files that exist and are understood;
 // anything else is left exactly as it is. True when a file now names the version.
 bool write_launcher_profiles(const std::string& game_folder, const std::string& id) {
-  LauncherProfile profile;
-  profile.version_id = utf8_from_cp1252(id);
-  profile.key = "pelmora-" + profile.version_id;
-  profile.name = profile.version_id + " (Pelmora)";
-  profile.time = now_launcher_time();
+  const LauncherProfile profile = pelmora_profile(id, now_launcher_time());
   bool written = false;
   for (const char* name : kProfileFiles) {
     const std::string path = game_folder + name;

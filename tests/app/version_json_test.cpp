@@ -1,11 +1,13 @@
 // The launcher's JSON files: the grammar check, the version json copy and the launcher profile,
-// on fixtures of the launcher's own shapes; the Windows-1252 conversion; the version order.
+// on fixtures of the launcher's own shapes; the Windows-1252 conversion; the version order; the
+// ids, profile and texts of an install as a version.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "app/version_json.h"
+#include "app/versions.h"
 
 namespace {
 
@@ -98,6 +100,7 @@ TEST(VersionJson, GrammarIsCheckedBeyondTheTokenizer) {
               {"\"a\tb\"", false},
               {"\"\xC3(\"", false},
               {"\"\xC0\xAF\"", false},
+              {"\"\xE0\x80\xAF\"", false},
               {"\"\xED\xA0\x80\"", false},
               {"\"\xF4\x90\x80\x80\"", false},
               {std::string("{}\0", 3), false},
@@ -125,6 +128,10 @@ TEST(VersionJson, VersionsAreRead) {
               {"{\"id\":7}", true, false, false, "", ""},
               {"[{\"id\":\"a\"}]", false, false, false, "", ""},
               {"{\"id\":\"a\"", false, false, false, "", ""}};
+  EXPECT_TRUE(is_base_version_json(read_version_json(kOldVersion), "b1.7.3"));
+  EXPECT_FALSE(is_base_version_json(read_version_json(kOldVersion), "b1.7.3-x"));
+  EXPECT_TRUE(is_base_version_json(read_version_json("{\"id\":\"M\\u00fcll\"}"), "M\xFCll"));
+  EXPECT_FALSE(is_base_version_json(read_version_json(rows[2].text), "M\xFCll/x"));  // inherits
   for (const auto& row : rows) {
     const VersionJsonInfo info = read_version_json(row.text);
     EXPECT_EQ(info.object, row.object) << row.text;
@@ -193,10 +200,16 @@ const std::string kProfilesTail = R"(
 const LauncherProfile kProfile = {"pelmora-M\xC3\xBCll", "M\xC3\xBCll (Pelmora)", "M\xC3\xBCll",
                                   "2026-12-07T18:05:09.000Z"};
 const std::string kProfileMember = R"(
-    "pelmora-M)" "\xC3\xBC" R"(ll" : {
-      "name" : "M)" "\xC3\xBC" R"j(ll (Pelmora)",
+    "pelmora-M)"
+                                   "\xC3\xBC"
+                                   R"(ll" : {
+      "name" : "M)"
+                                   "\xC3\xBC"
+                                   R"j(ll (Pelmora)",
       "type" : "custom",
-      "lastVersionId" : "M)j" "\xC3\xBC" R"(ll",
+      "lastVersionId" : "M)j"
+                                   "\xC3\xBC"
+                                   R"(ll",
       "created" : "2026-12-07T18:05:09.000Z",
       "lastUsed" : "2026-12-07T18:05:09.000Z",
       "icon" : "Grass"
@@ -239,7 +252,8 @@ TEST(VersionJson, Windows1252MapsBothWays) {
   EXPECT_EQ(cp1252_from_utf8(utf8_from_cp1252(all)), all);
   EXPECT_EQ(utf8_from_cp1252("M\xFCll \x80\x9F\x81"), "M\xC3\xBCll \xE2\x82\xAC\xC5\xB8\xC2\x81");
   // Characters without a Windows-1252 byte and broken UTF-8 become '?'.
-  EXPECT_EQ(cp1252_from_utf8("\xC4\x81 \xF0\x9F\x98\x80 \xC3( \xE2\x80\x93"), "? ? ?( \x96");
+  EXPECT_EQ(cp1252_from_utf8("\xC4\x81 \xF0\x9F\x98\x80 \xC3( \xE2\x80\x93 \xC2\x9F"),
+            "? ? ?( \x96 ?");
 }
 
 TEST(VersionJson, BaseVersionsAreOrderedNewestFirstThenByName) {
@@ -256,6 +270,29 @@ TEST(VersionJson, BaseVersionsAreOrderedNewestFirstThenByName) {
   for (const BaseVersion& v : list) ids.push_back(v.id);
   EXPECT_EQ(ids, (std::vector<std::string>{"frac", "1.20", "1.8", "late-offset", "b1.7.3", "aa",
                                            "bad-day", "zz"}));
+}
+
+TEST(VersionJson, InstallNamesAndTexts) {
+  EXPECT_EQ(jar_stem("M\xFCll.JaR"), "M\xFCll");
+  EXPECT_EQ(jar_stem("mod.zip"), "mod.zip");
+  EXPECT_EQ(jar_stem(".jar"), "");
+  EXPECT_EQ(version_id_candidate("mod", 0), "mod");
+  EXPECT_EQ(version_id_candidate("mod", 1), "mod-pelmora");
+  EXPECT_EQ(version_id_candidate("mod", 3), "mod-pelmora-3");
+  EXPECT_EQ(iso_utc_text(2026, 12, 7, 18, 5, 9, 0), "2026-12-07T18:05:09.000Z");
+  const LauncherProfile p = pelmora_profile("M\xFCll", "t");
+  EXPECT_EQ(p.key + "|" + p.name + "|" + p.version_id + "|" + p.time,
+            "pelmora-M\xC3\xBCll|M\xC3\xBCll (Pelmora)|M\xC3\xBCll|t");
+  EXPECT_EQ(version_installed_text("M\xFCll", true),
+            "Die Jar wurde als Version \"M\xFCll\" installiert!\n\nIm Minecraft Launcher steht sie "
+            "unter Installationen als \"M\xFCll (Pelmora)\".");
+  EXPECT_EQ(version_installed_text("b1", false),
+            "Die Jar wurde als Version \"b1\" installiert!\n\nLegen sie im Minecraft Launcher eine "
+            "Installation mit der Version \"b1\" an.");
+  EXPECT_EQ(version_exists_question("b1"), "Die Version b1 gibt es schon.\nErsetzen?");
+  BackupName b;
+  ASSERT_TRUE(parse_backup_name("24_12_2012_18_05_09_2.jar", &b));
+  EXPECT_EQ(version_backup_shown_text("b1", b), "b1: 24.12.2012 18:05:09 (2)");
 }
 
 }  // namespace
