@@ -1441,6 +1441,8 @@ TEST_F(PelmoraEndToEnd, BothLayoutsUseTheClassicOneAndAFolderChangeFindsTheVersi
   ASSERT_TRUE(p.chooser_click(chooser, IDOK));
   EXPECT_TRUE(p.no_box_for(500));
   expect_versions_state(p);
+  ASSERT_TRUE(p.system_command(kMenuRestore));
+  expect_box(p, "Info", "Im Backup-Ordner liegt noch kein Backup.");
   // The base remembered for a.jar is chosen; a double click installs. No launcher_profiles.json.
   choose_and_confirm(p, 0);
   ASSERT_TRUE(p.click_gadget(kActivate));
@@ -1462,9 +1464,11 @@ TEST_F(PelmoraEndToEnd, LauncherProfilesThatAreBrokenOrHeldAreLeftAlone) {
   const std::string broken = "{\"profiles\": {\"x\": {\"name\": \"a\"}}";
   for (const bool held : {false, true}) {
     root_ = scratch_.path() + (held ? "held\\" : "broken\\");
+    // A name outside ASCII: the folder and files take it, the json its UTF-8 form.
+    const std::string id = held ? "mod" : "M\xFCll";
     ASSERT_TRUE(CreateDirectoryA(root_.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA((root_ + "jar").c_str(), nullptr));
-    ASSERT_TRUE(write_file(root_ + "jar\\mod.jar", kJarA));
+    ASSERT_TRUE(write_file(root_ + "jar\\" + id + ".jar", kJarA));
     ASSERT_TRUE(CreateDirectoryA(game().c_str(), nullptr));
     write_prefs(game());
     make_version(game(), "b1.7.3", version_json("b1.7.3", "2011"), kJarC);
@@ -1481,12 +1485,15 @@ TEST_F(PelmoraEndToEnd, LauncherProfilesThatAreBrokenOrHeldAreLeftAlone) {
       if (held) launcher = std::make_unique<e2e::FileHolder>(game() + "launcher_profiles.json");
       ASSERT_TRUE(!held || launcher->ok());
       ASSERT_TRUE(p.click_gadget(kInstall));
-      expect_box(p, "Info", installed_text("mod", false));
+      expect_box(p, "Info", installed_text(id, false));
     }
     EXPECT_EQ(read_file(game() + "launcher_profiles.json"), profiles);
     EXPECT_EQ(e2e::list_folder(game(), "*"),
               (std::vector<std::string>{"launcher_profiles.json", "versions"}));
-    EXPECT_EQ(read_file(game() + "versions\\mod\\mod.jar"), kJarA);
+    const std::string made = game() + "versions\\" + id + "\\" + id;
+    EXPECT_EQ(read_file(made + ".jar"), kJarA);
+    EXPECT_TRUE(
+        contains(read_file(made + ".json"), held ? "\"id\": \"mod\"" : "\"id\": \"M\xC3\xBCll\""));
     close_and_expect_exit(p);
   }
 }
