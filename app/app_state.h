@@ -18,6 +18,8 @@ struct AppState {
   std::string backup_path;  // the backup made in this run for game_folder ("" while none)
   bool confirmed = false;   // "Jar ausw\xE4hlen" has locked a jar in
   bool installed = false;   // a jar was installed in this run
+  // No client jar, but base versions in "versions\" (see app/versions.h).
+  bool versions_layout = false;
 };
 
 // Exit codes of the program.

@@ -3,6 +3,7 @@
 #include "app/identity.h"
 #include "app/install.h"
 #include "app/texts.h"
+#include "app/versions.h"
 #include "fs/fs.h"
 #include "process/process.h"
 #include "runtime/system_libraries.h"
@@ -138,6 +139,7 @@ bool open_main_window(AppState& app) {
     window_system_menu_add(kMainWindow, item.id, item.text);
   }
   gadget_disable(kButtonActivate, kDisable);
+  detect_game_layout(app);
   if (file_size(client_jar_path(app.game_folder).c_str()) == -1) show_client_jar_state(app);
   // Files dragged from the file manager are accepted (the style DragAcceptFiles sets).
   HWND window = window_handle(kMainWindow);
@@ -147,6 +149,7 @@ bool open_main_window(AppState& app) {
 }
 
 void show_client_jar_state(const AppState& app) {
+  if (show_versions_state(app)) return;
   if (file_size(client_jar_path(app.game_folder).c_str()) == -1) {
     gadget_text_set(kTextBackup, texts::kGameJarMissingShort);
     request_message(texts::kTitleError, texts::kGameJarMissing);
@@ -224,6 +227,7 @@ void run_event_loop(AppState& app) {
 }
 
 void activate_jar(AppState& app) {
+  if (app.versions_layout) return install_as_version(app);
   const std::string source = install_source_path(current_directory(), gadget_text_get(kListJars));
   // The chosen file may have changed since it was confirmed: it is checked before anything
   // is changed.

@@ -7,6 +7,8 @@
 #include "app/install.h"
 #include "app/paths.h"
 #include "app/texts.h"
+#include "app/versions.h"
+#include "date/date.h"
 #include "fs/fs.h"
 #include "ui/gadget/gadget.h"
 #include "ui/requester/requester.h"
@@ -150,6 +152,7 @@ class RestoreWindow {
 }  // namespace
 
 void restore_dialog(AppState& app) {
+  if (app.versions_layout) return restore_version_dialog(app);
   std::vector<BackupName> backups = list_backups(app.game_folder);
   if (backups.empty()) {
     request_message(texts::kTitleInfo, texts::kNoBackup);

@@ -4,6 +4,7 @@
 #include "app/app_state.h"
 #include "app/install.h"
 #include "app/texts.h"
+#include "app/versions.h"
 #include "date/date.h"
 #include "fs/fs.h"
 #include "prefs/prefs.h"
@@ -109,6 +110,7 @@ void change_game_folder(AppState& app) {
   // The backup made in this run belongs to the old folder: another folder gets its own.
   if (folder != app.game_folder) app.backup_path.clear();
   app.game_folder = folder;
+  detect_game_layout(app);
   show_client_jar_state(app);
 }
 

@@ -62,6 +62,21 @@ constexpr char kRestoredAfter[] = " wurde wiederhergestellt!";
 constexpr char kPreviousJarBackedUp[] = "Die bisherige minecraft.jar liegt jetzt als Backup hier:";
 constexpr char kRestoreFailed[] = "Das Backup konnte nicht wiederhergestellt werden.";
 
+// The versions layout: a jar installed as a version of its own, with a launcher profile.
+constexpr char kVersionIdSuffix[] = "-pelmora";
+constexpr char kProfileKeyPrefix[] = "pelmora-";
+constexpr char kProfileNameSuffix[] = " (" PELMORA_PRODUCT_NAME ")";
+constexpr char kVersionInstalledBefore[] = "Die Jar wurde als Version \"";
+constexpr char kVersionInstalledAfter[] = "\" installiert!";
+constexpr char kProfileWrittenBefore[] =
+    "\n\nIm Minecraft Launcher steht sie unter Installationen als \"";
+constexpr char kProfileWrittenAfter[] = "\".";
+constexpr char kNoProfileBefore[] =
+    "\n\nLegen sie im Minecraft Launcher eine Installation mit der Version \"";
+constexpr char kNoProfileAfter[] = "\" an.";
+constexpr char kVersionExistsBefore[] = "Die Version ";
+constexpr char kVersionExistsAfter[] = " gibt es schon.\nErsetzen?";
+
 // Changing the game folder, opening the jar folder, jars dropped on the window.
 constexpr char kMenuGameFolder[] = "&Minecraft-Ordner \xE4ndern...";
 constexpr char kMenuJarFolder[] =

@@ -1,6 +1,7 @@
 # The body of every scripts/fuzz-*.sh (sourced, not run): builds the named libFuzzer targets with
 # clang in their own build folder, replays every kept crash input, then fuzzes each target for
-# $seconds. Each target's inputs: the corpus kept in the repository (fuzz/<folder>/corpus, and
+# $seconds. Each target's inputs: the corpus kept in the repository (fuzz/<folder>/corpus, or
+# fuzz/<folder>/corpus-<target> where a target of a shared folder has one of its own, and
 # fuzz/<folder>/seeds where it exists, read only) plus new inputs in the build folder;
 # PELMORA_FUZZ_MERGE=1 merges the new ones back into fuzz/<folder>/corpus, minimised. A crashing
 # input is kept in the build folder and belongs in fuzz/<folder>/regressions/.
@@ -26,6 +27,7 @@ run_fuzz() {
     program="$dir/fuzz/$folder/$target"
     corpus="$dir/corpus/$target"
     kept="$ROOT/fuzz/$folder/corpus"
+    [ -d "$ROOT/fuzz/$folder/corpus-$target" ] && kept="$ROOT/fuzz/$folder/corpus-$target"
     crashes="$dir/crashes/$target"
     mkdir -p "$corpus" "$crashes"
     inputs=("$corpus")

@@ -6,7 +6,9 @@
 # Without a display it shows a jar swap on a virtual one: the demo driver (pelmora_demo) clicks
 # through it as a user would, with "Backup Minecraft Jar" ticked, saves a screenshot of each step
 # under $BUILD_DIR/demo-shots/, prints what changed on disk and exits 0 only when the swap
-# happened. With a display it starts the program for you in the example folder, or in the folder
+# happened. Then the same in a second example of today's launcher layout, $BUILD_DIR/demo-versions
+# (game/versions/b1.7.3 instead of game/bin): the jar is installed as a version of its own, with
+# screenshots under $BUILD_DIR/demo-versions-shots/. With a display it starts the program for you in the example folder, or in the folder
 # PELMORA_RUN_DIR names. PELMORA_DEMO_DIR puts the example elsewhere (its screenshots then go to
 # "<folder>-shots").
 set -euo pipefail
@@ -69,5 +71,16 @@ else
   else
     say "the jar swap did not work (exit code $code)"
   fi
+  say "showing the install of a jar as a version in $demo_dir-versions"
+  rm -f "$demo_dir-versions-shots"/[0-9]-*.png "$demo_dir-versions-shots"/[0-9]-*.bmp
+  timeout "${PELMORA_DEMO_SECONDS:-300}" "$WINE" "$demo" "${demo_args[@]}" --versions \
+    --shots "$demo_dir-versions-shots" "$demo_dir-versions" </dev/null && vcode=0 || vcode=$?
+  say "screenshots of the install as a version are in $demo_dir-versions-shots/"
+  if [ "$vcode" -eq 0 ]; then
+    say "the install as a version worked (exit code 0)"
+  else
+    say "the install as a version did not work (exit code $vcode)"
+  fi
+  [ "$code" -ne 0 ] || code=$vcode
   exit "$code"
 fi

@@ -31,6 +31,19 @@ swap_shown() {
   [ "$matched" -eq 1 ]
 }
 
+# True when the versions example <folder> shows an install as a version: some jar/<id>.jar is
+# now also game/versions/<id>/<id>.jar beside its json.
+version_shown() {
+  local jar id
+  for jar in "$1"/jar/*.jar; do
+    id=$(basename "$jar" .jar)
+    if cmp -s "$jar" "$1/game/versions/$id/$id.jar" && [ -f "$1/game/versions/$id/$id.json" ]; then
+      return 0
+    fi
+  done
+  return 1
+}
+
 bash "$ROOT/scripts/setup.sh" || die "installing the packages failed"
 if want_host; then configure_and_build_host -DPELMORA_TESTS=ON -DPELMORA_WERROR="$werror"; fi
 if want_win32; then
@@ -82,8 +95,8 @@ if [ $# -eq 0 ] && [ -z "$tree" ]; then
   PELMORA_XVFB_PID= PELMORA_OWN_SERVER=
   check="$BUILD_DIR/demo-check"
   if env -u DISPLAY PELMORA_DEMO_DIR="$check" PELMORA_DEMO_FRESH=1 bash "$ROOT/scripts/run.sh" \
-       >"$BUILD_DIR/run-check.log" 2>&1 && swap_shown "$check"; then
-    say "the run command swapped the client jar and made a backup"
+       >"$BUILD_DIR/run-check.log" 2>&1 && swap_shown "$check" && version_shown "$check-versions"; then
+    say "the run command swapped the client jar and made a backup, and installed a jar as a version"
   else
     say "the run command did not show a swap (see $BUILD_DIR/run-check.log)"; status=1
   fi

@@ -9,6 +9,7 @@
 #include "app/install.h"
 #include "app/paths.h"
 #include "app/texts.h"
+#include "app/versions.h"
 
 namespace {
 
@@ -102,6 +103,26 @@ TEST(AppPaths, BackupNamesAreRecognisedSortedAndShown) {
                                              "24.12.2012 18:05:09 (2)", "24.12.2012 18:05:09",
                                              "23.12.2012 23:59:59"}));
   EXPECT_EQ(list[1].file, "24_12_2012_18_05_09_10.jar");
+}
+
+TEST(AppPaths, BackupsOfVersionsAreSortedAcrossVersions) {
+  // Across versions newest first; one second's backups by number, then by id.
+  std::vector<VersionBackup> list;
+  const std::pair<const char*, const char*> files[] = {{"b", "24_12_2012_18_05_09.jar"},
+                                                       {"a", "24_12_2012_18_05_09.jar"},
+                                                       {"b", "01_01_2013_00_00_00.jar"},
+                                                       {"a", "24_12_2012_18_05_09_2.jar"}};
+  for (const auto& [id, file] : files) {
+    list.push_back({id, {}});
+    ASSERT_TRUE(parse_backup_name(file, &list.back().name));
+  }
+  sort_version_backups(&list);
+  std::vector<std::string> shown;
+  for (const VersionBackup& backup : list) {
+    shown.push_back(version_backup_shown_text(backup.id, backup.name));
+  }
+  EXPECT_EQ(shown, (std::vector<std::string>{"b: 01.01.2013 00:00:00", "a: 24.12.2012 18:05:09 (2)",
+                                             "a: 24.12.2012 18:05:09", "b: 24.12.2012 18:05:09"}));
 }
 
 TEST(JarNamesTable, KeepsListingOrderAndEndsAtTheFirstEmptySlot) {

@@ -30,7 +30,10 @@ std::string example_prefs(const std::string& game_folder) {
   return "Version = 1.1\r\n[Minecraft]\r\n.minecraft = " + game + "\r\n";
 }
 
-std::vector<std::string> example_folders() { return {"jar", "game", "game\\bin"}; }
+std::vector<std::string> example_folders(bool versions) {
+  if (versions) return {"jar", "game", "game\\versions", "game\\versions\\b1.7.3"};
+  return {"jar", "game", "game\\bin"};
+}
 
 std::string initial_client_content() { return small_jar("the example's initial client jar"); }
 
@@ -39,12 +42,22 @@ std::string example_jar_content(const std::string& name) {
   return small_jar("example jar " + name + std::string(name[0] - 'a' + 1, '!'));
 }
 
-std::vector<File> example_files(const std::string& folder) {
+std::vector<File> example_files(const std::string& folder, bool versions) {
   std::vector<File> files = {
       {kMarkerName, "Example folder made by pelmora_demo; --fresh deletes it.\r\n"},
       {"pref.ini", example_prefs(folder + "game\\")},
-      {"game\\bin\\minecraft.jar", initial_client_content()},
   };
+  if (versions) {
+    const std::string base = std::string("game\\versions\\") + kBaseVersion + "\\" + kBaseVersion;
+    files.push_back(
+        {base + ".json",
+         "{\n  \"downloads\": {\"client\": {\"size\": 1465375}},\n  \"id\": \"b1.7.3\",\n"
+         "  \"mainClass\": \"net.minecraft.client.Minecraft\",\n"
+         "  \"releaseTime\": \"2011-07-07T22:00:00+00:00\",\n  \"type\": \"old_beta\"\n}\n"});
+    files.push_back({base + ".jar", initial_client_content()});
+  } else {
+    files.push_back({"game\\bin\\minecraft.jar", initial_client_content()});
+  }
   for (const char* name : kJarNames)
     files.push_back({std::string("jar\\") + name, example_jar_content(name)});
   return files;
@@ -133,6 +146,8 @@ Options parse_arguments(const std::vector<std::string>& arguments) {
       o.fresh = true;
     } else if (a == "--prepare-only") {
       o.prepare_only = true;
+    } else if (a == "--versions") {
+      o.versions = true;
     } else if (a == "--shots") {
       if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
         o.error = "--shots needs a folder";

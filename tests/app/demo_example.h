@@ -6,6 +6,8 @@
 //   pref.ini                 names game\ as the game folder
 //   game\bin\minecraft.jar   the initial client jar
 //   jar\a.jar, b.jar, c.jar  three small real jars to choose from
+// The example of the versions layout (--versions) holds game\versions\b1.7.3\ with its json and
+// jar instead of game\bin\.
 #pragma once
 
 #include <string>
@@ -16,6 +18,7 @@ namespace demo {
 constexpr char kMarkerName[] = ".pelmora-demo";
 constexpr char kInitialClient[] = "the initial client jar";
 constexpr char kUnknownJar[] = "an unknown jar";
+constexpr char kBaseVersion[] = "b1.7.3";
 
 // A file by name (relative to a folder, with "\" separators) and its content.
 struct File {
@@ -26,9 +29,9 @@ struct File {
 // "pref.ini" as the program itself writes it for `game_folder` (a trailing "\" is added).
 std::string example_prefs(const std::string& game_folder);
 // Every file of the example below `folder` (a Windows path ending in "\"), parents first.
-std::vector<File> example_files(const std::string& folder);
+std::vector<File> example_files(const std::string& folder, bool versions = false);
 // The folders the example needs, relative to its folder, parents first.
-std::vector<std::string> example_folders();
+std::vector<std::string> example_folders(bool versions = false);
 // The content of the initial client jar and of the example jar called `name`.
 std::string initial_client_content();
 std::string example_jar_content(const std::string& name);
@@ -69,10 +72,11 @@ struct Options {
   std::string shots;   // where the screenshots go ("" = beside the driver)
   bool fresh = false;  // remake the example first
   bool prepare_only = false;
-  std::string error;  // a usage error ("" when the arguments are fine)
+  bool versions = false;  // the example of the versions layout
+  std::string error;      // a usage error ("" when the arguments are fine)
 };
 
-// pelmora_demo [--fresh] [--prepare-only] [--shots <folder>] <example folder>
+// pelmora_demo [--fresh] [--prepare-only] [--versions] [--shots <folder>] <example folder>
 Options parse_arguments(const std::vector<std::string>& arguments);
 
 }  // namespace demo

@@ -14,26 +14,31 @@ using demo::Snapshot;
 const std::vector<File> kJars = {{"a.jar", "A"}, {"b.jar", "B"}, {"c.jar", "C"}};
 
 TEST(DemoExample, FilesArePairwiseDifferentRealJarsAndPrefsNameTheGameFolder) {
-  const std::vector<File> files = demo::example_files("Z:\\b\\demo\\");
-  std::set<std::string> jars;
-  for (const File& f : files) {
-    if (f.name == "pref.ini") {
-      EXPECT_EQ(f.content, "Version = 1.1\r\n[Minecraft]\r\n.minecraft = Z:\\b\\demo\\game\\\r\n");
-    } else if (f.name.size() > 4 && f.name.substr(f.name.size() - 4) == ".jar") {
-      EXPECT_EQ(f.content.substr(0, 4), std::string("PK\x03\x04", 4)) << f.name;
-      jars.insert(f.content);
-    }
-  }
-  // The client and three jars, all different, or a run could not show a change.
-  EXPECT_EQ(jars.size(), 4u);
   EXPECT_EQ(demo::example_prefs("C:\\g"), demo::example_prefs("C:\\g\\"));
-  // Every file's folder is made before the file.
-  for (const File& f : files) {
-    const size_t slash = f.name.find_last_of('\\');
-    if (slash == std::string::npos) continue;
-    const std::vector<std::string> folders = demo::example_folders();
-    EXPECT_NE(std::find(folders.begin(), folders.end(), f.name.substr(0, slash)), folders.end())
-        << f.name;
+  // The classic example and the one of the versions layout.
+  for (const bool versions : {false, true}) {
+    const std::vector<File> files = demo::example_files("Z:\\b\\demo\\", versions);
+    std::set<std::string> jars;
+    for (const File& f : files) {
+      if (f.name == "pref.ini") {
+        EXPECT_EQ(f.content,
+                  "Version = 1.1\r\n[Minecraft]\r\n.minecraft = Z:\\b\\demo\\game\\\r\n");
+      } else if (f.name.size() > 4 && f.name.substr(f.name.size() - 4) == ".jar") {
+        EXPECT_EQ(f.content.substr(0, 4), std::string("PK\x03\x04", 4)) << f.name;
+        jars.insert(f.content);
+      }
+    }
+    // The client (or base version) and three jars, all different, or a run could not show a
+    // change.
+    EXPECT_EQ(jars.size(), 4u);
+    // Every file's folder is made before the file.
+    const std::vector<std::string> folders = demo::example_folders(versions);
+    for (const File& f : files) {
+      const size_t slash = f.name.find_last_of('\\');
+      if (slash == std::string::npos) continue;
+      EXPECT_NE(std::find(folders.begin(), folders.end(), f.name.substr(0, slash)), folders.end())
+          << f.name;
+    }
   }
 }
 
@@ -128,6 +133,8 @@ TEST(DemoExample, ArgumentsAndFolders) {
   EXPECT_EQ(full.shots, "Z:\\work\\build\\demo-shots\\");
   EXPECT_EQ(demo::parse_arguments({"C:\\d", "--prepare-only"}).folder, "C:\\d\\");
   EXPECT_TRUE(demo::parse_arguments({"C:\\d", "--prepare-only"}).prepare_only);
+  EXPECT_FALSE(full.versions);
+  EXPECT_TRUE(demo::parse_arguments({"--versions", "C:\\d"}).versions);
 
   const std::pair<std::vector<std::string>, std::string> bad[] = {
       {{}, "no example folder given"},

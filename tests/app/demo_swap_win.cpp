@@ -2,7 +2,9 @@
 // demo_example.h) when it is missing or asked to make it fresh, starts the program there and,
 // with real clicks, ticks "Backup Minecraft Jar", picks a jar, confirms it, activates it and
 // answers both messages, saving a screenshot of each step. Then it says what changed on disk.
-// Exit code 0 only when the swap really happened; every wait has a time limit.
+// With --versions it does the same in the versions layout: the jar is installed as a version of
+// its own from window 2. Exit code 0 only when the swap really happened; every wait has a time
+// limit.
 #include <windows.h>
 
 #include <algorithm>
@@ -19,6 +21,7 @@ namespace {
 
 // Gadget numbers of the main window.
 constexpr int kActivate = 2, kList = 3, kConfirm = 5, kBackup = 6;
+constexpr int kVersionWindow = 2, kInstall = 32;
 
 constexpr char kBackupDone[] = "Es wurde erfolgreich ein Backup erstellt!";
 constexpr char kInstalled[] = "minecraft.jar wurde erfolgreich installiert!";
@@ -77,7 +80,7 @@ demo::Snapshot snapshot(const std::string& game) {
 
 // Makes the example's missing folders and files; a file already there is never written over.
 // With `fresh`, first removes a folder the demo made before (and nothing else).
-bool prepare(const std::string& folder, bool fresh, std::string* why) {
+bool prepare(const std::string& folder, bool fresh, bool versions, std::string* why) {
   if (fresh && is_folder(folder)) {
     const bool ours = e2e::exists(folder + demo::kMarkerName);
     if (!ours && !e2e::list_folder(folder, "*").empty()) {
@@ -98,14 +101,14 @@ bool prepare(const std::string& folder, bool fresh, std::string* why) {
     *why = "could not make " + shown(folder);
     return false;
   }
-  for (const std::string& sub : demo::example_folders()) {
+  for (const std::string& sub : demo::example_folders(versions)) {
     if (!make_folder(folder + sub)) {
       *why = "could not make " + shown(folder + sub);
       return false;
     }
   }
   int made = 0;
-  for (const demo::File& file : demo::example_files(folder)) {
+  for (const demo::File& file : demo::example_files(folder, versions)) {
     if (e2e::exists(folder + file.name)) continue;
     if (!e2e::write_file(folder + file.name, file.content)) {
       *why = "could not write " + shown(folder + file.name);
@@ -115,9 +118,10 @@ bool prepare(const std::string& folder, bool fresh, std::string* why) {
   }
   say(made == 0 ? "example kept from an earlier run: " + shown(folder)
                 : "example prepared (" + std::to_string(made) + " files made): " + shown(folder));
-  // A kept "pref.ini" must still name this example's game folder, or the swap happens elsewhere.
+  // A kept "pref.ini" must still name this example's game folder, or the swap happens elsewhere;
+  // the install as a version adds its group "Versionen" after it.
   const std::string prefs = e2e::read_file(folder + "pref.ini");
-  if (prefs != demo::example_prefs(folder + "game\\")) {
+  if (prefs.rfind(demo::example_prefs(folder + "game\\"), 0) != 0) {
     *why = shown(folder + "pref.ini") +
            " does not name this example's game folder; make the example fresh (--fresh)";
     return false;
@@ -183,9 +187,47 @@ bool expect_box(e2e::Pelmora& p, HWND main, Shots& shots, const char* shot, cons
   return true;
 }
 
-// Drives the program through the swap of `jar` (its index in the list) with a backup.
-bool drive(const std::string& folder, int index, const std::string& jar, int jars, Shots& shots,
-           std::string* why) {
+// The versions layout after "Aktivieren": window 2 with its only base chosen, "Installieren", the
+// question when the version is there from an earlier run, and the message.
+bool install_as_version(e2e::Pelmora& p, HWND main, const std::string& jar, Shots& shots,
+                        std::string* why) {
+  const HWND chooser = p.restore_window(15000, kVersionWindow);
+  if (!chooser || !e2e::wait_for([&] { return p.enabled(kInstall); }, 5000)) {
+    *why = "window 2 did not open with a version chosen";
+    return false;
+  }
+  shots.take("3-version-window", "of window 2", {main, chooser});
+  if (!p.click_gadget(kInstall)) {
+    *why = "could not click \"Installieren\"";
+    return false;
+  }
+  const std::string id = jar.substr(0, jar.size() - 4);
+  const std::string text = "Die Jar wurde als Version \"" + id +
+                           "\" installiert!\n\nLegen sie im Minecraft Launcher eine Installation "
+                           "mit der Version \"" +
+                           id + "\" an.";
+  e2e::Box box;
+  if (p.wait_box(&box) && box.title == "Frage") {
+    say("the version " + id + " is there from an earlier run: replacing it");
+    if (!p.answer_with(box, IDYES) || !p.wait_box(&box)) box = e2e::Box();
+  }
+  if (!box.window) {
+    *why = "no message appeared; expected \"" + text + "\"";
+    return false;
+  }
+  shots.take("4-install-message", "of the install message", {main, box.window});
+  const bool expected = box.title == "Info" && box.text == text;
+  if (!p.answer(box) || !expected) {
+    *why = "the program said \"" + box.title + ": " + box.text + "\"";
+    return false;
+  }
+  return true;
+}
+
+// Drives the program through the swap of `jar` (its index in the list) with a backup, or in the
+// versions layout through its install as a version.
+bool drive(const std::string& folder, int index, const std::string& jar, int jars, bool versions,
+           Shots& shots, std::string* why) {
   e2e::Pelmora p(folder);
   if (!p.started()) {
     *why = "pelmora.exe did not start: " + e2e::pelmora_exe();
@@ -205,11 +247,11 @@ bool drive(const std::string& folder, int index, const std::string& jar, int jar
   }
   shots.take("1-main-window", "of the main window", {main});
 
-  if (!p.click_gadget(kBackup) || p.check_state(kBackup) != BST_CHECKED) {
+  if (!versions && (!p.click_gadget(kBackup) || p.check_state(kBackup) != BST_CHECKED)) {
     *why = "\"Backup Minecraft Jar\" could not be ticked";
     return false;
   }
-  say("ticked \"Backup Minecraft Jar\"");
+  if (!versions) say("ticked \"Backup Minecraft Jar\"");
   if (!p.click_list_item(index, kList) || p.list_selection(kList) != index) {
     *why = "could not pick " + jar + " in the list";
     return false;
@@ -228,11 +270,15 @@ bool drive(const std::string& folder, int index, const std::string& jar, int jar
     return false;
   }
   say("clicked \"Aktivieren\"");
-  if (!expect_box(p, main, shots, "3-backup-message", "of the backup message", kBackupDone, why) ||
-      !expect_box(p, main, shots, "4-install-message", "of the install message", kInstalled, why)) {
+  if (versions) {
+    if (!install_as_version(p, main, jar, shots, why)) return false;
+  } else if (!expect_box(p, main, shots, "3-backup-message", "of the backup message", kBackupDone,
+                         why) ||
+             !expect_box(p, main, shots, "4-install-message", "of the install message", kInstalled,
+                         why)) {
     return false;
   }
-  say("answered both messages; closing the program");
+  say("answered the messages; closing the program");
   if (!p.click_close_box()) {
     *why = "could not close the program";
     return false;
@@ -256,6 +302,43 @@ int fail(const std::string& why) {
   return 1;
 }
 
+// The versions layout: the first jar without a version of its name (the first jar when each has
+// one) is installed as a version; it counts when the version's jar holds its bytes and the base
+// version is unchanged.
+int show_version_install(const std::string& folder, const std::string& shots_folder) {
+  const std::vector<demo::File> jars = read_files(folder + "jar\\", "*.jar");
+  if (jars.empty()) return fail("no jar in " + shown(folder + "jar"));
+  const std::string versions = folder + "game\\versions\\";
+  size_t index = 0;
+  while (index < jars.size() &&
+         is_folder(versions + jars[index].name.substr(0, jars[index].name.size() - 4))) {
+    ++index;
+  }
+  if (index == jars.size()) index = 0;
+  const demo::File& chosen = jars[index];
+  const std::string id = chosen.name.substr(0, chosen.name.size() - 4);
+  const std::string base = versions + demo::kBaseVersion + "\\" + demo::kBaseVersion + ".jar";
+  const std::string base_before = e2e::read_file(base);
+  say("installing " + chosen.name + " as the version " + id);
+  Shots shots(shots_folder);
+  std::string why;
+  bool driven = false;
+  try {
+    driven = drive(folder, static_cast<int>(index), chosen.name, static_cast<int>(jars.size()),
+                   true, shots, &why);
+  } catch (const e2e::Unanswered& unanswered) {
+    why = unanswered.what();
+  }
+  if (!driven) return fail(why);
+  const std::string made = versions + id + "\\" + id;
+  if (e2e::read_file(made + ".jar") != chosen.content)
+    return fail(shown(made + ".jar") + " does not hold " + chosen.name);
+  if (!e2e::exists(made + ".json")) return fail(shown(made + ".json") + " is missing");
+  if (e2e::read_file(base) != base_before) return fail("the base version's jar was changed");
+  say("the version " + id + " holds " + chosen.name + "; " + demo::kBaseVersion + " is unchanged");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -271,8 +354,9 @@ int main(int argc, char** argv) {
   }
   const std::string& folder = options.folder;
   std::string why;
-  if (!prepare(folder, options.fresh, &why)) return fail(why);
+  if (!prepare(folder, options.fresh, options.versions, &why)) return fail(why);
   if (options.prepare_only) return 0;
+  if (options.versions) return show_version_install(folder, options.shots);
 
   const std::string game = folder + "game\\";
   const std::vector<demo::File> jars = read_files(folder + "jar\\", "*.jar");
@@ -286,7 +370,7 @@ int main(int argc, char** argv) {
   Shots shots(options.shots);
   bool driven = false;
   try {
-    driven = drive(folder, index, chosen.name, static_cast<int>(jars.size()), shots, &why);
+    driven = drive(folder, index, chosen.name, static_cast<int>(jars.size()), false, shots, &why);
   } catch (const e2e::Unanswered& unanswered) {
     why = unanswered.what();
   }

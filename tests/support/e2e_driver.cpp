@@ -416,14 +416,16 @@ HWND Pelmora::gadget(int number) {
 }
 
 HWND Pelmora::restore_window(DWORD timeout_ms, int number) {
-  const std::string name = "WindowClass_" + std::to_string(number);
-  if (restore_ && IsWindow(restore_) && IsWindowVisible(restore_) && class_of(restore_) == name) {
+  const std::string window_class = "WindowClass_" + std::to_string(number);
+  if (restore_ && IsWindow(restore_) && IsWindowVisible(restore_) &&
+      class_of(restore_) == window_class) {
     return restore_;
   }
   restore_ = nullptr;
   wait_until(
       [&] {
-        restore_ = find_window(process_.dwProcessId, [&](HWND w) { return class_of(w) == name; });
+        restore_ =
+            find_window(process_.dwProcessId, [&](HWND w) { return class_of(w) == window_class; });
         return restore_ != nullptr;
       },
       timeout_ms);
@@ -437,11 +439,11 @@ HWND Pelmora::restore_window(DWORD timeout_ms, int number) {
 }
 
 bool Pelmora::restore_window_gone(DWORD timeout_ms, int number) {
-  const std::string name = "WindowClass_" + std::to_string(number);
+  const std::string window_class = "WindowClass_" + std::to_string(number);
   return wait_until(
       [&] {
-        return find_window(process_.dwProcessId, [&](HWND w) { return class_of(w) == name; }) ==
-               nullptr;
+        return find_window(process_.dwProcessId,
+                           [&](HWND w) { return class_of(w) == window_class; }) == nullptr;
       },
       timeout_ms);
 }

@@ -155,7 +155,7 @@ class Pelmora {
 
   // Window 1 ("Backup wiederherstellen"), or the window of that number over window 0, once
   // visible (nullptr after the time limit), and the wait for it to go. Its gadgets are found
-  // by gadget() from then on.
+  // by gadget() and the reads below.
   HWND restore_window(DWORD timeout_ms = 15000, int number = 1);
   bool restore_window_gone(DWORD timeout_ms = 5000, int number = 1);
   // Drops files on window 0 as the file manager would: a DROPFILES block written into the
