@@ -47,12 +47,15 @@ struct StagingFolder {
   std::string path;  // with its trailing "\"
   bool (*is_target)(const std::string& name);
 };
-bool is_client_jar_name(const std::string& name);   // "minecraft.jar"
-bool is_backup_file_name(const std::string& name);  // a backup's name (parse_backup_name)
-bool is_jar_name(const std::string& name);          // "*.jar"
-bool is_prefs_name(const std::string& name);        // "pref.ini"
-// The folders where the program stages files: G + "bin\", the backup folder, C + "jar\" and
-// C itself (for "pref.ini"), C being the program's current directory.
+bool is_client_jar_name(const std::string& name);         // "minecraft.jar"
+bool is_backup_file_name(const std::string& name);        // a backup's name (parse_backup_name)
+bool is_prefs_name(const std::string& name);              // "pref.ini"
+bool is_mod_name(const std::string& name);                // "*.jar" or "*.zip"
+bool is_launcher_profiles_name(const std::string& name);  // the launcher's two profile files
+bool is_version_file_name(const std::string& name);       // "*.jar", "*.json" or "pelmora.ini"
+// The folders where the program stages files: G + "bin\", the backup folder, G itself (for the
+// launcher's profile files), C + "jar\", C + "mods\" and C itself (for "pref.ini"), C being the
+// program's current directory. Pelmora's version folders are added by the caller, which lists them.
 std::vector<StagingFolder> staging_folders(const std::string& game_folder,
                                            const std::string& current_directory);
 

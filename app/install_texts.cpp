@@ -21,16 +21,9 @@ constexpr uint32_t kInvalidName = 123;
 constexpr uint32_t kAlreadyExists = 183;
 constexpr uint32_t kFilenameTooLong = 206;
 
-std::string lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  }
-  return text;
-}
-
 // True for the client jar and the backups: the files a running game may hold.
 bool game_may_hold(const std::string& path) {
-  const std::string p = lower(path);
+  const std::string p = lower_ascii(path);
   const std::string client = "bin\\minecraft.jar";
   const bool is_client = p.size() >= client.size() &&
                          p.compare(p.size() - client.size(), client.size(), client) == 0 &&
@@ -245,18 +238,30 @@ std::string staging_target_name(const std::string& file) {
   return file.substr(0, at);
 }
 
-bool is_client_jar_name(const std::string& name) { return lower(name) == "minecraft.jar"; }
+bool is_client_jar_name(const std::string& name) { return lower_ascii(name) == "minecraft.jar"; }
 
 bool is_backup_file_name(const std::string& name) {
   BackupName backup;
   return parse_backup_name(name, &backup);
 }
 
-bool is_jar_name(const std::string& name) {
-  return name.size() > 4 && lower(name.substr(name.size() - 4)) == ".jar";
+bool is_prefs_name(const std::string& name) { return lower_ascii(name) == "pref.ini"; }
+
+bool is_mod_name(const std::string& name) {
+  return ends_with_jar(name) ||
+         (name.size() > 4 && lower_ascii(name.substr(name.size() - 4)) == ".zip");
 }
 
-bool is_prefs_name(const std::string& name) { return lower(name) == "pref.ini"; }
+bool is_launcher_profiles_name(const std::string& name) {
+  const std::string l = lower_ascii(name);
+  return l == "launcher_profiles.json" || l == "launcher_profiles_microsoft_store.json";
+}
+
+bool is_version_file_name(const std::string& name) {
+  const std::string l = lower_ascii(name);
+  return ends_with_jar(l) || l == "pelmora.ini" ||
+         (l.size() > 5 && l.compare(l.size() - 5, 5, ".json") == 0);
+}
 
 std::vector<StagingFolder> staging_folders(const std::string& game_folder,
                                            const std::string& current_directory) {
@@ -264,8 +269,10 @@ std::vector<StagingFolder> staging_folders(const std::string& game_folder,
   if (!game_folder.empty()) {
     folders.push_back({game_folder + "bin\\", &is_client_jar_name});
     folders.push_back({backup_folder_path(game_folder), &is_backup_file_name});
+    folders.push_back({game_folder, &is_launcher_profiles_name});
   }
-  folders.push_back({install_source_path(current_directory, ""), &is_jar_name});
+  folders.push_back({install_source_path(current_directory, ""), &ends_with_jar});
+  folders.push_back({current_directory + "mods\\", &is_mod_name});
   folders.push_back({current_directory, &is_prefs_name});
   return folders;
 }

@@ -8,7 +8,9 @@
 
 #include "app/app_state.h"
 #include "app/install.h"
+#include "app/paths.h"
 #include "app/texts.h"
+#include "app/versions.h"
 #include "fs/fs.h"
 #include "process/process.h"
 #include "runtime/system_libraries.h"
@@ -67,12 +69,8 @@ std::string name_of(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool ends_with_jar(const std::string& name) {
-  return name.size() > 4 && lower(name.substr(name.size() - 4)) == ".jar";
-}
-
 bool ends_with_zip(const std::string& name) {
-  return name.size() > 4 && lower(name.substr(name.size() - 4)) == ".zip";
+  return name.size() > 4 && lower_ascii(name.substr(name.size() - 4)) == ".zip";
 }
 
 // A message while a drop is handled: the drop came from another program's window, which is in
@@ -87,8 +85,8 @@ int drop_message(const char* title, const std::string& text, UINT flags = 0) {
 
 // What became of the dropped files.
 struct DropResult {
-  int copied = 0;                           // jars copied into the jar folder
-  int mods = 0;                             // ".zip" files copied into the mods folder
+  int copied = 0;                          // jars copied into the jar folder
+  int mods = 0;                            // ".zip" files copied into the mods folder
   std::vector<std::string> already_there;  // dragged out of the jar or mods folder itself
   std::vector<DropRefusal> refused;
 };
@@ -156,9 +154,9 @@ void take_dropped_files(AppState& app, uintptr_t drop) {
     drop_message(texts::kTitleError, drop_refused_text(result.refused));
   }
   if (result.mods > 0) {
-    drop_message(texts::kTitleInfo, result.mods == 1 ? std::string(texts::kOneModCopied)
-                                                     : std::to_string(result.mods) +
-                                                           texts::kModsCopied);
+    drop_message(texts::kTitleInfo, result.mods == 1
+                                        ? std::string(texts::kOneModCopied)
+                                        : std::to_string(result.mods) + texts::kModsCopied);
   }
   if (result.copied == 0 && result.already_there.empty()) return;
   drop_message(texts::kTitleInfo, jars_copied_text(result.copied, result.already_there));
@@ -166,8 +164,14 @@ void take_dropped_files(AppState& app, uintptr_t drop) {
 }
 
 void remove_leftover_staging(const std::string& game_folder) {
-  const std::vector<std::string> left =
-      remove_staging_files(staging_folders(game_folder, current_directory()));
+  std::vector<StagingFolder> folders = staging_folders(game_folder, current_directory());
+  if (!game_folder.empty()) {
+    for (const std::string& version : pelmora_version_folders(game_folder)) {
+      folders.push_back({version, &is_version_file_name});
+      folders.push_back({version + "backup\\", &is_backup_file_name});
+    }
+  }
+  const std::vector<std::string> left = remove_staging_files(folders);
   if (!left.empty()) request_message(texts::kTitleError, staging_left_text(left).c_str());
 }
 

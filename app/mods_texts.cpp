@@ -3,24 +3,8 @@
 
 #include "app/install.h"
 #include "app/mods.h"
+#include "app/paths.h"
 #include "app/texts.h"
-
-namespace {
-
-std::string folded(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-bool is_mod_name(const std::string& name) {
-  if (name.size() <= 4) return false;
-  const std::string tail = folded(name.substr(name.size() - 4));
-  return tail == ".jar" || tail == ".zip";
-}
-
-}  // namespace
 
 std::vector<std::string> mod_order(const std::vector<std::string>& names) {
   std::vector<std::string> mods;
@@ -28,8 +12,8 @@ std::vector<std::string> mod_order(const std::vector<std::string>& names) {
     if (is_mod_name(name)) mods.push_back(name);
   }
   std::sort(mods.begin(), mods.end(), [](const std::string& a, const std::string& b) {
-    const std::string fa = folded(a);
-    const std::string fb = folded(b);
+    const std::string fa = lower_ascii(a);
+    const std::string fb = lower_ascii(b);
     return fa != fb ? fa < fb : a < b;
   });
   return mods;

@@ -40,17 +40,18 @@ std::vector<std::string> list_mods() {
   return mod_order(names);
 }
 
-// A name beside the client jar that no file has, for the merged jar before it is installed.
+// A name beside the client jar that no file has, for the merged jar before it is installed: one
+// of the program's staging names, so that a killed run's merge is removed at the next start.
 std::string free_staging_path(const std::string& client_jar) {
-  for (int n = 1; n < 100; ++n) {
+  for (int n = 1; n <= kStagingNames; ++n) {
     const std::string path =
-        client_jar + ".pelmora-mods" + (n == 1 ? std::string() : std::to_string(n));
+        client_jar + kStagingSuffix + (n == 1 ? std::string() : "-" + std::to_string(n));
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
         GetLastError() == ERROR_FILE_NOT_FOUND) {
       return path;
     }
   }
-  return client_jar + ".pelmora-mods";  // taken: the merge then reports that it exists
+  return client_jar + kStagingSuffix;  // taken: the merge then reports that it exists
 }
 
 // Builds the client jar from itself and the mods and installs it; true when it was installed.

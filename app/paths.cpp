@@ -50,15 +50,18 @@ bool take_number(const std::string& text, size_t* at, size_t width, char separat
   return true;
 }
 
-bool ends_with_jar(const std::string& file) {
-  if (file.size() < 4) return false;
-  std::string tail = file.substr(file.size() - 4);
-  std::transform(tail.begin(), tail.end(), tail.begin(),
-                 [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-  return tail == ".jar";
+}  // namespace
+
+std::string lower_ascii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  }
+  return text;
 }
 
-}  // namespace
+bool ends_with_jar(const std::string& name) {
+  return name.size() > 4 && lower_ascii(name.substr(name.size() - 4)) == ".jar";
+}
 
 bool parse_backup_name(const std::string& file, BackupName* backup) {
   if (!ends_with_jar(file)) return false;

@@ -37,6 +37,11 @@ void sort_newest_first(std::vector<BackupName>* backups);
 // How a backup is shown: "24.12.2012 18:05:09", with " (2)" appended for a numbered one.
 std::string backup_shown_text(const BackupName& backup);
 
+// The text with the ASCII letters A-Z lowered and every other byte as it is.
+std::string lower_ascii(std::string text);
+// True for a name that ends in ".jar" in any case, with a name before it.
+bool ends_with_jar(const std::string& name);
+
 // The names found in the jar folder, in listing order. It holds at most kCapacity names, so
 // that the slot after the last name is always empty; further names are ignored. Reading a
 // slot without a name gives "". Memory grows with the names actually stored.

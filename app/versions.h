@@ -87,6 +87,8 @@ void restore_version_dialog(AppState& app);
 // (passing the jar check), and no "pelmora.ini". At most `limit` are looked for.
 std::vector<BaseVersion> list_base_versions(const std::string& game_folder, size_t limit);
 
+// The folders "versions\<id>\" of Pelmora's versions (those holding "pelmora.ini").
+std::vector<std::string> pelmora_version_folders(const std::string& game_folder);
 // The backups of Pelmora's versions ("versions\<id>\backup\*.jar" of folders holding
 // "pelmora.ini"), newest first.
 std::vector<VersionBackup> list_version_backups(const std::string& game_folder);

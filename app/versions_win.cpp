@@ -76,11 +76,21 @@ uint32_t write_new_file(const std::string& path, const std::string& bytes, bool 
   return 0;
 }
 
-// Copies source to a new file (never over an existing one). A jar copy is not flushed, as the
-// client jar's install does not flush either: flushing 64 MiB waits for the disk and doubles the
-// time of the copy, while a killed process loses nothing the system has taken.
+// Copies source to a new file (never over an existing one), without the read-only mark a copy
+// keeps from its source (a read-only version jar could never be replaced or removed again), and
+// flushed to the disk: it replaces a jar the launcher starts, which a power cut must not leave
+// empty.
 uint32_t copy_new_file(const std::string& source, const std::string& path) {
-  return CopyFileA(source.c_str(), path.c_str(), TRUE) ? 0 : last_error();
+  if (!CopyFileA(source.c_str(), path.c_str(), TRUE)) return last_error();
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+      !SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+    return last_error();
+  }
+  const win::Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || !FlushFileBuffers(file.get())) return last_error();
+  return 0;
 }
 
 // Makes a file beside `target` under the first name of target + ".pelmora-neu", "-2", ... that
@@ -105,10 +115,10 @@ FileOutcome make_beside(const std::string& target,
   return failure(FileProblem::no_free_name, target);
 }
 
-// Writes bytes beside target and reads them back; `parses` checks what was read. Only a file
-// that replaces one the launcher made is flushed before it is moved into place: a power cut then
-// cannot leave the user's file empty. Pelmora's own files, like the jars, are not, since each
-// flush waits for the disk (about 10 ms apiece here, more than the whole jar copy's margin).
+// Writes bytes beside target and reads them back; `parses` checks what was read. A file that
+// replaces one the launcher made is flushed before it is moved into place, so a power cut cannot
+// leave the user's file empty; Pelmora's small version files are not (each flush waits for the
+// disk), since a version the launcher cannot read is put right by installing it again.
 FileOutcome stage_bytes(const std::string& target, const std::string& bytes,
                         const std::function<bool(const std::string&)>& parses, bool flush,
                         std::string* staging) {
@@ -458,6 +468,16 @@ VersionInstall install_version(const std::string& game_folder, const std::string
   outcome.path = writer.jar();
   result.profile_written = write_launcher_profiles(game_folder, id);
   return result;
+}
+
+std::vector<std::string> pelmora_version_folders(const std::string& game_folder) {
+  std::vector<std::string> folders;
+  const std::string versions = versions_folder_path(game_folder);
+  for (const std::string& id : sub_folders(versions)) {
+    const std::string folder = versions + id + "\\";
+    if (is_pelmora_version(folder)) folders.push_back(folder);
+  }
+  return folders;
 }
 
 std::vector<VersionBackup> list_version_backups(const std::string& game_folder) {

@@ -2,6 +2,7 @@
 // German texts as Windows-1252 bytes.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,19 +44,26 @@ TEST(AppPaths, StagingNamesAreTheProgramsOwnOnly) {
       {"a.jar", ""}};
   for (const auto& n : names) EXPECT_EQ(staging_target_name(n.first), n.second) << n.first;
   const std::vector<StagingFolder> folders = staging_folders("G\\", "C\\");
-  ASSERT_EQ(folders.size(), 4u);
-  EXPECT_EQ(folders[0].path, "G\\bin\\");
-  EXPECT_TRUE(folders[0].is_target("minecraft.jar"));
-  EXPECT_FALSE(folders[0].is_target("other.jar"));
-  EXPECT_EQ(folders[1].path, "G\\bin\\backup\\");
-  EXPECT_TRUE(folders[1].is_target("24_12_2012_18_05_09.jar"));
-  EXPECT_FALSE(folders[1].is_target("minecraft.jar"));
-  EXPECT_EQ(folders[2].path, "C\\jar\\");
-  EXPECT_TRUE(folders[2].is_target("x.JAR"));
-  EXPECT_FALSE(folders[2].is_target("x.txt"));
-  EXPECT_EQ(folders[3].path, "C\\");
-  EXPECT_TRUE(folders[3].is_target("pref.ini"));
-  EXPECT_FALSE(folders[3].is_target("a.jar"));
+  // Each folder with a name the program stages there and one it does not.
+  const struct {
+    const char* path;
+    const char* taken;
+    const char* left;
+  } expected[] = {{"G\\bin\\", "minecraft.jar", "other.jar"},
+                  {"G\\bin\\backup\\", "24_12_2012_18_05_09.jar", "minecraft.jar"},
+                  {"G\\", "launcher_profiles.json", "options.json"},
+                  {"C\\jar\\", "x.JAR", "x.txt"},
+                  {"C\\mods\\", "01 Mod.zip", "readme.txt"},
+                  {"C\\", "pref.ini", "a.jar"}};
+  ASSERT_EQ(folders.size(), std::size(expected));
+  for (size_t i = 0; i < folders.size(); ++i) {
+    EXPECT_EQ(folders[i].path, expected[i].path);
+    EXPECT_TRUE(folders[i].is_target(expected[i].taken)) << expected[i].taken;
+    EXPECT_FALSE(folders[i].is_target(expected[i].left)) << expected[i].left;
+  }
+  EXPECT_TRUE(is_version_file_name("mod-pelmora.json"));
+  EXPECT_TRUE(is_version_file_name("pelmora.ini"));
+  EXPECT_FALSE(is_version_file_name("options.txt"));
 }
 
 TEST(AppPaths, BackupNamesCountUpForRunsOfTheSameSecond) {
