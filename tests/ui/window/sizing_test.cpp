@@ -89,49 +89,33 @@ bool contains(const std::vector<WaitedEvent>& events, int32_t event) {
 }
 
 // A keyboard sizing with nobody at the mouse. Under load Wine can deliver, after a key has set
-// the cursor, a mouse move with an earlier position (X events of an earlier placement handled
-// late), which the sizing would apply like a move of the user's. While it lives, this hook
-// turns every mouse move of the thread to another point than the one awaited into WM_NULL, and
-// records when the move to that point, as Wine reports it in the message, has been taken.
+// the cursor, a move with an earlier position, which the sizing would apply like the user's.
+// While it lives, this drops every mouse move to another point than the one awaited.
 class MoveWatch {
  public:
-  MoveWatch() : hook_(SetWindowsHookExA(WH_GETMESSAGE, filter, nullptr, GetCurrentThreadId())) {
-    active_ = this;
-  }
-  ~MoveWatch() {
-    UnhookWindowsHookEx(hook_);
-    active_ = nullptr;
-  }
-  MoveWatch(const MoveWatch&) = delete;
-  MoveWatch& operator=(const MoveWatch&) = delete;
-
+  MoveWatch() : hook_(SetWindowsHookExA(WH_GETMESSAGE, filter, nullptr, GetCurrentThreadId())) {}
+  ~MoveWatch() { UnhookWindowsHookEx(hook_); }
   // Presses `key` and runs the event loop until the move to `target` has been taken.
   bool press_then_await_move(WORD key, POINT target, std::vector<WaitedEvent>* seen = nullptr) {
     target_ = target;
     arrived_ = false;
     press_keys({key});
-    return wait_until([&] { return arrived_; }, 5000, seen);
+    return wait_until([] { return arrived_; }, 5000, seen);
   }
 
  private:
   static LRESULT CALLBACK filter(int code, WPARAM removed, LPARAM message) {
     auto* m = reinterpret_cast<MSG*>(message);
-    if (code == HC_ACTION && active_ && m->message == WM_MOUSEMOVE) {
-      if (m->pt.x != active_->target_.x || m->pt.y != active_->target_.y) {
-        m->message = WM_NULL;
-      } else if (removed == PM_REMOVE) {
-        active_->arrived_ = true;
-      }
+    if (code == HC_ACTION && m->message == WM_MOUSEMOVE) {
+      if (m->pt.x != target_.x || m->pt.y != target_.y) m->message = WM_NULL;
+      arrived_ = arrived_ || (m->message && removed == PM_REMOVE);
     }
     return CallNextHookEx(nullptr, code, removed, message);
   }
-
-  static MoveWatch* active_;
+  static inline POINT target_{};
+  static inline bool arrived_ = false;
   HHOOK hook_;
-  POINT target_{};
-  bool arrived_ = false;
 };
-MoveWatch* MoveWatch::active_ = nullptr;
 
 class SizingTest : public WindowTest {
  protected:
