@@ -132,7 +132,10 @@ void let_drops_through(HWND window) {
 }  // namespace
 
 bool open_main_window(AppState& app) {
-  if (!window_open(kMainWindow, 337, 189, 257, 266, texts::kWindowTitle, kWindowFlags))
+  // The window is shown once its gadgets exist: on a visible window each gadget would be drawn
+  // as it is created, and every start would pay for nine drawings nobody sees.
+  if (!window_open(kMainWindow, 337, 189, 257, 266, texts::kWindowTitle,
+                   kWindowFlags | window_hidden))
     return false;
   create_gadgets();
   for (const SystemMenuItem& item : kSystemMenu) {
@@ -140,11 +143,13 @@ bool open_main_window(AppState& app) {
   }
   gadget_disable(kButtonActivate, kDisable);
   detect_game_layout(app);
-  if (file_size(client_jar_path(app.game_folder).c_str()) == -1) show_client_jar_state(app);
   // Files dragged from the file manager are accepted (the style DragAcceptFiles sets).
   HWND window = window_handle(kMainWindow);
   SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
   let_drops_through(window);
+  ShowWindow(window, SW_SHOWNORMAL);
+  // The message about a missing client jar is owned by the visible window.
+  if (file_size(client_jar_path(app.game_folder).c_str()) == -1) show_client_jar_state(app);
   return true;
 }
 

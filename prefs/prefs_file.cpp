@@ -145,10 +145,14 @@ struct EntryBlock {
   size_t used;  // bytes of the block in use, header included
 };
 static_assert(sizeof(EntryBlock) <= kBlockHeader, "block header");
+static_assert(kBlockHeader % alignof(GroupEntry) == 0, "entries after the header are aligned");
 
 PreferenceEntry* entry_new(PreferenceFile& f, EntryKind kind, char* key, char* text) {
   size_t size = kind == EntryKind::group ? sizeof(GroupEntry) : sizeof(PreferenceEntry);
-  size = (size + 15) & ~size_t{15};
+  // Entries are packed at their own alignment: a file of many short lines holds about as many
+  // bytes of entries as of text, and every byte is memory touched for the first time.
+  constexpr size_t kAlign = alignof(GroupEntry);
+  size = (size + kAlign - 1) & ~(kAlign - 1);
   EntryBlock* block = f.blocks;
   if (!block || block->used + size > kBlockBytes) {
     block = static_cast<EntryBlock*>(heap_alloc(kBlockBytes));

@@ -15,6 +15,10 @@ struct SizingState {
   int32_t active;
   int32_t restore_cursor;  // started from the keyboard and the mouse has not moved since
   POINT cursor_start;
+  // The cursor as the sizing knows it: where it put the cursor last or the last mouse move.
+  // Arrow steps start from here, not from GetCursorPos, which under Wine can still answer an
+  // earlier position for a while after a placement.
+  POINT at;
   RECT rect;     // outer rectangle in screen coordinates, as sized so far
   int32_t edge;  // WMSZ_* code, 0 = none chosen yet
   MINMAXINFO limits;
@@ -91,9 +95,10 @@ void set_cursor_shape(LPCSTR cursor) {
   SetCursor(shape);
 }
 
-void sizing_set_cursor(LPCSTR cursor, int x, int y) {
-  SetCursorPos(x, y);
-  set_cursor_shape(cursor);
+void sizing_set_cursor(SizingState* s, LPCSTR cursor, POINT p) {
+  s->at = p;
+  SetCursorPos(p.x, p.y);
+  if (cursor) set_cursor_shape(cursor);
 }
 
 bool full_window_dragging() {
@@ -122,6 +127,7 @@ LRESULT begin_sizing(SizingState* s, HWND hwnd, WPARAM wparam) {
   s->window = hwnd;
   GetWindowRect(hwnd, &s->rect);
   read_limits(hwnd, &s->limits);
+  GetCursorPos(&s->at);
   if (GetKeyState(VK_LBUTTON) == 0) SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
   SetCapture(hwnd);
   PostMessageA(hwnd, WM_ENTERSIZEMOVE, 0, 0);
@@ -129,7 +135,7 @@ LRESULT begin_sizing(SizingState* s, HWND hwnd, WPARAM wparam) {
     // From the system menu: the arrow keys choose the edge; the cursor goes back if the mouse
     // never moves.
     s->restore_cursor = 1;
-    GetCursorPos(&s->cursor_start);
+    s->cursor_start = s->at;
     set_cursor_shape(IDC_SIZEALL);
   } else {
     s->restore_cursor = 0;
@@ -178,12 +184,11 @@ EdgeChoice choose_edge(UINT key, int32_t edge, const RECT& r, POINT c) {
 }
 
 void on_arrow(SizingState* s, UINT key) {
-  POINT c;
-  GetCursorPos(&c);
+  POINT c = s->at;
   EdgeChoice choice = choose_edge(key, s->edge, s->rect, c);
   if (choice.edge != 0) {
     s->edge = choice.edge;
-    sizing_set_cursor(choice.shape, choice.cursor.x, choice.cursor.y);
+    sizing_set_cursor(s, choice.shape, choice.cursor);
     return;
   }
   switch (key) {
@@ -200,7 +205,7 @@ void on_arrow(SizingState* s, UINT key) {
       c.y += kArrowStep;
       break;
   }
-  SetCursorPos(c.x, c.y);
+  sizing_set_cursor(s, nullptr, c);
   sizing_apply_point(s, c.x, c.y);
 }
 
@@ -212,6 +217,7 @@ LRESULT continue_sizing(SizingState* s, HWND hwnd, UINT message, WPARAM wparam, 
       s->restore_cursor = 0;
       POINT p{static_cast<SHORT>(LOWORD(lparam)), static_cast<SHORT>(HIWORD(lparam))};
       MapWindowPoints(hwnd, nullptr, &p, 1);
+      s->at = p;
       sizing_apply_point(s, p.x, p.y);
       return 0;
     }

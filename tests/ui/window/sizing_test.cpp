@@ -88,18 +88,34 @@ bool contains(const std::vector<WaitedEvent>& events, int32_t event) {
                      [&](const WaitedEvent& e) { return e.event == event; });
 }
 
-// Waits until done() holds and has held for 300 ms: a sizing step sets the cursor, and the
-// moves with an earlier position that Wine may send after it must have passed before the next
-// key, or the sizing applies them after that key.
-bool wait_steady(const std::function<bool()>& done, DWORD limit_ms,
-                 std::vector<WaitedEvent>* seen = nullptr) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < limit_ms) {
-    if (!wait_until(done, limit_ms - (GetTickCount() - start), seen)) return false;
-    if (!wait_until([&] { return !done(); }, 300, seen)) return true;
+// A keyboard sizing with nobody at the mouse. Under load Wine can deliver, after a key has set
+// the cursor, a move with an earlier position, which the sizing would apply like the user's.
+// While it lives, this drops every mouse move to another point than the one awaited.
+class MoveWatch {
+ public:
+  MoveWatch() : hook_(SetWindowsHookExA(WH_GETMESSAGE, filter, nullptr, GetCurrentThreadId())) {}
+  ~MoveWatch() { UnhookWindowsHookEx(hook_); }
+  // Presses `key` and runs the event loop until the move to `target` has been taken.
+  bool press_then_await_move(WORD key, POINT target, std::vector<WaitedEvent>* seen = nullptr) {
+    target_ = target;
+    arrived_ = false;
+    press_keys({key});
+    return wait_until([] { return arrived_; }, 5000, seen);
   }
-  return false;
-}
+
+ private:
+  static LRESULT CALLBACK filter(int code, WPARAM removed, LPARAM message) {
+    auto* m = reinterpret_cast<MSG*>(message);
+    if (code == HC_ACTION && m->message == WM_MOUSEMOVE) {
+      if (m->pt.x != target_.x || m->pt.y != target_.y) m->message = WM_NULL;
+      arrived_ = arrived_ || (m->message && removed == PM_REMOVE);
+    }
+    return CallNextHookEx(nullptr, code, removed, message);
+  }
+  static inline POINT target_{};
+  static inline bool arrived_ = false;
+  HHOOK hook_;
+};
 
 class SizingTest : public WindowTest {
  protected:
@@ -216,22 +232,14 @@ TEST_F(SizingTest, SizeCommandThenRightRightWidensByTenAndEscapeKeepsIt) {
   ASSERT_TRUE(start_keyboard_size(w));
   EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZEALL));
 
-  // Wine follows each SetCursorPos with mouse moves that may carry an earlier position; the
-  // states are checked once those have passed.
-  press_keys({VK_RIGHT});
-  EXPECT_TRUE(wait_steady(
-      [&] {
-        return cursor().x == r0.right - 2 && cursor().y == start.y && same_rect(rect_of(w), r0);
-      },
-      5000))
-      << "choosing the edge keeps the size";
+  MoveWatch moves;
+  EXPECT_TRUE(moves.press_then_await_move(VK_RIGHT, {r0.right - 2, start.y}));
+  EXPECT_TRUE(same_rect(rect_of(w), r0)) << "choosing the edge keeps the size";
   EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZEWE));
 
   std::vector<WaitedEvent> seen;
-  press_keys({VK_RIGHT});
-  ASSERT_TRUE(
-      wait_steady([&] { return rect_of(w).right == r0.right + 10 && cursor().x == r0.right + 8; },
-                  5000, &seen));
+  EXPECT_TRUE(moves.press_then_await_move(VK_RIGHT, {r0.right + 8, start.y}, &seen));
+  EXPECT_EQ(rect_of(w).right, r0.right + 10);
   EXPECT_FALSE(only(seen, {event_window_sized}).empty());
 
   press_keys({VK_ESCAPE});
@@ -419,12 +427,10 @@ TEST_F(SizingTest, TheArrowKeysReachTheSizedWindowWhenAControlHasTheFocus) {
   const RECT r0 = rect_of(w);
   place_cursor({r0.left + 60, r0.top + 70});
   ASSERT_TRUE(start_keyboard_size(w));
-  press_keys({VK_DOWN});
-  // Under load Wine can report the cursor on the edge late; the size reached below is what
-  // shows that the keys came through.
-  wait_steady([&] { return cursor().y == r0.bottom - 2; }, 2000);
-  press_keys({VK_DOWN});
-  EXPECT_TRUE(wait_until([&] { return rect_of(w).bottom == r0.bottom + 10; }, 2000));
+  MoveWatch moves;
+  EXPECT_TRUE(moves.press_then_await_move(VK_DOWN, {r0.left + 60, r0.bottom - 2}));
+  EXPECT_TRUE(moves.press_then_await_move(VK_DOWN, {r0.left + 60, r0.bottom + 8}));
+  EXPECT_EQ(rect_of(w).bottom, r0.bottom + 10);
   press_keys({VK_RETURN});
   EXPECT_TRUE(wait_until([&] { return GetCapture() == nullptr; }, 2000));
   EXPECT_EQ(GetFocus(), button);
