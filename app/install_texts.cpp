@@ -21,14 +21,16 @@ constexpr uint32_t kInvalidName = 123;
 constexpr uint32_t kAlreadyExists = 183;
 constexpr uint32_t kFilenameTooLong = 206;
 
-// True for the client jar and the backups: the files a running game may hold.
+// True for the client jar and the backups, and in the versions layout for a version's jar and
+// its backups: the files a running game may hold.
 bool game_may_hold(const std::string& path) {
   const std::string p = lower_ascii(path);
   const std::string client = "bin\\minecraft.jar";
   const bool is_client = p.size() >= client.size() &&
                          p.compare(p.size() - client.size(), client.size(), client) == 0 &&
                          (p.size() == client.size() || p[p.size() - client.size() - 1] == '\\');
-  return is_client || p.find("bin\\backup\\") != std::string::npos;
+  const bool version_jar = p.find("\\versions\\") != std::string::npos && ends_with_jar(p);
+  return is_client || version_jar || p.find("bin\\backup\\") != std::string::npos;
 }
 
 // The reason for a system error; `game_file` when the path concerned is one the game may hold.

@@ -233,7 +233,7 @@ TEST(AppTexts, FailureMessagesNameReasonPathAndBackup) {
     const char* reason;
     const char* path;
   };
-  // Only the client jar and the backups are files the running game may hold.
+  // Only the client jar, a version's jar and the backups are files the running game may hold.
   const Case cases[] = {
       {FileProblem::not_found, 2, texts::kReasonNotFound, "p"},
       {FileProblem::copy_failed, 3, texts::kReasonNotFound, "p"},
@@ -243,6 +243,8 @@ TEST(AppTexts, FailureMessagesNameReasonPathAndBackup) {
       {FileProblem::copy_failed, 32, texts::kReasonLocked, "G\\bin\\backup\\x.jar"},
       {FileProblem::copy_failed, 32, texts::kReasonInUse, "C:\\p\\jar\\minecraft.jar"},
       {FileProblem::copy_failed, 32, texts::kReasonInUse, "G\\xbin\\minecraft.jar"},
+      {FileProblem::replace_failed, 32, texts::kReasonLocked, "G\\versions\\a\\a.jar"},
+      {FileProblem::replace_failed, 32, texts::kReasonInUse, "G\\versions\\a\\a.json"},
       {FileProblem::copy_failed, 39, texts::kReasonDiskFull, "p"},
       {FileProblem::copy_failed, 21, texts::kReasonNotReady, "p"},
       {FileProblem::copy_failed, 29, texts::kReasonWriteFault, "p"},
