@@ -696,7 +696,8 @@ void sort_base_versions(std::vector<BaseVersion>* versions) {
     const bool dated = iso_time(v.release_time, &seconds, &nanos);
     keyed.push_back({dated, seconds, nanos, std::move(v)});
   }
-  std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+  // The ids are folder names and so differ: the order is total and needs no stable sort.
+  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
     if (a.dated != b.dated) return a.dated;
     if (a.dated && a.seconds != b.seconds) return a.seconds > b.seconds;
     if (a.dated && a.nanos != b.nanos) return a.nanos > b.nanos;
