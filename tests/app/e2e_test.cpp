@@ -1563,11 +1563,13 @@ TEST_F(PelmoraEndToEnd, VersionsLayoutInstallsAJarAsAVersionAndRestoresItsBackup
   ASSERT_TRUE(write_file(root_ + "mods\\02 b.zip",
                          test_support::zip_archive({{"a.class", "2 a"}, {"b.class", "2 b"}})));
   ASSERT_TRUE(p.system_command(0x1130));
-  ASSERT_TRUE(p.restore_window(15000, 3));
+  const HWND mods_window = p.restore_window(15000, 3);
+  ASSERT_TRUE(mods_window);
   ASSERT_TRUE(p.click_gadget(42));
   chooser = p.restore_window(15000, 2);
   ASSERT_TRUE(chooser);
-  EXPECT_EQ(GetWindow(chooser, GW_OWNER), p.restore_window(1000, 3));
+  EXPECT_EQ(GetWindow(chooser, GW_OWNER), mods_window);
+  EXPECT_FALSE(IsWindowEnabled(mods_window));
   EXPECT_EQ(p.text(kVersionText), "F\xFCr welche Minecraft-Version sind die Mods?");
   ASSERT_TRUE(p.click_list_item(1, kVersionList));
   ASSERT_TRUE(e2e::wait_for([&] { return p.enabled(kInstall); }, 3000));
