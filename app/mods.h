@@ -16,7 +16,8 @@ std::vector<std::string> mod_order(const std::vector<std::string>& names);
 // mod had.
 std::string mods_merged_text(size_t mods, size_t shared);
 
-// The "Fehler!" message of a merge that failed; mods are the mods' names in order, client_jar the
-// client jar's path (the base).
+// The "Fehler!" message of a merge that failed; mods are the mods' names in order, base the base
+// jar's path: the client jar, or with into_version a base version's jar (the message then ends
+// like a failed install as a version).
 std::string merge_failure_text(const JarMerge& merge, const std::vector<std::string>& mods,
-                               const std::string& client_jar);
+                               const std::string& base, bool into_version = false);

@@ -27,12 +27,12 @@ std::string mods_merged_text(size_t mods, size_t shared) {
 }
 
 std::string merge_failure_text(const JarMerge& merge, const std::vector<std::string>& mods,
-                               const std::string& client_jar) {
+                               const std::string& base, bool into_version) {
   std::string text = std::string(texts::kModsNotMerged) + "\n\n";
   switch (merge.outcome) {
     case MergeOutcome::bad_source: {
       const std::string& name =
-          merge.source == 0 || merge.source > mods.size() ? client_jar : mods[merge.source - 1];
+          merge.source == 0 || merge.source > mods.size() ? base : mods[merge.source - 1];
       // A file that could not be read is not called invalid: the reason names it.
       text += merge.check.verdict == JarVerdict::unreadable
                   ? failure_reason_text(jar_check_outcome(merge.check, name))
@@ -46,5 +46,5 @@ std::string merge_failure_text(const JarMerge& merge, const std::vector<std::str
       text += system_reason_sentence(merge.system_error);
       break;
   }
-  return text + "\n\n" + texts::kClientJarUnchanged;
+  return text + "\n\n" + (into_version ? texts::kNothingChanged : texts::kClientJarUnchanged);
 }

@@ -1,5 +1,6 @@
 // Window 3, "Mods einbauen": the mods of the mods folder in the order they are built in, and the
-// merge into the client jar, installed like a jar from the jar folder. It runs its own event
+// merge into the client jar (in the versions layout into a version "<base>-mods" made from the
+// base that window 2 asks for), installed like a jar from the jar folder. It runs its own event
 // loop while window 0 is disabled, like window 1.
 #include <windows.h>
 
@@ -11,6 +12,8 @@
 #include "app/mods.h"
 #include "app/paths.h"
 #include "app/texts.h"
+#include "app/version_texts.h"
+#include "app/versions.h"
 #include "fs/fs.h"
 #include "process/process.h"
 #include "ui/gadget/gadget.h"
@@ -40,18 +43,28 @@ std::vector<std::string> list_mods() {
   return mod_order(names);
 }
 
-// A name beside the client jar that no file has, for the merged jar before it is installed: one
-// of the program's staging names, so that a killed run's merge is removed at the next start.
-std::string free_staging_path(const std::string& client_jar) {
+// A name beside `target` that no file has, for the merged jar before it is installed: one of the
+// program's staging names, so that a killed run's merge is removed at the next start.
+std::string free_staging_path(const std::string& target) {
   for (int n = 1; n <= kStagingNames; ++n) {
     const std::string path =
-        client_jar + kStagingSuffix + (n == 1 ? std::string() : "-" + std::to_string(n));
+        target + kStagingSuffix + (n == 1 ? std::string() : "-" + std::to_string(n));
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
         GetLastError() == ERROR_FILE_NOT_FOUND) {
       return path;
     }
   }
-  return client_jar + kStagingSuffix;  // taken: the merge then reports that it exists
+  return target + kStagingSuffix;  // taken: the merge then reports that it exists
+}
+
+// Deletes the merged jar, which this run made; a failure is told, as the file stays behind.
+void remove_merged(const std::string& staging) {
+  if (DeleteFileA(staging.c_str())) return;
+  FileOutcome left;
+  left.problem = FileProblem::copy_failed;
+  left.system_error = GetLastError();
+  left.path = staging;
+  request_message(texts::kTitleError, failure_reason_text(left).c_str());
 }
 
 // Builds the client jar from itself and the mods and installs it; true when it was installed.
@@ -69,17 +82,48 @@ bool merge_and_install(AppState& app, const std::vector<std::string>& mods) {
     return false;
   }
   const bool installed = install_with_backup(app, staging);
-  // The merged jar was made in this run; the install copied it.
-  if (!DeleteFileA(staging.c_str())) {
-    FileOutcome left;
-    left.problem = FileProblem::copy_failed;
-    left.system_error = GetLastError();
-    left.path = staging;
-    request_message(texts::kTitleError, failure_reason_text(left).c_str());
-  }
+  // The install copied the merged jar.
+  remove_merged(staging);
   if (installed) {
     request_message(texts::kTitleInfo, mods_merged_text(mods.size(), merged.shared_names).c_str());
   }
+  return installed;
+}
+
+// Builds a jar from the base version's jar and the mods and installs it as version
+// "<base>-mods"; true when it was installed. The merged jar is staged in the mods folder (its
+// staging names are cleaned up at start) and always removed again.
+bool merge_into_version(AppState& app, const std::vector<std::string>& mods,
+                        const std::string& base) {
+  const std::string base_jar = version_folder_path(app.game_folder, base) + base + ".jar";
+  const std::string folder = current_directory() + kModsFolder + "\\";
+  std::vector<std::string> paths;
+  for (const std::string& mod : mods) paths.push_back(folder + mod);
+  const std::string stem = base + texts::kModsVersionSuffix;
+  const std::string staging = free_staging_path(folder + stem + ".jar");
+  uint32_t cleanup_error = 0;
+  const JarMerge merged = merge_jar_files(base_jar, paths, staging, &cleanup_error);
+  if (!merged.ok()) {
+    request_message(texts::kTitleError, merge_failure_text(merged, mods, base_jar, true).c_str());
+    return false;
+  }
+  const VersionSource source{staging, stem, base + ".jar", {mods_ini_line(mods)}};
+  const bool installed = install_source_as_version(
+      app, base, source, mods_merged_text(mods.size(), merged.shared_names));
+  remove_merged(staging);
+  return installed;
+}
+
+// "Einbauen": into the client jar, or in the versions layout into a version of the base that
+// window 2 asks for. True when the mods were built in.
+bool build_in(AppState& app, const std::vector<std::string>& mods) {
+  if (!app.versions_layout) return merge_and_install(app, mods);
+  bool installed = false;
+  const std::string text = mods.size() == 1 ? texts::kOneModVersionFor : texts::kModsVersionFor;
+  choose_base_version(app, kModsWindow, text, "", [&](const std::string& base) {
+    installed = merge_into_version(app, mods, base);
+    return installed;
+  });
   return installed;
 }
 
@@ -122,7 +166,7 @@ class ModsWindow {
       ignore_dropped_files(event_wparam());
     } else if (event == event_gadget_activity) {
       if (event_gadget() == kButtonCancel) done_ = true;
-      if (event_gadget() == kButtonMerge && !mods_.empty()) done_ = merge_and_install(app_, mods_);
+      if (event_gadget() == kButtonMerge && !mods_.empty()) done_ = build_in(app_, mods_);
     }
   }
 

@@ -13,6 +13,10 @@ constexpr char kVersionWindowTitle[] = "Version w\xE4hlen";
 constexpr char kVersionForBefore[] = "F\xFCr welche Minecraft-Version ist ";
 constexpr char kVersionForAfter[] = "?";
 constexpr char kButtonInstall[] = "Installieren";
+// Window 2 when the mods are built into a version "<base>-mods".
+constexpr char kModsVersionFor[] = "F\xFCr welche Minecraft-Version sind die Mods?";
+constexpr char kOneModVersionFor[] = "F\xFCr welche Minecraft-Version ist die Mod?";
+constexpr char kModsVersionSuffix[] = "-mods";
 
 // Installing.
 constexpr char kVersionFailedBefore[] = "Die Jar konnte nicht als Version \"";

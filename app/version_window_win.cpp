@@ -30,9 +30,11 @@ constexpr char kPrefsFile[] = "pref.ini";
 constexpr char kPrefsGroup[] = "Minecraft";
 constexpr char kVersionsGroup[] = "Versionen";
 
-// A window over window 0 with a list and two buttons, laid out like window 1, optionally with a
-// text above the list. `choose` acts on the chosen item and tells whether the window is done.
+// A window over window `owner` (0, or window 3 for the mods) with a list and two buttons, laid
+// out like window 1, optionally with a text above the list. `choose` acts on the chosen item and
+// tells whether the window is done.
 struct ChoiceLayout {
+  intptr_t owner;
   intptr_t window;
   const char* title;
   intptr_t text;  // -1: none
@@ -47,11 +49,11 @@ class ChoiceWindow {
       : app_(app), layout_(std::move(layout)), items_(std::move(items)), preselected_(chosen) {}
 
   void run(const std::function<bool(int)>& choose) {
-    HWND main = window_handle(kMainWindow);
+    HWND owner = window_handle(layout_.owner);
     RECT place{};
-    GetWindowRect(main, &place);
+    GetWindowRect(owner, &place);
     if (!window_open(layout_.window, place.left, place.top, kWindowWidth, kWindowHeight,
-                     layout_.title, kWindowFlags, main)) {
+                     layout_.title, kWindowFlags, owner)) {
       return;
     }
     int list_top = 10;
@@ -65,12 +67,12 @@ class ChoiceWindow {
     for (const std::string& item : items_) gadget_item_add(layout_.list, -1, item.c_str());
     if (preselected_ >= 0) gadget_state_set(layout_.list, preselected_);
     gadget_disable(layout_.ok, preselected_ < 0 ? 1 : 0);
-    EnableWindow(main, FALSE);
+    EnableWindow(owner, FALSE);
     while (!done_) step(choose);
-    // Window 0 is enabled first so that it becomes active again when this window goes.
-    EnableWindow(main, TRUE);
+    // The owner is enabled first so that it becomes active again when this window goes.
+    EnableWindow(owner, TRUE);
     window_close(layout_.window);
-    gadget_list_select(main);
+    gadget_list_select(owner);
   }
 
  private:
@@ -121,12 +123,11 @@ void remember_base(const std::string& jar_name, const std::string& base) {
   prefs_group(kPrefsGroup);
 }
 
-// The id for the jar: the first candidate whose folder is free or one of Pelmora's versions,
+// The id made from `stem`: the first candidate whose folder is free or one of Pelmora's versions,
 // which the user agrees to replace. False when the user says no or no id is left; *no_free is
 // set for the latter.
-bool choose_version_id(const std::string& game_folder, const std::string& jar_name, std::string* id,
+bool choose_version_id(const std::string& game_folder, const std::string& stem, std::string* id,
                        bool* no_free) {
-  const std::string stem = jar_stem(jar_name);
   *no_free = false;
   for (int attempt = stem.empty() ? 1 : 0; attempt < kMaxVersionIds; ++attempt) {
     const std::string candidate = version_id_candidate(stem, attempt);
@@ -145,36 +146,6 @@ bool choose_version_id(const std::string& game_folder, const std::string& jar_na
   return false;
 }
 
-// "Installieren" with a base: true when the jar was installed (window 2 is then done).
-bool install_with_base(AppState& app, const std::string& base, const std::string& jar_name) {
-  std::string id;
-  bool no_free = false;
-  if (!choose_version_id(app.game_folder, jar_name, &id, &no_free)) {
-    if (no_free) {
-      const std::string reason =
-          std::string(texts::kReasonNoFreeVersion) + "\n" + versions_folder_path(app.game_folder);
-      request_message(texts::kTitleError, version_failure_text(jar_stem(jar_name), reason).c_str());
-    }
-    return false;
-  }
-  const std::string source = install_source_path(current_directory(), jar_name);
-  const VersionInstall result = install_version(app.game_folder, base, source, jar_name, id,
-                                                app.backup_date_part + app.backup_time_part);
-  if (!result.outcome.ok()) {
-    const std::string reason =
-        result.reason.empty() ? failure_reason_text(result.outcome) : result.reason;
-    request_message(texts::kTitleError, version_failure_text(id, reason).c_str());
-    return false;
-  }
-  remember_base(jar_name, base);
-  request_message(texts::kTitleInfo, version_installed_text(id, result.profile_written).c_str());
-  for (intptr_t gadget : {kButtonActivate, kCheckBackup, kTextBackup, kButtonMoreJars}) {
-    gadget_disable(gadget, 1);
-  }
-  app.installed = true;
-  return true;
-}
-
 }  // namespace
 
 bool show_versions_state(const AppState& app) {
@@ -186,27 +157,69 @@ bool show_versions_state(const AppState& app) {
   return true;
 }
 
-void install_as_version(AppState& app) {
-  const std::string jar_name = gadget_text_get(kListJars);
+bool install_source_as_version(AppState& app, const std::string& base, const VersionSource& source,
+                               const std::string& info_before) {
+  std::string id;
+  bool no_free = false;
+  if (!choose_version_id(app.game_folder, source.stem, &id, &no_free)) {
+    if (no_free) {
+      const std::string reason =
+          std::string(texts::kReasonNoFreeVersion) + "\n" + versions_folder_path(app.game_folder);
+      request_message(texts::kTitleError, version_failure_text(source.stem, reason).c_str());
+    }
+    return false;
+  }
+  const VersionInstall result = install_version(app.game_folder, base, source, id,
+                                                app.backup_date_part + app.backup_time_part);
+  if (!result.outcome.ok()) {
+    const std::string reason =
+        result.reason.empty() ? failure_reason_text(result.outcome) : result.reason;
+    request_message(texts::kTitleError, version_failure_text(id, reason).c_str());
+    return false;
+  }
+  const std::string installed = version_installed_text(id, result.profile_written);
+  request_message(texts::kTitleInfo,
+                  (info_before.empty() ? installed : info_before + "\n\n" + installed).c_str());
+  for (intptr_t gadget : {kButtonActivate, kCheckBackup, kTextBackup, kButtonMoreJars}) {
+    gadget_disable(gadget, 1);
+  }
+  app.installed = true;
+  return true;
+}
+
+bool choose_base_version(AppState& app, intptr_t owner, const std::string& text,
+                         const std::string& preselected,
+                         const std::function<bool(const std::string&)>& install) {
   std::vector<BaseVersion> bases = list_base_versions(app.game_folder, SIZE_MAX);
   if (bases.empty()) {
     request_message(texts::kTitleError, texts::kGameJarMissing);
-    return;
+    return false;
   }
   sort_base_versions(&bases);
-  const std::string remembered = remembered_base(jar_name);
   int chosen = bases.size() == 1 ? 0 : -1;
   std::vector<std::string> ids;
   for (const BaseVersion& base : bases) {
-    if (base.id == remembered) chosen = static_cast<int>(ids.size());
+    if (base.id == preselected) chosen = static_cast<int>(ids.size());
     ids.push_back(base.id);
   }
-  const ChoiceLayout layout{
-      2,  texts::kVersionWindowTitle, 30, version_choice_text(jar_name), 31, 32,
-      33, texts::kButtonInstall};
+  const ChoiceLayout layout{owner, 2,  texts::kVersionWindowTitle, 30, text, 31,
+                            32,    33, texts::kButtonInstall};
   ChoiceWindow(app, layout, ids, chosen).run([&](int index) {
-    return install_with_base(app, ids[static_cast<size_t>(index)], jar_name);
+    return install(ids[static_cast<size_t>(index)]);
   });
+  return true;
+}
+
+void install_as_version(AppState& app) {
+  const std::string jar_name = gadget_text_get(kListJars);
+  const VersionSource source{
+      install_source_path(current_directory(), jar_name), jar_stem(jar_name), jar_name, {}};
+  choose_base_version(app, kMainWindow, version_choice_text(jar_name), remembered_base(jar_name),
+                      [&](const std::string& base) {
+                        if (!install_source_as_version(app, base, source, "")) return false;
+                        remember_base(jar_name, base);
+                        return true;
+                      });
 }
 
 void restore_version_dialog(AppState& app) {
@@ -219,7 +232,8 @@ void restore_version_dialog(AppState& app) {
   for (const VersionBackup& backup : backups) {
     shown.push_back(version_backup_shown_text(backup.id, backup.name));
   }
-  const ChoiceLayout layout{1, texts::kRestoreTitle, -1, "", 20, 21, 22, texts::kButtonRestore};
+  const ChoiceLayout layout{kMainWindow, 1,  texts::kRestoreTitle, -1, "", 20,
+                            21,          22, texts::kButtonRestore};
   ChoiceWindow(app, layout, shown, -1).run([&](int index) {
     const VersionBackup& backup = backups[static_cast<size_t>(index)];
     // A backup made now is named after the time of the click.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,9 +49,12 @@ std::string versions_folder_path(const std::string& game_folder);
 // G + "versions\<id>\".
 std::string version_folder_path(const std::string& game_folder, const std::string& id);
 // The contents of "pelmora.ini" for a version made from `base` with `jar_name`; `installed` is
-// shown as "dd.mm.yyyy hh:mm:ss".
+// shown as "dd.mm.yyyy hh:mm:ss"; `extra_lines` follow, each ended like the others.
 std::string pelmora_ini_text(const std::string& base, const std::string& jar_name,
-                             const std::string& installed);
+                             const std::string& installed,
+                             const std::vector<std::string>& extra_lines = {});
+// The line of "pelmora.ini" naming the mods built into a version: "Mods = a.zip; b.jar".
+std::string mods_ini_line(const std::vector<std::string>& mods);
 
 // A backup of one of Pelmora's versions.
 struct VersionBackup {
@@ -79,6 +83,27 @@ void detect_game_layout(AppState& app);
 bool show_versions_state(const AppState& app);
 // "Aktivieren" in the versions layout: window 2 and the install of the chosen jar as a version.
 void install_as_version(AppState& app);
+
+// A file to install as a version: its path, the stem its id is made from, the jar name and extra
+// lines that "pelmora.ini" holds.
+struct VersionSource {
+  std::string path;
+  std::string stem;
+  std::string jar_name;
+  std::vector<std::string> ini_lines;
+};
+// Installs `source` as a version made from `base`, with the id rules and the question before a
+// version of Pelmora's is replaced, and tells the outcome: on success "Info" with info_before
+// (when not empty, then a blank line) and the version text, and the main window's gadgets as
+// after a classic install. True when it was installed.
+bool install_source_as_version(AppState& app, const std::string& base, const VersionSource& source,
+                               const std::string& info_before);
+// Window 2 over window `owner`, which is disabled meanwhile: the base versions with `text` above
+// them, `preselected` chosen (or the only base). `install` is called with the chosen base and
+// tells whether window 2 is done. False, after the "Fehler!" box, when there is no base.
+bool choose_base_version(AppState& app, intptr_t owner, const std::string& text,
+                         const std::string& preselected,
+                         const std::function<bool(const std::string&)>& install);
 // "Backup wiederherstellen..." in the versions layout: the backups of Pelmora's versions.
 void restore_version_dialog(AppState& app);
 
@@ -103,12 +128,12 @@ struct VersionInstall {
   std::string reason;            // a failure's reason when it is none of FileOutcome's ("")
   bool profile_written = false;  // a launcher profile names the version now
 };
-// Installs `source` (named jar_name) as version `id` made from base `base`: the jar, the json
+// Installs `source` as version `id` made from base `base`: the jar, the json
 // and "pelmora.ini" each written beside its final name, checked and moved into place; a
 // version of Pelmora's there is replaced, its jar kept first as "backup\<stamp>.jar" (or
 // "_N"). Then the launcher profiles. On failure the version folder is as before (a folder made
 // by this attempt is removed) and no staging file is left.
 VersionInstall install_version(const std::string& game_folder, const std::string& base,
-                               const std::string& source, const std::string& jar_name,
-                               const std::string& id, const std::string& stamp);
+                               const VersionSource& source, const std::string& id,
+                               const std::string& stamp);
 #endif

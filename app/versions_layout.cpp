@@ -13,9 +13,18 @@ std::string version_folder_path(const std::string& game_folder, const std::strin
 }
 
 std::string pelmora_ini_text(const std::string& base, const std::string& jar_name,
-                             const std::string& installed) {
-  return "[Pelmora]\r\nBasis = " + base + "\r\nJar = " + jar_name +
-         "\r\nInstalliert = " + installed + "\r\n";
+                             const std::string& installed,
+                             const std::vector<std::string>& extra_lines) {
+  std::string text = "[Pelmora]\r\nBasis = " + base + "\r\nJar = " + jar_name +
+                     "\r\nInstalliert = " + installed + "\r\n";
+  for (const std::string& line : extra_lines) text += line + "\r\n";
+  return text;
+}
+
+std::string mods_ini_line(const std::vector<std::string>& mods) {
+  std::string line = "Mods = ";
+  for (size_t i = 0; i < mods.size(); ++i) line += (i ? "; " : "") + mods[i];
+  return line;
 }
 
 void sort_version_backups(std::vector<VersionBackup>* backups) {

@@ -422,8 +422,8 @@ void detect_game_layout(AppState& app) {
 }
 
 VersionInstall install_version(const std::string& game_folder, const std::string& base,
-                               const std::string& source, const std::string& jar_name,
-                               const std::string& id, const std::string& stamp) {
+                               const VersionSource& source, const std::string& id,
+                               const std::string& stamp) {
   VersionInstall result;
   FileOutcome& outcome = result.outcome;
   // Everything that can be checked before a file is made comes first.
@@ -445,11 +445,11 @@ VersionInstall install_version(const std::string& game_folder, const std::string
   const std::string installed = date_format("%dd.%mm.%yyyy %hh:%ii:%ss", date_now());
   std::string staging;
   outcome = stage_bytes(
-      writer.marker(), pelmora_ini_text(base, jar_name, installed),
+      writer.marker(), pelmora_ini_text(base, source.jar_name, installed, source.ini_lines),
       [](const std::string&) { return true; }, false, &staging);
   if (!outcome.ok()) return result;
   writer.staged(staging, writer.marker());
-  outcome = stage_jar(source, writer.jar(), &staging);
+  outcome = stage_jar(source.path, writer.jar(), &staging);
   if (!outcome.ok()) return result;
   writer.staged(staging, writer.jar());
   const std::string wanted_id = utf8_from_cp1252(id);

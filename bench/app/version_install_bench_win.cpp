@@ -71,8 +71,8 @@ int main() {
   const auto install = [&](bool profiles) {
     reset(l, profiles);
     const double start = bench::now_ms();
-    const VersionInstall result =
-        install_version(l.game, "b1.7.3", l.source, "mod.jar", "mod", "24_12_2012_18_05_09");
+    const VersionInstall result = install_version(
+        l.game, "b1.7.3", {l.source, "mod", "mod.jar", {}}, "mod", "24_12_2012_18_05_09");
     const double took = bench::now_ms() - start;
     ok = ok && result.outcome.ok() && result.profile_written == profiles;
     return took;

@@ -1557,6 +1557,40 @@ TEST_F(PelmoraEndToEnd, VersionsLayoutInstallsAJarAsAVersionAndRestoresItsBackup
   ASSERT_TRUE(p.answer(box));
   EXPECT_EQ(read_file(made + "mod-pelmora.jar"), kJarB);
   EXPECT_EQ(e2e::list_folder(made + "backup\\", "*").size(), 2u);
+
+  // The mods are built into a new version "<base>-mods" of the base chosen in window 2.
+  ASSERT_TRUE(write_file(root_ + "mods\\01 a.zip",
+                         test_support::zip_archive({{"x.class", "1 x"}, {"a.class", "1 a"}})));
+  ASSERT_TRUE(write_file(root_ + "mods\\02 b.zip",
+                         test_support::zip_archive({{"a.class", "2 a"}, {"b.class", "2 b"}})));
+  ASSERT_TRUE(p.system_command(0x1130));
+  const HWND mods_window = p.restore_window(15000, 3);
+  ASSERT_TRUE(mods_window);
+  ASSERT_TRUE(p.click_gadget(42));
+  chooser = p.restore_window(15000, 2);
+  ASSERT_TRUE(chooser);
+  EXPECT_EQ(GetWindow(chooser, GW_OWNER), mods_window);
+  EXPECT_FALSE(IsWindowEnabled(mods_window));
+  EXPECT_EQ(p.text(kVersionText), "F\xFCr welche Minecraft-Version sind die Mods?");
+  ASSERT_TRUE(p.click_list_item(1, kVersionList));
+  ASSERT_TRUE(e2e::wait_for([&] { return p.enabled(kInstall); }, 3000));
+  ASSERT_TRUE(p.click_gadget(kInstall));
+  expect_box(p, "Info",
+             "2 Mods wurden eingebaut!\n\n1 Datei kam in mehreren Mods vor; es gilt die "
+             "sp\xE4tere.\n\n" +
+                 installed_text("b1.7.3-mods", true));
+  EXPECT_TRUE(p.restore_window_gone(5000, 2));
+  EXPECT_TRUE(p.restore_window_gone(5000, 3));
+  const std::string modded = game() + "versions\\b1.7.3-mods\\";
+  const std::string merged = read_file(modded + "b1.7.3-mods.jar");
+  for (const char* part : {"1 x", "2 a", "2 b"}) EXPECT_TRUE(contains(merged, part)) << part;
+  EXPECT_FALSE(contains(merged, "old client jar")) << "a mod's entry replaces the base's";
+  EXPECT_TRUE(
+      contains(read_file(modded + "pelmora.ini"), "\r\nJar = b1.7.3.jar\r\nInstalliert = "));
+  EXPECT_TRUE(contains(read_file(modded + "pelmora.ini"), "\r\nMods = 01 a.zip; 02 b.zip\r\n"));
+  EXPECT_EQ(e2e::list_folder(root_ + "mods\\", "*"),
+            (std::vector<std::string>{"01 a.zip", "02 b.zip"}))
+      << "the merged jar is not left in the mods folder";
   close_and_expect_exit(p);
 }
 

@@ -273,6 +273,11 @@ TEST(ModsTexts, OrderAndMessagesOfAMerge) {
   EXPECT_NE(unreadable.find("nicht gefunden.\nC:\\g\\bin\\minecraft.jar"), std::string::npos)
       << unreadable;
   EXPECT_EQ(unreadable.find("kein g"), std::string::npos) << unreadable;
+  // Into a version, the base version's jar is named and the end is that of a version's install.
+  const std::string version = merge_failure_text(bad, {"01 a.zip"}, "C:\\v\\b\\b.jar", true);
+  EXPECT_NE(version.find("gefunden.\nC:\\v\\b\\b.jar\n\nEs wurde nichts ver\xE4ndert."),
+            std::string::npos)
+      << version;
 }
 
 #ifdef _WIN32
