@@ -77,6 +77,10 @@ void open_jar_folder();
 void take_dropped_files(AppState& app, uintptr_t drop);
 // Frees a drop that is not taken (while window 1 is open).
 void ignore_dropped_files(uintptr_t drop);
+// Waits for one event of a window that runs its own loop over window 0 (windows 1 to 3) and
+// handles what they all share: true when it ends the loop (a close box, window 0's also asking
+// the program to quit, or Escape); dropped files are refused. *event is the event waited for.
+bool dialog_event_ends(AppState& app, int32_t* event);
 // Runs until the window is closed or "Mehr Jars" has opened the download page.
 void run_event_loop(AppState& app);
 // "Aktivieren": the optional backup, then the install.

@@ -156,14 +156,9 @@ class ModsWindow {
 
  private:
   void step() {
-    const int32_t event = event_wait();
-    if (event == event_close_window) {
-      if (event_gadget() == kMainWindow) app_.quit_requested = 1;
+    int32_t event = 0;
+    if (dialog_event_ends(app_, &event)) {
       done_ = true;
-    } else if (event == WM_KEYDOWN && event_wparam() == VK_ESCAPE) {
-      done_ = true;
-    } else if (event == static_cast<int32_t>(WM_DROPFILES)) {
-      ignore_dropped_files(event_wparam());
     } else if (event == event_gadget_activity) {
       if (event_gadget() == kButtonCancel) done_ = true;
       if (event_gadget() == kButtonMerge && !mods_.empty()) done_ = build_in(app_, mods_);

@@ -14,6 +14,17 @@
 #include "ui/requester/requester.h"
 #include "ui/window/window.h"
 
+bool dialog_event_ends(AppState& app, int32_t* event) {
+  *event = event_wait();
+  if (*event == event_close_window) {
+    if (event_gadget() == kMainWindow) app.quit_requested = 1;
+    return true;
+  }
+  if (*event == WM_KEYDOWN && event_wparam() == VK_ESCAPE) return true;
+  if (*event == static_cast<int32_t>(WM_DROPFILES)) ignore_dropped_files(event_wparam());
+  return false;
+}
+
 namespace {
 
 constexpr intptr_t kRestoreWindow = 1;
@@ -90,14 +101,9 @@ class RestoreWindow {
   }
 
   void step() {
-    const int32_t event = event_wait();
-    if (event == event_close_window) {
-      if (event_gadget() == kMainWindow) app_.quit_requested = 1;
+    int32_t event = 0;
+    if (dialog_event_ends(app_, &event)) {
       done_ = true;
-    } else if (event == WM_KEYDOWN && event_wparam() == VK_ESCAPE) {
-      done_ = true;
-    } else if (event == static_cast<int32_t>(WM_DROPFILES)) {
-      ignore_dropped_files(event_wparam());
     } else if (event == event_gadget_activity) {
       on_gadget(event_gadget(), event_type());
     }

@@ -77,14 +77,9 @@ class ChoiceWindow {
 
  private:
   void step(const std::function<bool(int)>& choose) {
-    const int32_t event = event_wait();
-    if (event == event_close_window) {
-      if (event_gadget() == kMainWindow) app_.quit_requested = 1;
+    int32_t event = 0;
+    if (dialog_event_ends(app_, &event)) {
       done_ = true;
-    } else if (event == WM_KEYDOWN && event_wparam() == VK_ESCAPE) {
-      done_ = true;
-    } else if (event == static_cast<int32_t>(WM_DROPFILES)) {
-      ignore_dropped_files(event_wparam());
     } else if (event == event_gadget_activity) {
       const int32_t chosen = gadget_state_get(layout_.list);
       const intptr_t gadget = event_gadget();
