@@ -33,6 +33,16 @@ configure_and_build_windows() {
 # The product: 32-bit Windows, in $BUILD_DIR/win32.
 configure_and_build_win32() { configure_and_build_windows i686 "$BUILD_DIR/win32" "$@"; }
 
+# True when the kernel hands 32-bit programs to an emulator (a binfmt_misc entry whose interpreter
+# is qemu-i386): they then start, but far too slowly to carry the suite.
+i386_emulated() {
+  local entry
+  for entry in /proc/sys/fs/binfmt_misc/*; do
+    [ -f "$entry" ] && grep -qs '^interpreter .*qemu-i386' "$entry" && return 0
+  done
+  return 1
+}
+
 # Which Wine runs the Windows programs. The product is 32-bit, but some machines' kernels cannot
 # start 32-bit programs at all ("Exec format error"); there the tests run a 64-bit build of the
 # same sources under 64-bit Wine. Sets WIN_ARCH (i686 or x86_64), WIN_TREE (the build folder
@@ -41,7 +51,7 @@ configure_and_build_win32() { configure_and_build_windows i686 "$BUILD_DIR/win32
 select_wine() {
   WIN_ARCH=${PELMORA_WIN_ARCH:-}
   if [ -z "$WIN_ARCH" ]; then
-    if [ ! -e /lib/ld-linux.so.2 ] || /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    if ! i386_emulated && { [ ! -e /lib/ld-linux.so.2 ] || /lib/ld-linux.so.2 --version >/dev/null 2>&1; }; then
       WIN_ARCH=i686
     else
       WIN_ARCH=x86_64
