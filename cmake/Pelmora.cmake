@@ -103,7 +103,7 @@ endfunction()
 # One test program per call, run by ctest (through Wine in the cross build). GUI tests share the
 # one virtual desktop, so they never run at the same time as each other. Every test has one
 # ctest label: LABEL when given, else gui for GUI tests and unit for the rest (ctest -L gui).
-set(PELMORA_TEST_LABELS unit gui e2e soak)
+set(PELMORA_TEST_LABELS unit gui e2e soak ship)
 function(pelmora_test name)
   cmake_parse_arguments(T "HOST_ONLY;WIN32_ONLY;GUI;NO_MAIN" "TIMEOUT;LABEL" "SOURCES;DEPS" ${ARGN})
   if(T_LABEL AND NOT T_LABEL IN_LIST PELMORA_TEST_LABELS)

@@ -17,7 +17,8 @@ packages=(
   libxrender1 libxcursor1 libxi6 libxrandr2 libxfixes3 libxinerama1 libxcomposite1 libxxf86vm1
   fonts-wine fonts-liberation
   xvfb xauth x11-utils xdotool imagemagick icoutils procps
-  python3 unzip
+  python3 python3-xlib unzip
+  qemu-user-static
 )
 
 missing=()

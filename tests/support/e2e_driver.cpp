@@ -9,6 +9,7 @@
 #include <gdiplus.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 namespace e2e {
@@ -18,7 +19,22 @@ constexpr int kChooserTitleId = 14146;  // static line with the caller's title
 constexpr int kChooserFolderEditId = 14149;
 constexpr int kMessageTextId = 0xFFFF;  // a message box's text
 
+// Every time limit of the driver is multiplied by PELMORA_E2E_TIME_SCALE (a whole number), for a
+// program that runs many times slower than usual (emulated).
+DWORD time_scale() {
+  static const DWORD factor = [] {
+    char value[16] = {};
+    GetEnvironmentVariableA("PELMORA_E2E_TIME_SCALE", value, sizeof value);
+    const long n = std::strtol(value, nullptr, 10);
+    return n > 1 && n < 1000 ? static_cast<DWORD>(n) : 1u;
+  }();
+  return factor;
+}
+
+DWORD scaled(DWORD ms) { return ms == INFINITE ? ms : ms * time_scale(); }
+
 bool wait_until(const std::function<bool()>& done, DWORD timeout_ms) {
+  timeout_ms = scaled(timeout_ms);
   const DWORD start = GetTickCount();
   for (;;) {
     if (done()) return true;
@@ -67,7 +83,9 @@ LRESULT read_window_any(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                         LRESULT gone, DWORD limit_ms, bool wide) {
   if (!window || !IsWindow(window)) return gone;
   DWORD_PTR result = 0;
-  const UINT flags = SMTO_BLOCK | SMTO_ABORTIFHUNG;
+  // An emulated program is often slow enough to count as hung: it is then waited for.
+  const UINT flags = SMTO_BLOCK | (time_scale() == 1 ? SMTO_ABORTIFHUNG : 0);
+  limit_ms = scaled(limit_ms);
   const LRESULT sent =
       wide ? SendMessageTimeoutW(window, message, wparam, lparam, flags, limit_ms, &result)
            : SendMessageTimeoutA(window, message, wparam, lparam, flags, limit_ms, &result);
@@ -190,7 +208,14 @@ std::string read_text(HWND window, DWORD limit_ms) {
   return text;
 }
 
-std::string pelmora_exe() { return windows_path_of_unix(PELMORA_EXE_UNIX_PATH); }
+std::string pelmora_exe() {
+  // The shipped program's scenarios point the driver at another build of it.
+  char other[MAX_PATH] = {};
+  if (GetEnvironmentVariableA("PELMORA_E2E_EXE", other, sizeof other) - 1u < sizeof other - 1u) {
+    return windows_path_of_unix(other);
+  }
+  return windows_path_of_unix(PELMORA_EXE_UNIX_PATH);
+}
 
 std::string helper_exe(const char* name) { return folder_of_this_program() + name; }
 
@@ -214,24 +239,26 @@ std::string unix_path(const std::string& windows_path) {
   return result;
 }
 
-void run_unix(const std::string& command) {
+bool run_unix(const std::string& command, DWORD limit_ms) {
   // Wine gives no waitable handle for a Unix process, so the command marks its end with a file.
   static int counter = 0;
   const std::string done = "/tmp/pelmora-e2e-done-" + std::to_string(GetCurrentProcessId()) + "-" +
                            std::to_string(++counter);
-  std::string line = "/bin/sh -c \"" + command + "; touch " + done + "\"";
+  std::string line = "/bin/sh -c \"" + command + "; echo $? >" + done + "\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process)) {
-    return;
+    return false;
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   const std::string marker = windows_path_of_unix(done);
-  wait_until([&] { return exists(marker); }, 30000);
+  const bool ended = wait_until([&] { return exists(marker); }, limit_ms);
+  const bool succeeded = ended && wait_until([&] { return read_file(marker) == "0\n"; }, 1000);
   DeleteFileA(marker.c_str());
+  return succeeded;
 }
 
 ReadOnlyFolder::ReadOnlyFolder(const std::string& folder) : folder_(folder) {
@@ -449,6 +476,10 @@ bool Pelmora::restore_window_gone(DWORD timeout_ms, int number) {
 }
 
 bool Pelmora::drop_files(const std::vector<std::string>& paths) {
+  if (GetEnvironmentVariableA("PELMORA_E2E_X_DROP", nullptr, 0) != 0 &&
+      GetPropA(main_, "__wine_x11_whole_window")) {
+    return drop_files_by_x(paths);
+  }
   struct DropHeader {  // DROPFILES
     DWORD files_offset;
     POINT point;
@@ -466,6 +497,20 @@ bool Pelmora::drop_files(const std::vector<std::string>& paths) {
     return false;
   }
   return main_ && PostMessageA(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != FALSE;
+}
+
+bool Pelmora::drop_files_by_x(const std::vector<std::string>& paths) {
+  // Wine keeps the X window of each top-level window in this property.
+  const auto x_window = reinterpret_cast<UINT_PTR>(GetPropA(main_, "__wine_x11_whole_window"));
+  RECT area;
+  if (!x_window || !GetWindowRect(main_, &area)) return false;
+  // Dropped on the title bar: Wine hands a drop to the deepest child under the point, and the
+  // files are window 0's whatever gadget lies there.
+  std::string command = std::string("/usr/bin/python3 ") + PELMORA_XDND_DROP_UNIX_PATH + " " +
+                        std::to_string(x_window) + " " + std::to_string((area.left + area.right) / 2) +
+                        " " + std::to_string(area.top + 8);
+  for (const std::string& path : paths) command += " '" + unix_path(path) + "'";
+  return run_unix(command, 60000);
 }
 
 bool Pelmora::system_command(unsigned id) {
@@ -695,7 +740,8 @@ int Pelmora::list_selection(int number) {
 }
 
 int Pelmora::wait_exit(DWORD timeout_ms) {
-  if (!process_.hProcess || WaitForSingleObject(process_.hProcess, timeout_ms) != WAIT_OBJECT_0) {
+  if (!process_.hProcess ||
+      WaitForSingleObject(process_.hProcess, scaled(timeout_ms)) != WAIT_OBJECT_0) {
     return -1;
   }
   DWORD code = 0;

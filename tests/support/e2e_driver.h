@@ -41,8 +41,8 @@ std::string screenshot_folder();
 
 // The Unix path of a Windows path under Wine ("" outside Wine).
 std::string unix_path(const std::string& windows_path);
-// Runs a Unix shell command under Wine and waits for it (at most 30 s).
-void run_unix(const std::string& command);
+// Runs a Unix shell command under Wine and waits for it; true when it ended with status 0 in time.
+bool run_unix(const std::string& command, DWORD limit_ms = 30000);
 
 // Makes a folder read-only for everybody, root included, with a read-only bind mount for its
 // lifetime. ok() tells whether that worked (mounting needs the right to mount); why() says why not.
@@ -159,8 +159,11 @@ class Pelmora {
   HWND restore_window(DWORD timeout_ms = 15000, int number = 1);
   bool restore_window_gone(DWORD timeout_ms = 5000, int number = 1);
   // Drops files on window 0 as the file manager would: a DROPFILES block written into the
-  // program and posted as WM_DROPFILES.
+  // program and posted as WM_DROPFILES; with PELMORA_E2E_X_DROP set, by drop_files_by_x.
   bool drop_files(const std::vector<std::string>& paths);
+  // The same through the X server, as a Linux file manager drops files on a Wine window: for a
+  // program whose memory cannot be written from outside (an emulated 32-bit process).
+  bool drop_files_by_x(const std::vector<std::string>& paths);
   // Posts a system-menu command to window 0, as another program may.
   bool system_command(unsigned id);
   // The control that has the keyboard focus in the program (nullptr when none).
