@@ -1,5 +1,9 @@
 // The main window, its event loop and the install action.
-#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/jar_folder.h"
+#include "app/mods_window.h"
+#include "app/restore_window.h"
+#include "app/settings.h"
 #include "app/identity.h"
 #include "app/install.h"
 #include "app/texts.h"

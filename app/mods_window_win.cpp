@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app/mods_window.h"
+#include "app/jar_folder.h"
+#include "app/main_window.h"
+#include "app/restore_window.h"
 #include "app/install.h"
 #include "app/mods.h"
 #include "app/paths.h"

@@ -3,7 +3,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app/restore_window.h"
+#include "app/jar_folder.h"
+#include "app/main_window.h"
 #include "app/install.h"
 #include "app/paths.h"
 #include "app/texts.h"

@@ -5,7 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/restore_window.h"
 #include "app/texts.h"
 #include "app/version_texts.h"
 #include "app/versions.h"
