@@ -76,12 +76,18 @@ configure_and_build_win_runnable() {
   fi
 }
 
-configure_and_build_host() {
-  say "configuring the host build (clang, sanitizers) in $BUILD_DIR/host"
-  cmake -S "$ROOT" -B "$BUILD_DIR/host" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DPELMORA_BENCH=OFF "$@" >/dev/null || die "cmake configure of the host build failed"
-  say "building the host build"
-  cmake --build "$BUILD_DIR/host" -j "$(nproc)" || die "the host build failed"
+# The host build (clang; sanitizers unless PELMORA_SANITIZE=OFF is passed) in $BUILD_DIR/host.
+configure_and_build_host() { configure_and_build_host_in "$BUILD_DIR/host" -DPELMORA_BENCH=OFF "$@"; }
+
+# configure_and_build_host_in <folder> [cmake arguments...]: the same in another folder.
+configure_and_build_host_in() {
+  local tree=$1
+  shift
+  say "configuring the host build (clang) in $tree"
+  cmake -S "$ROOT" -B "$tree" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    "$@" >/dev/null || die "cmake configure of the host build failed"
+  say "building the host build in $tree"
+  cmake --build "$tree" -j "$(nproc)" || die "the host build failed"
 }
 
 # Starts Xvfb on a free display unless DISPLAY is set.
