@@ -12,9 +12,10 @@ constexpr char kPropGadgetId[] = "GX_ID";
 constexpr char kPropFocus[] = "GX_Focus";
 // On a window or control registered as a drop target: to be revoked when it is destroyed.
 constexpr char kPropDropAccept[] = "GX_DropAccept";
-// On a toolkit window: its MDI client control, whose messages go to the client's default procedure.
+// On a toolkit window that is an MDI frame: its MDI client control; what the window does not
+// handle goes to the frame's default procedure.
 constexpr char kPropMdiGadget[] = "GX_MDI_Gadget";
-// On a control that takes every key itself (no dialog navigation by Tab or arrows).
+// On a control that takes every key itself: no dialog navigation while it has the focus.
 constexpr char kPropHotkey[] = "GX_Hotkey";
 // On a list box: the point of a press on an item, until the release or a drag start.
 constexpr char kPropMouseDown[] = "GX_MouseDown";
