@@ -101,7 +101,11 @@ if [ "${1:-}" = "--table" ]; then
   [ -f "$raw" ] || die "no benchmark results in $out yet"
   write_table
   cat "$table"
-  write_documents
+  if [ -f "$out/raw.partial" ]; then
+    say "the last run was limited by PELMORA_BENCH_ONLY: the documents are left alone"
+  else
+    write_documents
+  fi
   exit 0
 fi
 mkdir -p "$logs" "$out/run"
@@ -137,6 +141,7 @@ args_of() {
 
 
 : >"$raw"
+if [ -n "$only" ]; then touch "$out/raw.partial"; else rm -f "$out/raw.partial"; fi
 failed=0
 
 # run_one <where> <program> [wine]: runs the program in a scratch folder, keeps its output and
