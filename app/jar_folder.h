@@ -1,8 +1,10 @@
 // The jar folder and the mods folder beside the program: the listing, opening the jar folder in
-// the file manager, and jars dropped on window 0 (jar_folder_win.cpp).
+// the file manager, jars dropped on window 0, and the start-up clean-up of staging files that a
+// killed run left there and in the game folder (jar_folder_win.cpp).
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "app/app_state.h"
 
@@ -19,4 +21,7 @@ void open_jar_folder();
 void take_dropped_files(AppState& app, uintptr_t drop);
 // Frees a drop that is not taken (while window 1 is open).
 void ignore_dropped_files(uintptr_t drop);
+// At start-up: removes what a killed run left in the game folder's and the program's folders
+// and reports the files that stay in one "Fehler!" message.
+void remove_leftover_staging(const std::string& game_folder);
 #endif

@@ -8,6 +8,7 @@
 #include "app/install.h"
 #include "app/texts.h"
 #include "app/versions.h"
+#include "app/version_window.h"
 #include "fs/fs.h"
 #include "process/process.h"
 #include "runtime/system_libraries.h"

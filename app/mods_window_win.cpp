@@ -17,6 +17,7 @@
 #include "app/texts.h"
 #include "app/version_texts.h"
 #include "app/versions.h"
+#include "app/version_window.h"
 #include "fs/fs.h"
 #include "process/process.h"
 #include "ui/gadget/gadget.h"

@@ -10,6 +10,7 @@
 #include "app/paths.h"
 #include "app/texts.h"
 #include "app/versions.h"
+#include "app/version_window.h"
 #include "date/date.h"
 #include "fs/fs.h"
 #include "ui/gadget/gadget.h"

@@ -10,6 +10,7 @@
 #include "app/texts.h"
 #include "app/version_texts.h"
 #include "app/versions.h"
+#include "app/version_window.h"
 #include "date/date.h"
 #include "fs/fs.h"
 #include "prefs/prefs.h"
