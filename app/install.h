@@ -94,9 +94,6 @@ FileOutcome copy_jar_to(const std::string& source, const std::string& target, bo
 // Removes the staging files of the folders (read-only ones too) and gives the paths of those
 // that stay.
 std::vector<std::string> remove_staging_files(const std::vector<StagingFolder>& folders);
-// At start-up: removes what a killed run left in the game folder's and the program's folders
-// and reports the files that stay in one "Fehler!" message.
-void remove_leftover_staging(const std::string& game_folder);
 
 // True when the two files hold the same bytes (sizes first, then contents).
 bool same_file_contents(const std::string& a, const std::string& b);

@@ -1,4 +1,4 @@
-// The jar folder from the window: opening it in the file manager, and jars dropped on window 0.
+// The jar folder: its listing, opening it in the file manager, and jars dropped on window 0.
 #include <windows.h>
 #include <shellapi.h>  // HDROP only: the functions are loaded on first use
 
@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app/jar_folder.h"
+#include "app/main_window.h"
 #include "app/install.h"
 #include "app/paths.h"
 #include "app/texts.h"
@@ -18,8 +19,6 @@
 #include "ui/window/window.h"
 
 namespace {
-
-constexpr char kJarFolder[] = "jar";
 
 // The shell's drop functions, loaded when the first drop arrives: a start-up needs none of them.
 using DragQueryFileFn = UINT(WINAPI*)(HDROP, UINT, LPSTR, UINT);
@@ -178,4 +177,15 @@ void remove_leftover_staging(const std::string& game_folder) {
 void ignore_dropped_files(uintptr_t drop) {
   const DropApi& api = drop_api();
   if (api.finish) api.finish(reinterpret_cast<HDROP>(drop));
+}
+
+void list_jar_folder(AppState& app) {
+  app.jar_names.clear();
+  app.jar_index = 0;
+  dir_examine(0, kJarFolder, "*.jar");
+  // Beyond the table's capacity the remaining entries are ignored.
+  while (app.jar_names.count() < JarNames::kCapacity && dir_next_entry(0)) {
+    app.jar_names.add(dir_entry_name(0));
+  }
+  app.jar_index = 0;
 }

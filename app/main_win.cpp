@@ -1,7 +1,7 @@
 // The application's start: wires the runtime libraries into the process's start-up and end
 // sequence and runs the program.
 #include "app/app.h"
-#include "app/app_state.h"
+#include "app/main_window.h"
 #include "prefs/prefs.h"
 #include "process/process.h"
 #include "runtime/runtime.h"

@@ -7,13 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app/mods_window.h"
+#include "app/jar_folder.h"
+#include "app/main_window.h"
+#include "app/restore_window.h"
 #include "app/install.h"
 #include "app/mods.h"
 #include "app/paths.h"
 #include "app/texts.h"
 #include "app/version_texts.h"
 #include "app/versions.h"
+#include "app/version_window.h"
 #include "fs/fs.h"
 #include "process/process.h"
 #include "ui/gadget/gadget.h"

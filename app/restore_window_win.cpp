@@ -3,11 +3,14 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app/restore_window.h"
+#include "app/jar_folder.h"
+#include "app/main_window.h"
 #include "app/install.h"
 #include "app/paths.h"
 #include "app/texts.h"
 #include "app/versions.h"
+#include "app/version_window.h"
 #include "date/date.h"
 #include "fs/fs.h"
 #include "ui/gadget/gadget.h"

@@ -1,7 +1,9 @@
-// Start-up: the jar folder, the backup time stamps, "pref.ini" and the jar listing.
+// Start-up: the jar folder, the backup time stamps and "pref.ini".
 #include <windows.h>
 
-#include "app/app_state.h"
+#include "app/settings.h"
+#include "app/jar_folder.h"
+#include "app/main_window.h"
 #include "app/install.h"
 #include "app/texts.h"
 #include "app/versions.h"
@@ -14,7 +16,6 @@
 namespace {
 
 constexpr char kPrefsFile[] = "pref.ini";
-constexpr char kJarFolder[] = "jar";
 constexpr char kGroup[] = "Minecraft";
 constexpr char kGameFolderKey[] = ".minecraft";
 
@@ -112,15 +113,4 @@ void change_game_folder(AppState& app) {
   app.game_folder = folder;
   detect_game_layout(app);
   show_client_jar_state(app);
-}
-
-void list_jar_folder(AppState& app) {
-  app.jar_names.clear();
-  app.jar_index = 0;
-  dir_examine(0, kJarFolder, "*.jar");
-  // Beyond the table's capacity the remaining entries are ignored.
-  while (app.jar_names.count() < JarNames::kCapacity && dir_next_entry(0)) {
-    app.jar_names.add(dir_entry_name(0));
-  }
-  app.jar_index = 0;
 }

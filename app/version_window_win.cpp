@@ -5,10 +5,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/restore_window.h"
 #include "app/texts.h"
 #include "app/version_texts.h"
 #include "app/versions.h"
+#include "app/version_window.h"
 #include "date/date.h"
 #include "fs/fs.h"
 #include "prefs/prefs.h"

@@ -3,11 +3,10 @@
 // keeps a replaced version's jar in "versions\<id>\backup\".
 //
 // The names, texts and orderings are platform-free (versions.cpp, versions_layout.cpp); the file
-// steps and windows are Windows only (versions_win.cpp, version_window_win.cpp).
+// steps are Windows only (versions_win.cpp), and so are the windows (version_window.h).
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -78,11 +77,6 @@ std::string version_restore_failure_text(const VersionBackup& backup, const File
 // Layout detection: true when the game folder has no "bin\minecraft.jar" but its versions
 // folder holds at least one base version. Sets app.versions_layout.
 void detect_game_layout(AppState& app);
-// In the versions layout, sets check box 6 (unticked) and text 7 for it, both disabled; true
-// then. False, changing nothing, in any other layout.
-bool show_versions_state(const AppState& app);
-// "Aktivieren" in the versions layout: window 2 and the install of the chosen jar as a version.
-void install_as_version(AppState& app);
 
 // A file to install as a version: its path, the stem its id is made from, the jar name and extra
 // lines that "pelmora.ini" holds.
@@ -92,20 +86,6 @@ struct VersionSource {
   std::string jar_name;
   std::vector<std::string> ini_lines;
 };
-// Installs `source` as a version made from `base`, with the id rules and the question before a
-// version of Pelmora's is replaced, and tells the outcome: on success "Info" with info_before
-// (when not empty, then a blank line) and the version text, and the main window's gadgets as
-// after a classic install. True when it was installed.
-bool install_source_as_version(AppState& app, const std::string& base, const VersionSource& source,
-                               const std::string& info_before);
-// Window 2 over window `owner`, which is disabled meanwhile: the base versions with `text` above
-// them, `preselected` chosen (or the only base). `install` is called with the chosen base and
-// tells whether window 2 is done. False, after the "Fehler!" box, when there is no base.
-bool choose_base_version(AppState& app, intptr_t owner, const std::string& text,
-                         const std::string& preselected,
-                         const std::function<bool(const std::string&)>& install);
-// "Backup wiederherstellen..." in the versions layout: the backups of Pelmora's versions.
-void restore_version_dialog(AppState& app);
 
 // The base versions of the game folder: folders "<id>" of its versions folder holding
 // "<id>.json" (an object whose "id" is exactly <id>, without "inheritsFrom") and "<id>.jar"

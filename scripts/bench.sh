@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs every benchmark and prints one table: each figure against its floor or peer measured in the
 # same run, the ratio (ours / floor), the target and whether it holds. The table is also written
-# to $PELMORA_BUILD_DIR/bench/results.md, each program's full output to bench/logs/.
+# to $PELMORA_BUILD_DIR/bench/results.md, into docs/benchmarks.md (with what stripped pelmora.exe
+# is made of) and into README.md, each between its two marks; each program's full output goes to
+# bench/logs/.
 #   PELMORA_BUILD_DIR=/tmp/x bash scripts/bench.sh
 # It builds its own release trees (no sanitizers): bench/host (clang) and bench/win32 (mingw-w64,
 # run under Wine on a virtual display). Every program bench_* under the bench/ folders of both
@@ -9,7 +11,10 @@
 #   BENCH|figure|ours|unit|floor or peer|floor's figure|target
 # where the target applies to the ratio ours / floor ("<=1.2", ">=1.0"), to the difference
 # ours - floor when it starts with "+" ("+<=4" in the figure's unit), or is "-" (figure only).
-#   bash scripts/bench.sh --table   prints the last run's table again, without running anything
+#   bash scripts/bench.sh --table   prints the last run's table again and writes it into the two
+#                                   documents, without running anything
+# PELMORA_BENCH_ONLY=<pattern> runs only the programs whose name matches the grep pattern (and the
+# size figure only when it names "size"); the documents are then left alone.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 trap stop_all EXIT
@@ -21,7 +26,9 @@ logs="$out/logs"
 raw="$out/raw.txt"
 table="$out/results.md"
 sizes="$out/sizes.md"
-jobs=${PELMORA_BENCH_JOBS:-2}
+only=${PELMORA_BENCH_ONLY:-}
+begin_mark='<!-- scripts/bench.sh writes the table from here -->'
+end_mark='<!-- to here -->'
 
 table_program='
     function num(x) { return x ~ /^-?[0-9]+(\.[0-9]+)?([eE][-+]?[0-9]+)?$/ }
@@ -66,27 +73,53 @@ write_table() {
   } >"$table"
 }
 
+# replace_marked <document> <content file>: puts the content between the document's two marks.
+replace_marked() {
+  local doc=$1 content=$2
+  grep -qxF "$begin_mark" "$doc" && grep -qxF "$end_mark" "$doc" \
+    || die "$doc lacks the marks the table goes between"
+  awk -v begin="$begin_mark" -v end="$end_mark" -v content="$content" '
+    $0 == begin { print; while ((getline line < content) > 0) print line; skip = 1; next }
+    $0 == end { skip = 0 }
+    !skip { print }' "$doc" >"$doc.new" && mv "$doc.new" "$doc"
+}
+
+# The table into docs/benchmarks.md (whole) and README.md (the figures only).
+write_documents() {
+  replace_marked "$ROOT/docs/benchmarks.md" "$table"
+  awk '/^What stripped pelmora.exe is made of/ { exit } { line[n++] = $0 }
+    END { while (n > 0 && line[n - 1] == "") n--; for (i = 0; i < n; i++) print line[i] }' \
+    "$table" >"$out/figures.md"
+  replace_marked "$ROOT/README.md" "$out/figures.md"
+  say "table written into docs/benchmarks.md and README.md"
+}
+
+# Whether the program (or figure) named $1 is to be run.
+wanted() { [ -z "$only" ] || grep -q -e "$only" <<<"$1"; }
+
 if [ "${1:-}" = "--table" ]; then
   [ -f "$raw" ] || die "no benchmark results in $out yet"
   write_table
   cat "$table"
+  if [ -f "$out/raw.partial" ]; then
+    say "the last run was limited by PELMORA_BENCH_ONLY: the documents are left alone"
+  else
+    write_documents
+  fi
   exit 0
 fi
 mkdir -p "$logs" "$out/run"
 
 bash "$ROOT/scripts/setup.sh" >/dev/null || die "installing the packages failed"
 
+# The release trees: no tests, warnings as errors. Each build's output goes to a log.
+release=(-DCMAKE_BUILD_TYPE=Release -DPELMORA_TESTS=OFF -DPELMORA_BENCH=ON -DPELMORA_WERROR=ON)
 say "building the host benchmarks (clang, release, no sanitizers) in $host"
-cmake -S "$ROOT" -B "$host" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_BUILD_TYPE=Release -DPELMORA_SANITIZE=OFF -DPELMORA_TESTS=OFF -DPELMORA_BENCH=ON >/dev/null \
-  || die "cmake configure of $host failed"
-cmake --build "$host" -j "$jobs" >"$logs/build-host.txt" 2>&1 || die "the host build failed (see $logs/build-host.txt)"
-
+(configure_and_build_host_in "$host" "${release[@]}" -DPELMORA_SANITIZE=OFF) >"$logs/build-host.txt" 2>&1 \
+  || die "the host build failed (see $logs/build-host.txt)"
 say "building the Windows benchmarks (mingw-w64, release) in $win"
-cmake -S "$ROOT" -B "$win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686-mingw32.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DPELMORA_TESTS=OFF -DPELMORA_BENCH=ON >/dev/null \
-  || die "cmake configure of $win failed"
-cmake --build "$win" -j "$jobs" >"$logs/build-win32.txt" 2>&1 || die "the Windows build failed (see $logs/build-win32.txt)"
+(configure_and_build_windows i686 "$win" "${release[@]}") >"$logs/build-win32.txt" 2>&1 \
+  || die "the Windows build failed (see $logs/build-win32.txt)"
 
 # The listing benchmark's folder of 100,000 empty files, made natively once (through Wine it
 # takes many minutes).
@@ -108,6 +141,7 @@ args_of() {
 
 
 : >"$raw"
+if [ -n "$only" ]; then touch "$out/raw.partial"; else rm -f "$out/raw.partial"; fi
 failed=0
 
 # run_one <where> <program> [wine]: runs the program in a scratch folder, keeps its output and
@@ -130,7 +164,7 @@ run_one() {
 }
 
 while IFS= read -r program; do
-  run_one host "$program"
+  if wanted "$(basename "$program")"; then run_one host "$program"; fi
 done < <(find "$host/bench" -type f -name 'bench_*' ! -name '*.*' -perm -u+x | sort)
 
 # The Windows figures come from the 32-bit product where this machine can start 32-bit programs;
@@ -142,16 +176,13 @@ if [ "$WIN_ARCH" = x86_64 ]; then
   bench_win="$out/win64"
   where_win="Wine 64-bit"
   say "building the 64-bit Windows benchmarks (mingw-w64, release) in $bench_win"
-  cmake -S "$ROOT" -B "$bench_win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-x86_64-mingw32.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DPELMORA_TESTS=OFF -DPELMORA_BENCH=ON >/dev/null \
-    || die "cmake configure of $bench_win failed"
-  cmake --build "$bench_win" -j "$jobs" >"$logs/build-win64.txt" 2>&1 \
+  (configure_and_build_windows x86_64 "$bench_win" "${release[@]}") >"$logs/build-win64.txt" 2>&1 \
     || die "the 64-bit Windows build failed (see $logs/build-win64.txt)"
 fi
 start_display
 start_wine
 while IFS= read -r program; do
-  run_one "$where_win" "$program" "$WINE"
+  if wanted "$(basename "$program")"; then run_one "$where_win" "$program" "$WINE"; fi
 done < <(find "$bench_win/bench" -type f -name 'bench_*.exe' | sort)
 
 # Binary size: the program as shipped (stripped) against the floor programs built with the same
@@ -160,7 +191,9 @@ done < <(find "$bench_win/bench" -type f -name 'bench_*.exe' | sort)
 # pelmora.exe's linker map.
 strip_tool=i686-w64-mingw32-strip
 rm -f "$sizes"
-if [ -f "$win/app/pelmora.exe" ] && [ -f "$win/bench/floor/floor_window.exe" ] \
+if ! wanted size; then
+  :
+elif [ -f "$win/app/pelmora.exe" ] && [ -f "$win/bench/floor/floor_window.exe" ] \
    && [ -f "$win/bench/floor/floor_window_cpp.exe" ]; then
   "$strip_tool" -o "$out/pelmora-stripped.exe" "$win/app/pelmora.exe"
   "$strip_tool" -o "$out/floor-stripped.exe" "$win/bench/floor/floor_window.exe"
@@ -184,4 +217,9 @@ echo
 cat "$table"
 echo
 say "table written to $table; full outputs in $logs"
+if [ -z "$only" ]; then
+  write_documents
+else
+  say "PELMORA_BENCH_ONLY is set: the documents keep the last full run's table"
+fi
 [ $failed -eq 0 ] || die "some benchmark programs failed (see above)"

@@ -17,7 +17,7 @@ run_fuzz() {
 
   say "configuring the fuzz build in $dir"
   cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DPELMORA_FUZZ=ON -DPELMORA_TESTS=OFF -DPELMORA_BENCH=OFF >/dev/null || die "cmake configure failed"
+    -DPELMORA_FUZZ=ON -DPELMORA_TESTS=OFF -DPELMORA_BENCH=OFF -DPELMORA_WERROR=ON >/dev/null || die "cmake configure failed"
   cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}" >/dev/null || die "the fuzz build failed"
 
   local status=0 target folder program corpus kept crashes inputs dict regressions

@@ -104,12 +104,18 @@ configure_and_build_win_runnable() {
   fi
 }
 
-configure_and_build_host() {
-  say "configuring the host build (clang, sanitizers) in $BUILD_DIR/host"
-  cmake -S "$ROOT" -B "$BUILD_DIR/host" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DPELMORA_BENCH=OFF "$@" >/dev/null || die "cmake configure of the host build failed"
-  say "building the host build"
-  cmake --build "$BUILD_DIR/host" -j "$(nproc)" || die "the host build failed"
+# The host build (clang; sanitizers unless PELMORA_SANITIZE=OFF is passed) in $BUILD_DIR/host.
+configure_and_build_host() { configure_and_build_host_in "$BUILD_DIR/host" -DPELMORA_BENCH=OFF "$@"; }
+
+# configure_and_build_host_in <folder> [cmake arguments...]: the same in another folder.
+configure_and_build_host_in() {
+  local tree=$1
+  shift
+  say "configuring the host build (clang) in $tree"
+  cmake -S "$ROOT" -B "$tree" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    "$@" >/dev/null || die "cmake configure of the host build failed"
+  say "building the host build in $tree"
+  cmake --build "$tree" -j "$(nproc)" || die "the host build failed"
 }
 
 # Starts Xvfb on a free display unless DISPLAY is set.
@@ -166,11 +172,23 @@ start_wine() {
     wineserver -w
     touch "$WINEPREFIX/.pelmora-ready"
   fi
+  provide_symbol_font
   # A server left running for this prefix is reused (wineserver -p then declines to start).
   wineserver -p </dev/null >/dev/null 2>&1 || true
   "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || die "Wine does not run programs"
   PELMORA_OWN_SERVER=1
   start_desktop
+}
+
+# Wine draws the caption buttons (close box, minimise, maximise) with glyphs of the Marlett
+# symbol font; a prefix without it shows letters there instead ("r" for the close box). Wine's
+# own Marlett (Debian's fonts-wine, which scripts/setup.sh installs) is not found by every Wine
+# loader in the data folder, so it is put into the prefix's Fonts folder, where every loader looks.
+provide_symbol_font() {
+  local font=/usr/share/wine/fonts/marlett.ttf fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -f "$font" ] || { say "warning: $font is missing (fonts-wine): caption buttons show letters"; return 0; }
+  mkdir -p "$fonts"
+  cmp -s "$font" "$fonts/marlett.ttf" || cp "$font" "$fonts/marlett.ttf"
 }
 
 # Starts the keeper and waits until it runs (a running program counts as a user of the desktop),

@@ -1,6 +1,6 @@
 // Host benchmark: our read + parse + every lookup against libinih on the same 10 MiB file.
 // Peers: ini_parse with a handler that only counts (the bare parse), and INIReader (parse into a
-// map, then Get for every key). Built without sanitizers; run with bench/prefs/run.sh.
+// map, then Get for every key). Built without sanitizers; run by scripts/bench.sh.
 #include <INIReader.h>
 #include <ini.h>
 

@@ -135,21 +135,18 @@ class Shots {
     if (!folder_.empty()) make_folder(folder_);
   }
 
-  // Saves the area around the given windows and says where.
+  // Saves the area that the given windows and every other visible top-level window of their
+  // program cover together (a message box may reach beyond the main window), and says where.
   void take(const std::string& name, const std::string& what, std::initializer_list<HWND> windows) {
-    RECT area{};
-    bool any = false;
+    Area area;
     for (HWND w : windows) {
-      RECT r;
-      if (!w || !GetWindowRect(w, &r)) continue;
-      if (any) {
-        UnionRect(&area, &area, &r);
-      } else {
-        area = r;
-        any = true;
-      }
+      if (!w) continue;
+      area.add(w);
+      GetWindowThreadProcessId(w, &area.process);
     }
-    std::string path = any ? e2e::save_screenshot(area, "demo-" + name) : "";
+    if (area.process != 0) EnumWindows(add_if_shown, reinterpret_cast<LPARAM>(&area));
+    const bool any = area.any;
+    std::string path = any ? e2e::save_screenshot(area.rect, "demo-" + name) : "";
     if (!path.empty() && !folder_.empty()) {
       const std::string target = folder_ + name + path.substr(path.find_last_of('.'));
       if (MoveFileExA(path.c_str(), target.c_str(),
@@ -162,6 +159,30 @@ class Shots {
   }
 
  private:
+  struct Area {
+    RECT rect{};
+    bool any = false;
+    DWORD process = 0;
+    void add(HWND w) {
+      RECT r;
+      if (!GetWindowRect(w, &r)) return;
+      if (any) {
+        UnionRect(&rect, &rect, &r);
+      } else {
+        rect = r;
+        any = true;
+      }
+    }
+  };
+
+  static BOOL CALLBACK add_if_shown(HWND w, LPARAM context) {
+    auto* area = reinterpret_cast<Area*>(context);
+    DWORD process = 0;
+    GetWindowThreadProcessId(w, &process);
+    if (process == area->process && IsWindowVisible(w)) area->add(w);
+    return TRUE;
+  }
+
   std::string folder_;
 };
 

@@ -8,12 +8,10 @@
 #include "ui/gadget/gadget.h"
 #include "ui/gadget/gadget_internal.h"
 #include "ui/window/window.h"
+#include "ui/window/window_properties.h"
 
 namespace {
 
-constexpr char kIdProperty[] = "GX_ID";
-constexpr char kDropAcceptProperty[] = "GX_DropAccept";
-constexpr char kWindowIdProperty[] = "GX_WindowID";
 constexpr int32_t kGadgetTableGrowth = 50;
 constexpr DWORD kCommonControlClasses = ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES |
                                         ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES;
@@ -36,8 +34,8 @@ void unregister_gadget(HWND hwnd, intptr_t number) {
   if (gadget != nullptr && gadget->ops != nullptr && gadget->ops->free != nullptr) {
     gadget->ops->free(gadget);
   }
-  RemovePropA(hwnd, kIdProperty);
-  if (RemovePropA(hwnd, kDropAcceptProperty) != nullptr) com_revoke_drag_drop(hwnd);
+  RemovePropA(hwnd, kPropGadgetId);
+  if (RemovePropA(hwnd, kPropDropAccept) != nullptr) com_revoke_drag_drop(hwnd);
   SetWindowLongPtrA(hwnd, GWLP_ID, -1);
   event_purge(event_gadget_activity, number, -1, -1);
   object_release(g_gadget_table, number);
@@ -61,7 +59,7 @@ LRESULT gadget_message_dispatch(HWND control, HWND parent, UINT message, WPARAM 
                                 LPARAM lparam) {
   if (control == nullptr) return kNotHandled;
   const intptr_t number = control_identifier(control);
-  if (reinterpret_cast<intptr_t>(GetPropA(control, kIdProperty)) != number) return kNotHandled;
+  if (reinterpret_cast<intptr_t>(GetPropA(control, kPropGadgetId)) != number) return kNotHandled;
   GadgetObject* gadget = gadget_find(number);
   // The handle check keeps a foreign control whose identifier happens to equal a gadget number
   // (0 reads like a missing property) away from that gadget's kind.
@@ -145,7 +143,7 @@ intptr_t gadget_register(intptr_t number, GadgetObject* gadget, HWND handle, con
   gadget->previous_proc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gadget_window_proc)));
   SetWindowLongPtrA(handle, GWLP_ID, own_number);
-  SetPropA(handle, kIdProperty, reinterpret_cast<HANDLE>(own_number));
+  SetPropA(handle, kPropGadgetId, reinterpret_cast<HANDLE>(own_number));
   SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(gadget_list_state()->font), TRUE);
   return number == -1 ? own_number : reinterpret_cast<intptr_t>(handle);
 }
@@ -155,10 +153,26 @@ BOOL gadget_destroy_by_number(intptr_t number) {
   return gadget != nullptr ? DestroyWindow(gadget->handle) : FALSE;
 }
 
+GadgetObject* gadget_create_styled(intptr_t number, const GadgetStyle& style, const char* caption,
+                                   int x, int y, int width, int height, HWND* handle) {
+  const char* text = style.has_text ? (caption != nullptr ? caption : "") : nullptr;
+  return gadget_create_control(number, style.class_name, text, style.style, style.ex_style, x, y,
+                               width, height, handle);
+}
+
+WNDPROC gadget_subclass(HWND handle, WNDPROC procedure) {
+  return reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+}
+
+LRESULT gadget_send(GadgetObject* gadget, UINT message, WPARAM wparam, LPARAM lparam) {
+  return SendMessageA(gadget->handle, message, wparam, lparam);
+}
+
 HWND gadget_owner_window(HWND handle) {
   HWND window = handle;
   while (window != nullptr) {
-    if (GetPropA(window, kWindowIdProperty) != nullptr) return window;
+    if (GetPropA(window, kPropWindowId) != nullptr) return window;
     HWND parent = GetParent(window);
     if (parent == nullptr) return window;
     window = parent;
@@ -168,6 +182,6 @@ HWND gadget_owner_window(HWND handle) {
 
 void gadget_post_event(HWND handle, int32_t type) {
   HWND owner = gadget_owner_window(handle);
-  const intptr_t window = reinterpret_cast<intptr_t>(GetPropA(owner, kWindowIdProperty)) - 1;
+  const intptr_t window = reinterpret_cast<intptr_t>(GetPropA(owner, kPropWindowId)) - 1;
   event_post(event_gadget_activity, control_identifier(handle), window, type);
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "runtime/registry.h"
+#include "ui/gadget/gadget_rules.h"
 
 struct GadgetOps;
 
@@ -81,10 +82,16 @@ void gadget_ops_prepare(GadgetOps* ops, bool* filled, int32_t kind, void (*fill_
 GadgetObject* gadget_create_control(intptr_t number, const char* class_name, const char* text,
                                     uint32_t style, uint32_t ex_style, int x, int y, int width,
                                     int height, HWND* handle);
+// The same for a kind's style; a null caption is the empty text where the style has one.
+GadgetObject* gadget_create_styled(intptr_t number, const GadgetStyle& style, const char* caption,
+                                   int x, int y, int width, int height, HWND* handle);
 // Last step of every creation: subclass, identifier, GX_ID, font. Returns the creation result.
 intptr_t gadget_register(intptr_t number, GadgetObject* gadget, HWND handle, const GadgetOps* ops);
 
 HWND gadget_owner_window(HWND handle);
+// Puts `procedure` in front of the control's window procedure; returns the one it replaced.
+WNDPROC gadget_subclass(HWND handle, WNDPROC procedure);
+LRESULT gadget_send(GadgetObject* gadget, UINT message, WPARAM wparam, LPARAM lparam);
 void gadget_post_event(HWND handle, int32_t type);
 
 // --- Colours and moves (gadget_color_win.cpp). ---
@@ -98,6 +105,6 @@ void gadget_color_slot_free(GadgetObject* gadget);
 LRESULT gadget_color_rule(GadgetObject* gadget, WPARAM dc, int system_color);
 void gadget_move_record(GadgetObject* gadget, int x, int y, int width, int height);
 
-// --- Gadget lists (gadget_list_win.cpp). ---
+// --- Gadget lists (gadget_current_list_win.cpp). ---
 void gadget_list_state_init(void* slice);
 void gadget_list_state_cleanup(void* slice);

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr char kPropHotkey[] = "GX_Hotkey";
 constexpr WPARAM kCuesShow = MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL);
 constexpr WPARAM kCuesHide = MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL);
 constexpr LRESULT kCueBits = UISF_HIDEFOCUS | UISF_HIDEACCEL;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "ui/window/window.h"
+#include "ui/window/window_properties.h"
 
 struct ObjectTable;
 
@@ -47,12 +48,6 @@ struct CurrentEvent {
   WindowMessageHook message_hook;
   EventMessageData* message_data;
 };
-
-constexpr const char kPropWindowId[] = "GX_WindowID";
-constexpr const char kPropFocus[] = "GX_Focus";
-constexpr const char kPropDropAccept[] = "GX_DropAccept";
-constexpr const char kPropMdiGadget[] = "GX_MDI_Gadget";
-constexpr const char kPropGadgetId[] = "GX_ID";
 
 constexpr WORD kCommandFocusNext = 64001;
 constexpr WORD kCommandFocusPrevious = 64002;

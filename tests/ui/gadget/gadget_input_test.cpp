@@ -3,6 +3,7 @@
 
 #include "support/mouse_input_win.h"
 #include "tests/ui/gadget/gadget_test_support.h"
+#include "ui/window/window_properties.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ TEST_F(GadgetInput, ListClickSelectsAndGivesTypeZeroEvents) {
   ASSERT_TRUE(mouse_move(list, beta.x, beta.y));
   mouse::press(mouse::on_screen(list, beta.x, beta.y));
   EXPECT_EQ(collect_gadget_events(200), Events{});
-  EXPECT_EQ(GetPropA(list, "GX_MouseDown"), reinterpret_cast<HANDLE>(MAKELPARAM(beta.x, beta.y)));
+  EXPECT_EQ(GetPropA(list, kPropMouseDown), reinterpret_cast<HANDLE>(MAKELPARAM(beta.x, beta.y)));
   EXPECT_EQ(GetCapture(), list);
   mouse::release(mouse::on_screen(list, beta.x, beta.y));
   const Events first = collect_gadget_events(quiet_time());
@@ -119,7 +120,7 @@ TEST_F(GadgetInput, ListClickSelectsAndGivesTypeZeroEvents) {
   EXPECT_LE(first.size(), 2u);
   for (const GadgetEvent& e : first) EXPECT_EQ(e, (GadgetEvent{3, 0}));
   EXPECT_EQ(gadget_text_get(3), "beta.jar");
-  EXPECT_EQ(GetPropA(list, "GX_MouseDown"), nullptr);
+  EXPECT_EQ(GetPropA(list, kPropMouseDown), nullptr);
   EXPECT_NE(GetCapture(), list);
 
   ASSERT_TRUE(mouse_click(list, beta.x, beta.y));  // on the selected item
@@ -136,7 +137,7 @@ TEST_F(GadgetInput, ListPressBelowTheItemsIsNotMarked) {
   ASSERT_TRUE(mouse_move(list, 50, last.bottom + 10));
   mouse::press(mouse::on_screen(list, 50, last.bottom + 10));
   gadget_test::settle(100);
-  EXPECT_EQ(GetPropA(list, "GX_MouseDown"), nullptr);
+  EXPECT_EQ(GetPropA(list, kPropMouseDown), nullptr);
   mouse::release(mouse::on_screen(list, 50, last.bottom + 10));
   collect_gadget_events(quiet_time());
 }
@@ -163,7 +164,7 @@ TEST_F(GadgetInput, DragBeyondTheThresholdGivesDragStartExactlyTheThresholdNothi
   ASSERT_TRUE(mouse_move(list, alpha.x, alpha.y));
   mouse::press(mouse::on_screen(list, alpha.x, alpha.y));
   EXPECT_EQ(collect_gadget_events(200), Events{});  // a press on the selected item
-  EXPECT_NE(GetPropA(list, "GX_MouseDown"), nullptr);
+  EXPECT_NE(GetPropA(list, kPropMouseDown), nullptr);
   EXPECT_EQ(GetCapture(), list);
 
   ASSERT_TRUE(mouse_move(list, alpha.x + threshold, alpha.y));
@@ -172,7 +173,7 @@ TEST_F(GadgetInput, DragBeyondTheThresholdGivesDragStartExactlyTheThresholdNothi
   EXPECT_EQ(collect_gadget_events(200), Events{});
   ASSERT_TRUE(mouse_move(list, alpha.x + threshold + 1, alpha.y));
   EXPECT_EQ(collect_gadget_events(200), (Events{{3, gadget_event_drag_start}}));
-  EXPECT_EQ(GetPropA(list, "GX_MouseDown"), nullptr);
+  EXPECT_EQ(GetPropA(list, kPropMouseDown), nullptr);
 
   // The drag replaced the release event; what may still come is the list box's own selection
   // notification (Wine sends LBN_SELCHANGE on every release of a press it tracked).

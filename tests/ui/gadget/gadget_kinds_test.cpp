@@ -7,6 +7,7 @@
 
 #include "tests/ui/gadget/gadget_test_support.h"
 #include "ui/gadget/gadget_internal.h"
+#include "ui/window/window_properties.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ HWND as_handle(intptr_t result) { return reinterpret_cast<HWND>(result); }
 DWORD style_of(HWND h) { return static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE)); }
 DWORD ex_style_of(HWND h) { return static_cast<DWORD>(GetWindowLongA(h, GWL_EXSTYLE)); }
 
-intptr_t gx_id(HWND h) { return reinterpret_cast<intptr_t>(GetPropA(h, "GX_ID")); }
+intptr_t gx_id(HWND h) { return reinterpret_cast<intptr_t>(GetPropA(h, kPropGadgetId)); }
 
 // Records the styles that the last window creation on this thread asked for.
 struct CreationRecorder {
@@ -236,7 +237,7 @@ bool g_checked_on_destroy = false;
 LRESULT CALLBACK check_after_destroy(HWND h, UINT message, WPARAM w, LPARAM l) {
   const LRESULT result = CallWindowProcA(g_inner_proc, h, message, w, l);
   if (message == WM_NCDESTROY) {
-    EXPECT_EQ(GetPropA(h, "GX_ID"), nullptr);
+    EXPECT_EQ(GetPropA(h, kPropGadgetId), nullptr);
     EXPECT_EQ(GetWindowLongA(h, GWL_ID), -1);
     g_checked_on_destroy = true;
   }
@@ -459,9 +460,9 @@ TEST_F(GadgetKinds, EachKindFillsExactlyItsSlots) {
   ASSERT_EQ(gadget_item_add(4, -1, "item"), 0);
   const LPARAM press = MAKELPARAM(3, 2);
   CallWindowProcA(behind, list, WM_LBUTTONDOWN, MK_LBUTTON, press);
-  EXPECT_EQ(GetPropA(list, "GX_MouseDown"), reinterpret_cast<HANDLE>(press));
+  EXPECT_EQ(GetPropA(list, kPropMouseDown), reinterpret_cast<HANDLE>(press));
   CallWindowProcA(behind, list, WM_LBUTTONUP, 0, press);
-  EXPECT_EQ(GetPropA(list, "GX_MouseDown"), nullptr);
+  EXPECT_EQ(GetPropA(list, kPropMouseDown), nullptr);
   EXPECT_EQ(gadget_find(3)->back_color, 0);  // two-state check box
 }
 

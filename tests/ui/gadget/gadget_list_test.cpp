@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tests/ui/gadget/gadget_test_support.h"
+#include "ui/window/window_properties.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ using gadget_test::kMainWindowFlags;
 
 std::string stack_property_name() {
   char name[48];
-  std::snprintf(name, sizeof(name), "GX_GadgetStack_%i",
+  std::snprintf(name, sizeof(name), "%s%i", kPropGadgetStackPrefix,
                 static_cast<int>(reinterpret_cast<intptr_t>(runtime_instance())));
   return name;
 }
@@ -19,7 +20,7 @@ std::string stack_property_name() {
 BOOL CALLBACK collect_stack_property(HWND, LPSTR name, HANDLE, ULONG_PTR context) {
   // Atoms (no string name) have a high word of zero.
   if ((reinterpret_cast<uintptr_t>(name) >> 16) != 0 &&
-      std::string(name).rfind("GX_GadgetStack_", 0) == 0) {
+      std::string(name).rfind(kPropGadgetStackPrefix, 0) == 0) {
     reinterpret_cast<std::vector<std::string>*>(context)->push_back(name);
   }
   return TRUE;

@@ -5,6 +5,7 @@
 #include "support/gui_driver.h"
 #include "support/mouse_input_win.h"
 #include "ui/window/window.h"
+#include "ui/window/window_properties.h"
 #include "window_fixture.h"
 
 namespace {
@@ -375,8 +376,8 @@ TEST_F(EventWaitTest, LiveGadgetsAreOfferedTheirNotificationsFirst) {
                                 reinterpret_cast<HMENU>(6), nullptr, nullptr);
   HWND stranger = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, w,
                                   reinterpret_cast<HMENU>(9), nullptr, nullptr);
-  SetPropA(gadget, "GX_ID", reinterpret_cast<HANDLE>(6));
-  SetPropA(stranger, "GX_ID", reinterpret_cast<HANDLE>(4));  // differs from its identifier
+  SetPropA(gadget, kPropGadgetId, reinterpret_cast<HANDLE>(6));
+  SetPropA(stranger, kPropGadgetId, reinterpret_cast<HANDLE>(4));  // differs from its identifier
   collect_events();
   g_hooked.clear();
   window_set_gadget_hooks(take_commands, nullptr);
@@ -425,7 +426,7 @@ TEST_F(EventWaitTest, MdiFrameSendsSetFocusToTheFrameDefaultButNotSize) {
   HWND client = CreateWindowExA(0, "MDICLIENT", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, w, nullptr,
                                 GetModuleHandleA(nullptr), &ccs);
   ASSERT_NE(client, nullptr);
-  SetPropA(w, "GX_MDI_Gadget", client);
+  SetPropA(w, kPropMdiGadget, client);
   ASSERT_TRUE(bring_to_front(w));
   SendMessageA(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 200));
   RECT r;
@@ -433,7 +434,7 @@ TEST_F(EventWaitTest, MdiFrameSendsSetFocusToTheFrameDefaultButNotSize) {
   EXPECT_EQ(r.right, 10);  // the frame's default would have stretched the client
   SendMessageA(w, WM_SETFOCUS, 0, 0);
   EXPECT_EQ(GetFocus(), client);
-  RemovePropA(w, "GX_MDI_Gadget");
+  RemovePropA(w, kPropMdiGadget);
 }
 
 TEST_F(EventWaitTest, WindowsOfOtherThreadsProduceNoEventsHere) {

@@ -15,6 +15,7 @@
 #include "ui/gadget/gadget.h"
 #include "ui/window/window.h"
 #include "ui/window/window_internal.h"
+#include "ui/window/window_properties.h"
 #include "window_fixture.h"
 
 namespace {
@@ -288,10 +289,10 @@ TEST_F(FocusTest, EditableRichEditAndHotkeyControlsKeepTheTab) {
   EXPECT_EQ(GetFocus(), next);
 
   // A control marked GX_Hotkey receives every key itself.
-  SetPropA(next, "GX_Hotkey", reinterpret_cast<HANDLE>(1));
+  SetPropA(next, kPropHotkey, reinterpret_cast<HANDLE>(1));
   press_tab(false);
   EXPECT_EQ(GetFocus(), next);
-  RemovePropA(next, "GX_Hotkey");
+  RemovePropA(next, kPropHotkey);
   press_tab(false);
   EXPECT_EQ(GetFocus(), last);
 }
@@ -346,7 +347,7 @@ TEST_F(FocusTest, DeactivationKeepsTheFocusForReactivationAndHidesTheCues) {
 
   // Another window of the program.
   ASSERT_TRUE(click_to_activate(other));
-  EXPECT_EQ(GetPropA(w, "GX_Focus"), gadget_handle(8));
+  EXPECT_EQ(GetPropA(w, kPropFocus), gadget_handle(8));
   EXPECT_EQ(g_ui_state & 3, 3) << "cues hidden on deactivation";
   ASSERT_TRUE(click_to_activate(w));
   EXPECT_EQ(focused_gadget(), 8);
@@ -369,7 +370,7 @@ TEST_F(FocusTest, DeactivationKeepsTheFocusForReactivationAndHidesTheCues) {
     ASSERT_TRUE(wait_until([&] { return foreign != nullptr; }, 3000));
     collect_events(300);
     EXPECT_TRUE(click_to_activate_foreign(foreign, w));
-    EXPECT_EQ(GetPropA(w, "GX_Focus"), gadget_handle(6));
+    EXPECT_EQ(GetPropA(w, kPropFocus), gadget_handle(6));
     EXPECT_EQ(g_ui_state & 3, 3);
     EXPECT_TRUE(click_to_activate(w));
     EXPECT_EQ(focused_gadget(), 6);

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "support/gui_driver.h"
+#include "ui/window/window_properties.h"
 #include "window_fixture.h"
 
 namespace {
@@ -41,7 +42,7 @@ TEST_F(WindowOpenTest, ApplicationWindowHasItsClassPropertyStyleAndSize) {
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(gui::class_name(w), "WindowClass_0");
   EXPECT_EQ(gui::window_text(w), "Pelmora v1.3");
-  EXPECT_EQ(reinterpret_cast<intptr_t>(GetPropA(w, "GX_WindowID")), 1);
+  EXPECT_EQ(reinterpret_cast<intptr_t>(GetPropA(w, kPropWindowId)), 1);
   EXPECT_EQ(window_number_of(w), 0);
   EXPECT_EQ(window_handle(0), w);
   EXPECT_TRUE(IsWindowVisible(w));

@@ -5,6 +5,7 @@
 #include "runtime/runtime.h"
 #include "ui/gadget/gadget.h"
 #include "ui/gadget/gadget_internal.h"
+#include "ui/window/window_properties.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ struct PropertyName {
 
 PropertyName save_property_name() {
   PropertyName name;
-  std::snprintf(name.text, sizeof(name.text), "GX_GadgetStack_%i",
+  std::snprintf(name.text, sizeof(name.text), "%s%i", kPropGadgetStackPrefix,
                 static_cast<int>(reinterpret_cast<intptr_t>(gadget_module_instance())));
   return name;
 }
