@@ -13,24 +13,18 @@
 #include <vector>
 
 #include "app/identity.h"
+#include "runtime/handles_win.h"
+#include "support/wine_path.h"
 
 namespace {
 
 const WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
-std::string exe_path() {
-  std::string path = std::string("Z:") + PELMORA_EXE_UNIX_PATH;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
+std::string exe_path() { return test_support::wine_path(PELMORA_EXE_UNIX_PATH); }
 
 std::string source_file(const char* relative) {
-  std::string path = std::string("Z:") + PELMORA_SOURCE_UNIX_PATH + "/" + relative;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
+  const std::string path =
+      test_support::wine_path(std::string(PELMORA_SOURCE_UNIX_PATH) + "/" + relative);
   const HANDLE h =
       CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<missing " + path + ">";
@@ -246,13 +240,12 @@ TEST_F(Resources, VersionValuesReadThroughTheSystem) {
 }
 
 std::string file_bytes(const std::string& path) {
-  const HANDLE h =
-      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "";
-  std::string content(GetFileSize(h, nullptr), '\0');
+  const win::Handle h(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!h) return "";
+  std::string content(GetFileSize(h.get(), nullptr), '\0');
   DWORD got = 0;
-  ReadFile(h, &content[0], static_cast<DWORD>(content.size()), &got, nullptr);
-  CloseHandle(h);
+  ReadFile(h.get(), &content[0], static_cast<DWORD>(content.size()), &got, nullptr);
   content.resize(got);
   return content;
 }

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/handles_win.h"
+
 namespace e2e {
 
 // A read that the program under test did not answer in time.
@@ -43,6 +45,23 @@ std::string screenshot_folder();
 std::string unix_path(const std::string& windows_path);
 // Runs a Unix shell command under Wine and waits for it (at most 30 s).
 void run_unix(const std::string& command);
+
+// A program started by the tests: its process and thread handles, closed when it goes, and ids.
+class Program {
+ public:
+  // Starts the command line (`exe` may be null: taken from the line); false on failure, with the
+  // system's error in GetLastError.
+  bool start(const char* exe, std::string line, DWORD flags = 0, const char* folder = nullptr);
+  HANDLE process() const { return process_.get(); }
+  DWORD process_id() const { return process_id_; }
+  DWORD thread_id() const { return thread_id_; }
+
+ private:
+  win::Handle process_;
+  win::Handle thread_;
+  DWORD process_id_ = 0;
+  DWORD thread_id_ = 0;
+};
 
 // Makes a folder read-only for everybody, root included, with a read-only bind mount for its
 // lifetime. ok() tells whether that worked (mounting needs the right to mount); why() says why not.
@@ -75,9 +94,9 @@ class FileHolder {
   void release();
 
  private:
-  HANDLE ready_ = nullptr;
-  HANDLE release_ = nullptr;
-  PROCESS_INFORMATION process_{};
+  win::Handle ready_;
+  win::Handle release_;
+  Program holder_;
   bool ok_ = false;
 };
 
@@ -120,10 +139,10 @@ class Pelmora {
   Pelmora(const Pelmora&) = delete;
   Pelmora& operator=(const Pelmora&) = delete;
 
-  bool started() const { return process_.hProcess != nullptr; }
+  bool started() const { return program_.process() != nullptr; }
   // GetLastError of the last failed start, 0 when it started at the first try.
   DWORD start_error() const { return start_error_; }
-  DWORD process_id() const { return process_.dwProcessId; }
+  DWORD process_id() const { return program_.process_id(); }
   // Window 0 once visible (nullptr after the time limit).
   HWND main_window(DWORD timeout_ms = 15000);
   HWND gadget(int number);
@@ -184,7 +203,7 @@ class Pelmora {
   bool running();
 
  private:
-  PROCESS_INFORMATION process_{};
+  Program program_;
   DWORD start_error_ = 0;
   HWND main_ = nullptr;
   HWND restore_ = nullptr;
