@@ -28,7 +28,7 @@ std::string folder_of_this_program() {
   return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-// "ListBox 3 in "Pelmora v1.3"": the class, the control number and the top-level window's title.
+// "ListBox 3 in "<title>"": the class, the control number and the top-level window's title.
 // The title is the system's copy: GetWindowTextA would ask a window of this process with a
 // message that has no time limit.
 std::string describe(HWND window) {

@@ -54,6 +54,19 @@ INPUT key_input(WORD vk, bool up) {
   return in;
 }
 
+bool send_keys(const std::vector<INPUT>& inputs, DWORD pause_ms) {
+  if (pause_ms == 0) {
+    return SendInput(static_cast<UINT>(inputs.size()), const_cast<INPUT*>(inputs.data()),
+                     sizeof(INPUT)) == inputs.size();
+  }
+  bool sent = true;
+  for (INPUT in : inputs) {
+    sent = SendInput(1, &in, sizeof(INPUT)) == 1 && sent;
+    Sleep(pause_ms);
+  }
+  return sent;
+}
+
 }  // namespace
 
 HWND find_top_window(const std::function<bool(HWND)>& visit) {
@@ -87,23 +100,6 @@ std::string class_name(HWND window) {
   GetClassNameA(window, name, sizeof name);
   return name;
 }
-
-namespace {
-
-bool send_keys(const std::vector<INPUT>& inputs, DWORD pause_ms) {
-  if (pause_ms == 0) {
-    return SendInput(static_cast<UINT>(inputs.size()), const_cast<INPUT*>(inputs.data()),
-                     sizeof(INPUT)) == inputs.size();
-  }
-  bool sent = true;
-  for (INPUT in : inputs) {
-    sent = SendInput(1, &in, sizeof(INPUT)) == 1 && sent;
-    Sleep(pause_ms);
-  }
-  return sent;
-}
-
-}  // namespace
 
 bool press_key(WORD vk, WORD held, DWORD pause_ms) {
   std::vector<INPUT> inputs;
