@@ -1,33 +1,9 @@
 // End-to-end: jars dropped from the file manager.
 #include "e2e_fixture.h"
 
+#include "support/gui_driver.h"
+
 using namespace e2e_test;
-
-// A window of another program in front, as the file manager is while it drops: made and
-// served by a thread of its own.
-class WindowInFront {
- public:
-  WindowInFront() {
-    thread_ = std::thread([this] {
-      const HWND window = CreateWindowExA(0, "STATIC", "file manager", WS_POPUP | WS_VISIBLE, 0, 0,
-                                          200, 100, nullptr, nullptr, nullptr, nullptr);
-      SetForegroundWindow(window);
-      thread_id_ = GetCurrentThreadId();
-      MSG message;
-      while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
-      DestroyWindow(window);
-    });
-    e2e::wait_for([&] { return thread_id_.load() != 0; }, 5000);
-  }
-  ~WindowInFront() {
-    while (!PostThreadMessageA(thread_id_, WM_QUIT, 0, 0)) Sleep(10);
-    thread_.join();
-  }
-
- private:
-  std::thread thread_;
-  std::atomic<DWORD> thread_id_{0};
-};
 
 TEST_F(PelmoraEndToEnd, DroppedJarsAreCheckedCopiedAndListed) {
   make_standard_layout();
@@ -47,7 +23,9 @@ TEST_F(PelmoraEndToEnd, DroppedJarsAreCheckedCopiedAndListed) {
   EXPECT_EQ(GetPropA(p.main_window(), "Pelmora_DropFilter"), reinterpret_cast<HANDLE>(7));
   Box box;
   {
-    const WindowInFront file_manager;
+    // The file manager is in front while it drops.
+    const gui::ForeignWindow file_manager("file manager", WS_POPUP | WS_VISIBLE, {0, 0, 200, 100},
+                                          true);
     ASSERT_TRUE(p.drop_files({incoming + "new.jar", incoming + "b.jar", incoming + "notes.txt",
                               incoming + "bad.jar", incoming + "folder.jar", incoming + "zz.jar",
                               root_ + "jar\\a.jar"}));

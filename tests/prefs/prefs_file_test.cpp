@@ -9,6 +9,7 @@
 
 #include "prefs/prefs.h"
 #include "runtime/handles_win.h"
+#include "support/program_win.h"
 #include "support/scratch_folder_win.h"
 
 namespace {
@@ -45,14 +46,8 @@ class Holder {
     program = program.substr(0, program.find_last_of('\\') + 1) + "prefs_lock_holder.exe";
     std::string command =
         "\"" + program + "\" \"" + file + "\" " + access + " " + share + " " + prefix;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &si, &pi)) {
-      process_.reset(pi.hProcess);
-      CloseHandle(pi.hThread);
-      HANDLE waits[2] = {ready_.get(), process_.get()};
+    if (holder_.start(program.c_str(), command)) {
+      HANDLE waits[2] = {ready_.get(), holder_.process()};
       held_ = WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0;
     }
   }
@@ -62,11 +57,11 @@ class Holder {
 
   bool held() const { return held_; }
   void release() {
-    if (process_) {
+    if (holder_.process()) {
       SetEvent(quit_.get());
-      WaitForSingleObject(process_.get(), 20000);
+      WaitForSingleObject(holder_.process(), 20000);
     }
-    process_.reset();
+    holder_ = test_support::Program();
     ready_.reset();
     quit_.reset();
   }
@@ -74,7 +69,7 @@ class Holder {
  private:
   win::Handle ready_;
   win::Handle quit_;
-  win::Handle process_;
+  test_support::Program holder_;
   bool held_ = false;
 };
 

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "runtime/handles_win.h"
 #include "support/scratch_folder_win.h"
@@ -29,10 +30,9 @@ std::string read_to_end(void* pipe) {
 }
 
 void write_and_close(void*& pipe, const std::string& text) {
+  const win::Handle owned(std::exchange(pipe, nullptr));
   DWORD written = 0;
-  WriteFile(pipe, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(pipe);
-  pipe = nullptr;
+  WriteFile(owned.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 bool inheritable(void* handle) {

@@ -191,21 +191,6 @@ void run_unix(const std::string& command) {
   DeleteFileA(marker.c_str());
 }
 
-bool Program::start(const char* exe, std::string line, DWORD flags, const char* folder) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessA(exe, &line[0], nullptr, nullptr, FALSE, flags, nullptr, folder, &startup,
-                      &info)) {
-    return false;
-  }
-  process_.reset(info.hProcess);
-  thread_.reset(info.hThread);
-  process_id_ = info.dwProcessId;
-  thread_id_ = info.dwThreadId;
-  return true;
-}
-
 ReadOnlyFolder::ReadOnlyFolder(const std::string& folder) : folder_(folder) {
   std::string trimmed = folder;
   if (!trimmed.empty() && trimmed.back() == '\\') trimmed.pop_back();

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "runtime/handles_win.h"
+#include "support/program_win.h"
 
 namespace e2e {
 
@@ -46,22 +47,7 @@ std::string unix_path(const std::string& windows_path);
 // Runs a Unix shell command under Wine and waits for it (at most 30 s).
 void run_unix(const std::string& command);
 
-// A program started by the tests: its process and thread handles, closed when it goes, and ids.
-class Program {
- public:
-  // Starts the command line (`exe` may be null: taken from the line); false on failure, with the
-  // system's error in GetLastError.
-  bool start(const char* exe, std::string line, DWORD flags = 0, const char* folder = nullptr);
-  HANDLE process() const { return process_.get(); }
-  DWORD process_id() const { return process_id_; }
-  DWORD thread_id() const { return thread_id_; }
-
- private:
-  win::Handle process_;
-  win::Handle thread_;
-  DWORD process_id_ = 0;
-  DWORD thread_id_ = 0;
-};
+using test_support::Program;
 
 // Makes a folder read-only for everybody, root included, with a read-only bind mount for its
 // lifetime. ok() tells whether that worked (mounting needs the right to mount); why() says why not.

@@ -162,4 +162,24 @@ SentMessageRecorder::~SentMessageRecorder() {
   t_on_message = nullptr;
 }
 
+ForeignWindow::ForeignWindow(const char* title, DWORD style, RECT place, bool to_front) {
+  thread_ = std::thread([=] {
+    const HWND window =
+        CreateWindowExA(0, "STATIC", title, style, place.left, place.top, place.right - place.left,
+                        place.bottom - place.top, nullptr, nullptr, nullptr, nullptr);
+    if (to_front) SetForegroundWindow(window);
+    window_ = window;
+    thread_id_ = GetCurrentThreadId();
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    DestroyWindow(window);
+  });
+  pump_until([&] { return thread_id_.load() != 0; }, 5000);
+}
+
+ForeignWindow::~ForeignWindow() {
+  while (!PostThreadMessageA(thread_id_, WM_QUIT, 0, 0)) Sleep(10);
+  thread_.join();
+}
+
 }  // namespace gui

@@ -11,6 +11,7 @@
 //                                    true or the time is up; returns done(). pump_for(ms).
 //   SentMessageRecorder              records messages sent to windows of the calling thread
 //                                    (WH_CALLWNDPROC) through a callback, for its lifetime.
+//   ForeignWindow                    a window of another thread, as another program's.
 //   AsyncTask                        runs a function on a helper thread; joined on destruction.
 //
 // Every wait has a time limit: tests must never hang.
@@ -18,6 +19,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -66,6 +68,22 @@ class SentMessageRecorder {
 
  private:
   HHOOK hook_;
+};
+
+// A window of another thread, standing in for another program: made (and with `to_front`
+// brought to the front) and served by a thread of its own, destroyed with the object.
+class ForeignWindow {
+ public:
+  ForeignWindow(const char* title, DWORD style, RECT place, bool to_front);
+  ~ForeignWindow();
+  ForeignWindow(const ForeignWindow&) = delete;
+  ForeignWindow& operator=(const ForeignWindow&) = delete;
+  HWND window() const { return window_; }
+
+ private:
+  std::atomic<HWND> window_{nullptr};
+  std::atomic<DWORD> thread_id_{0};
+  std::thread thread_;
 };
 
 // Runs `work` on a new thread; the destructor waits for it.

@@ -22,6 +22,10 @@
 
 namespace {
 
+// A window of another thread, standing in for another program.
+constexpr DWORD kForeignStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+constexpr RECT kForeignPlace = {650, 400, 900, 550};
+
 // The sample form in front, its wide button (2) disabled.
 HWND open_sample_form() {
   HWND w = gui::as_handle(sample_form::open_window());
@@ -193,16 +197,8 @@ TEST_F(FocusTest, NoActiveWindowLeavesTheFocusAlone) {
   HWND w = open_sample_form();
   ASSERT_NE(w, nullptr);
   SetFocus(gadget_handle(5));
-  HWND foreign = nullptr;
-  volatile bool stop = false;
-  gui::AsyncTask task([&] {
-    HWND f = CreateWindowExA(0, "STATIC", "Foreign", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 650, 400,
-                             250, 150, nullptr, nullptr, nullptr, nullptr);
-    SetForegroundWindow(f);
-    foreign = f;
-    gui::pump_until([&] { return stop; }, 20000);
-    DestroyWindow(f);
-  });
+  const gui::ForeignWindow other("Foreign", kForeignStyle, kForeignPlace, true);
+  const HWND foreign = other.window();
   const bool away = wait_until(
       [&] {
         return foreign != nullptr && GetForegroundWindow() == foreign &&
@@ -217,7 +213,6 @@ TEST_F(FocusTest, NoActiveWindowLeavesTheFocusAlone) {
       EXPECT_EQ(GetForegroundWindow(), foreign) << backward;
     }
   }
-  stop = true;
   ASSERT_TRUE(away) << "the other thread's window did not come to the front";
 }
 
@@ -322,17 +317,10 @@ TEST_F(FocusTest, DeactivationKeepsTheFocusForReactivationAndHidesTheCues) {
 
   // A window of another thread, standing in for another program.
   SetFocus(gadget_handle(6));
-  HWND foreign = nullptr;
-  volatile bool stop = false;
   {
-    gui::AsyncTask task([&] {
-      HWND f = CreateWindowExA(0, "STATIC", "Foreign", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 650, 400,
-                               250, 150, nullptr, nullptr, nullptr, nullptr);
-      foreign = f;
-      gui::pump_until([&] { return stop; }, 20000);
-      DestroyWindow(f);
-    });
-    ASSERT_TRUE(wait_until([&] { return foreign != nullptr; }, 3000));
+    const gui::ForeignWindow other("Foreign", kForeignStyle, kForeignPlace, false);
+    const HWND foreign = other.window();
+    ASSERT_NE(foreign, nullptr);
     collect_events(300);
     EXPECT_TRUE(click_to_activate_foreign(foreign, w));
     EXPECT_EQ(GetPropA(w, "GX_Focus"), gadget_handle(6));
@@ -343,7 +331,6 @@ TEST_F(FocusTest, DeactivationKeepsTheFocusForReactivationAndHidesTheCues) {
     press_tab(false);
     EXPECT_EQ(focused_gadget(), 8);
     EXPECT_EQ(g_ui_state & 3, 0);
-    stop = true;
   }
 }
 
