@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "app/identity.h"
 #include "app/install.h"
+#include "app/main_layout.h"
 #include "app/texts.h"
 #include "app/versions.h"
 #include "app/version_window.h"
@@ -18,30 +19,36 @@
 
 namespace {
 
-// The gadgets of window 0 (there is no gadget 4).
-constexpr intptr_t kFrameJar = 0;
-constexpr intptr_t kFrameOptions = 1;
-constexpr intptr_t kButtonActivate = 2;
-constexpr intptr_t kListJars = 3;
-constexpr intptr_t kButtonConfirm = 5;
-constexpr intptr_t kCheckBackup = 6;
-constexpr intptr_t kTextBackup = 7;
-constexpr intptr_t kButtonAbout = 8;
-constexpr intptr_t kButtonMoreJars = 9;
+using main_layout::kButtonAbout;
+using main_layout::kButtonActivate;
+using main_layout::kButtonConfirm;
+using main_layout::kButtonMoreJars;
+using main_layout::kCheckBackup;
+using main_layout::kListJars;
+using main_layout::kTextBackup;
 
 constexpr int32_t kDisable = 1;
 constexpr int32_t kEnable = 0;
 
-void create_gadgets() {
-  gadget_frame_create(kFrameJar, 10, 10, 240, 90, texts::kFrameJar, 0);
-  gadget_frame_create(kFrameOptions, 10, 100, 240, 50, texts::kFrameOptions, 0);
-  gadget_button_create(kButtonActivate, 10, 190, 240, 40, texts::kButtonActivate, 0);
-  gadget_listbox_create(kListJars, 20, 30, 220, 20, 0);
-  gadget_button_create(kButtonConfirm, 20, 70, 220, 20, texts::kButtonConfirm, 0);
-  gadget_checkbox_create(kCheckBackup, 20, 120, 120, 10, texts::kCheckBackup, 1);
-  gadget_text_create(kTextBackup, 40, 130, 170, 20, texts::kTextBackupFolder, 0);
-  gadget_button_create(kButtonAbout, 80, 160, 100, 20, texts::kButtonAbout, 0);
-  gadget_button_create(kButtonMoreJars, 10, 240, 240, 20, texts::kButtonMoreJars, 0);
+void create_gadget(const main_layout::Gadget& g) {
+  using main_layout::Kind;
+  switch (g.kind) {
+    case Kind::frame:
+      gadget_frame_create(g.number, g.x, g.y, g.width, g.height, g.text, g.flags);
+      break;
+    case Kind::button:
+      gadget_button_create(g.number, g.x, g.y, g.width, g.height, g.text, g.flags);
+      break;
+    case Kind::listbox:
+      gadget_listbox_create(g.number, g.x, g.y, g.width, g.height, g.flags);
+      break;
+    case Kind::checkbox:
+      gadget_checkbox_create(g.number, g.x, g.y, g.width, g.height, g.text, g.flags);
+      break;
+    case Kind::text:
+      gadget_text_create(g.number, g.x, g.y, g.width, g.height, g.text, g.flags);
+      break;
+  }
 }
 
 // The items added below the standard items of window 0's system menu, in menu order.
@@ -139,10 +146,11 @@ void let_drops_through(HWND window) {
 bool open_main_window(AppState& app) {
   // The window is shown once its gadgets exist: on a visible window each gadget would be drawn
   // as it is created, and every start would pay for nine drawings nobody sees.
-  if (!window_open(kMainWindow, 337, 189, 257, 266, texts::kWindowTitle,
+  const main_layout::WindowPlace& place = main_layout::kWindow;
+  if (!window_open(kMainWindow, place.x, place.y, place.width, place.height, texts::kWindowTitle,
                    kWindowFlags | window_hidden))
     return false;
-  create_gadgets();
+  for (const main_layout::Gadget& g : main_layout::kGadgets) create_gadget(g);
   for (const SystemMenuItem& item : kSystemMenu) {
     window_system_menu_add(kMainWindow, item.id, item.text);
   }

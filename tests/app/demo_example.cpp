@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "support/wine_path.h"
 #include "support/zip_writer.h"
 
 namespace demo {
@@ -65,8 +66,7 @@ std::vector<File> example_files(const std::string& folder, bool versions) {
 
 std::string windows_folder(const std::string& argument) {
   if (argument.empty()) return "";
-  std::string path = argument;
-  if (path[0] == '/') path = "Z:" + path;
+  std::string path = argument[0] == '/' ? test_support::wine_path(argument) : argument;
   std::replace(path.begin(), path.end(), '/', '\\');
   if (path.back() != '\\') path += '\\';
   return path;

@@ -6,16 +6,17 @@
 // (at most two minutes). Exit code 0, or 2 when the file could not be opened.
 #include <windows.h>
 
+#include "runtime/handles_win.h"
+
 int main(int argc, char** argv) {
   if (argc < 4) return 1;
   const DWORD share = argc > 4 ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
-  const HANDLE file = CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, share, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 2;
-  const HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[2]);
-  const HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, argv[3]);
-  if (ready) SetEvent(ready);
-  if (release) WaitForSingleObject(release, 120000);
-  CloseHandle(file);
+  const win::Handle file(CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, share, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return 2;
+  const win::Handle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[2]));
+  const win::Handle release(OpenEventA(SYNCHRONIZE, FALSE, argv[3]));
+  if (ready) SetEvent(ready.get());
+  if (release) WaitForSingleObject(release.get(), 120000);
   return 0;
 }

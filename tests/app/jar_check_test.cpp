@@ -11,6 +11,7 @@
 #include "support/zip_writer.h"
 
 #ifdef _WIN32
+#include "runtime/handles_win.h"
 #include "support/scratch_folder_win.h"
 #endif
 
@@ -284,12 +285,11 @@ TEST(JarCheckFile, ChecksRealFilesAndReportsWhyOthersCannotBeRead) {
   EXPECT_NE(directory.system_error, 0u);
 
   // A file held open for writing by someone else can still be checked.
-  const HANDLE held = CreateFileA((folder / "good.jar").c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const win::Handle held(CreateFileA((folder / "good.jar").c_str(), GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
   EXPECT_TRUE(check_jar_file(folder / "good.jar").ok());
-  CloseHandle(held);
 }
 #endif
 

@@ -13,32 +13,18 @@
 #include <vector>
 
 #include "app/identity.h"
+#include "support/scratch_folder_win.h"
+#include "support/wine_path.h"
 
 namespace {
 
 const WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
-std::string exe_path() {
-  std::string path = std::string("Z:") + PELMORA_EXE_UNIX_PATH;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
+std::string exe_path() { return test_support::wine_path(PELMORA_EXE_UNIX_PATH); }
 
 std::string source_file(const char* relative) {
-  std::string path = std::string("Z:") + PELMORA_SOURCE_UNIX_PATH + "/" + relative;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  const HANDLE h =
-      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing " + path + ">";
-  std::string content(GetFileSize(h, nullptr), '\0');
-  DWORD got = 0;
-  ReadFile(h, &content[0], static_cast<DWORD>(content.size()), &got, nullptr);
-  CloseHandle(h);
-  return content;
+  return test_support::ScratchFolder::read_file(
+      test_support::wine_path(std::string(PELMORA_SOURCE_UNIX_PATH) + "/" + relative));
 }
 
 class Resources : public ::testing::Test {
@@ -252,18 +238,6 @@ TEST_F(Resources, VersionValuesReadThroughTheSystem) {
   EXPECT_EQ(words[1], 0x04B0);
 }
 
-std::string file_bytes(const std::string& path) {
-  const HANDLE h =
-      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "";
-  std::string content(GetFileSize(h, nullptr), '\0');
-  DWORD got = 0;
-  ReadFile(h, &content[0], static_cast<DWORD>(content.size()), &got, nullptr);
-  CloseHandle(h);
-  content.resize(got);
-  return content;
-}
-
 // The names of the DLLs in a program file's import directory (32-bit or 64-bit), read from its
 // bytes; empty when the file is not such a program.
 std::vector<std::string> imported_libraries(const std::string& file) {
@@ -305,7 +279,8 @@ std::vector<std::string> imported_libraries(const std::string& file) {
 // Only what every start needs is imported; the shell, COM and the multimedia timer are loaded
 // by the clicks that use them, so that a start that finds its settings does not pay for them.
 TEST(ProgramFile, ImportsOnlyTheLibrariesEveryStartNeeds) {
-  std::vector<std::string> names = imported_libraries(file_bytes(exe_path()));
+  std::vector<std::string> names =
+      imported_libraries(test_support::ScratchFolder::read_file(exe_path()));
   for (std::string& name : names) {
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(tolower(c)); });

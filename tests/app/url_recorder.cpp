@@ -5,14 +5,15 @@
 
 #include <cstring>
 
+#include "runtime/handles_win.h"
+
 int main(int argc, char** argv) {
   if (argc < 3) return 1;
-  const HANDLE file = CreateFileA(argv[1], FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 2;
+  const win::Handle file(CreateFileA(argv[1], FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return 2;
   DWORD written = 0;
-  WriteFile(file, argv[2], static_cast<DWORD>(std::strlen(argv[2])), &written, nullptr);
-  WriteFile(file, "\n", 1, &written, nullptr);
-  CloseHandle(file);
+  WriteFile(file.get(), argv[2], static_cast<DWORD>(std::strlen(argv[2])), &written, nullptr);
+  WriteFile(file.get(), "\n", 1, &written, nullptr);
   return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "runtime/handles_win.h"
 #include "support/scratch_folder_win.h"
 
 #include <winioctl.h>
@@ -91,17 +92,17 @@ TEST_F(FileOps, OverlongPathsAreCutNotOverrun) {
 TEST_F(FileOps, FileLargerThanFourGiB) {
   // A sparse file: its size is set, no data is written.
   const std::string big = scratch_ / "big.bin";
-  const HANDLE h = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  win::Handle h(CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(h);
   DWORD ignored = 0;
-  DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+  DeviceIoControl(h.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
   LARGE_INTEGER end;
   end.QuadPart = (5LL << 30) + 123;
-  const bool sized = SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  const bool sized = SetFilePointerEx(h.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(h.get());
   FILE_STANDARD_INFO info = {};
-  const bool known = GetFileInformationByHandleEx(h, FileStandardInfo, &info, sizeof info);
-  CloseHandle(h);
+  const bool known = GetFileInformationByHandleEx(h.get(), FileStandardInfo, &info, sizeof info);
+  h.reset();
   ASSERT_TRUE(sized);
   ASSERT_TRUE(known);
   ASSERT_EQ(info.EndOfFile.QuadPart, end.QuadPart);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/resource_counts_win.h"
 #include "support/scratch_folder_win.h"
 
 namespace {
@@ -22,17 +23,6 @@ std::vector<std::string> list_all(intptr_t number) {
 std::vector<std::string> sorted(std::vector<std::string> v) {
   std::sort(v.begin(), v.end());
   return v;
-}
-
-// Kernel handles open in this process, counted by asking after every small handle value
-// (Wine's GetProcessHandleCount always answers 0).
-int open_handles() {
-  int count = 0;
-  for (uintptr_t value = 4; value < 0x10000; value += 4) {
-    DWORD flags = 0;
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-  }
-  return count;
 }
 
 class Listing : public ::testing::Test {
@@ -122,10 +112,10 @@ TEST_F(Listing, ReexaminingRestartsAndClosesTheOldSearch) {
   ASSERT_EQ(dir_next_entry(0), 1);
   EXPECT_NE(dir_entry_name(0), first);
 
-  const int before = open_handles();
+  const DWORD before = test_support::count_kernel_handles();
   ASSERT_GT(before, 0);
   for (int i = 0; i < 20; ++i) ASSERT_NE(dir_examine(0, "jar", "*.jar"), 0);
-  EXPECT_EQ(open_handles(), before);
+  EXPECT_EQ(test_support::count_kernel_handles(), before);
   ASSERT_EQ(dir_next_entry(0), 1);
   EXPECT_EQ(dir_entry_name(0), first);
   EXPECT_EQ(list_all(0).size(), 2u);
@@ -144,11 +134,11 @@ TEST_F(Listing, AutomaticNumbers) {
 }
 
 TEST_F(Listing, ReleaseClosesAndIsRepeatable) {
-  const int before = open_handles();
+  const DWORD before = test_support::count_kernel_handles();
   ASSERT_NE(dir_examine(5, "jar", "*.jar"), 0);
-  EXPECT_GT(open_handles(), before);
+  EXPECT_GT(test_support::count_kernel_handles(), before);
   dir_release(5);
-  EXPECT_EQ(open_handles(), before);
+  EXPECT_EQ(test_support::count_kernel_handles(), before);
   EXPECT_EQ(dir_next_entry(5), 0);
   EXPECT_EQ(dir_entry_name(5), "");
   dir_release(5);

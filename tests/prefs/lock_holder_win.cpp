@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/handles_win.h"
+
 namespace {
 
 DWORD access_of(const char* a) {
@@ -26,15 +28,12 @@ DWORD share_of(const char* s) {
 int main(int argc, char** argv) {
   if (argc != 5) return 2;
   std::string prefix = argv[4];
-  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, (prefix + "_ready").c_str());
-  HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, (prefix + "_quit").c_str());
-  HANDLE file = CreateFileA(argv[1], access_of(argv[2]), share_of(argv[3]), nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 1;
-  SetEvent(ready);
-  WaitForSingleObject(quit, 60000);
-  CloseHandle(file);
-  CloseHandle(ready);
-  CloseHandle(quit);
+  const win::Handle ready(CreateEventA(nullptr, TRUE, FALSE, (prefix + "_ready").c_str()));
+  const win::Handle quit(CreateEventA(nullptr, TRUE, FALSE, (prefix + "_quit").c_str()));
+  const win::Handle file(CreateFileA(argv[1], access_of(argv[2]), share_of(argv[3]), nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return 1;
+  SetEvent(ready.get());
+  WaitForSingleObject(quit.get(), 60000);
   return 0;
 }

@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "prefs/prefs.h"
+#include "runtime/handles_win.h"
+#include "support/program_win.h"
 #include "support/scratch_folder_win.h"
 
 namespace {
@@ -36,19 +38,16 @@ class Holder {
     static int counter = 0;
     std::string prefix =
         "pelmora_prefs_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
-    ready_ = CreateEventA(nullptr, TRUE, FALSE, (prefix + "_ready").c_str());
-    quit_ = CreateEventA(nullptr, TRUE, FALSE, (prefix + "_quit").c_str());
+    ready_.reset(CreateEventA(nullptr, TRUE, FALSE, (prefix + "_ready").c_str()));
+    quit_.reset(CreateEventA(nullptr, TRUE, FALSE, (prefix + "_quit").c_str()));
     char exe[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
     std::string program(exe, n);
     program = program.substr(0, program.find_last_of('\\') + 1) + "prefs_lock_holder.exe";
     std::string command =
         "\"" + program + "\" \"" + file + "\" " + access + " " + share + " " + prefix;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    if (CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &si, &pi_)) {
-      HANDLE waits[2] = {ready_, pi_.hProcess};
+    if (holder_.start(program.c_str(), command)) {
+      HANDLE waits[2] = {ready_.get(), holder_.process()};
       held_ = WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0;
     }
   }
@@ -58,22 +57,19 @@ class Holder {
 
   bool held() const { return held_; }
   void release() {
-    if (pi_.hProcess) {
-      SetEvent(quit_);
-      WaitForSingleObject(pi_.hProcess, 20000);
-      CloseHandle(pi_.hProcess);
-      CloseHandle(pi_.hThread);
-      pi_ = PROCESS_INFORMATION{};
+    if (holder_.process()) {
+      SetEvent(quit_.get());
+      WaitForSingleObject(holder_.process(), 20000);
     }
-    if (ready_) CloseHandle(ready_);
-    if (quit_) CloseHandle(quit_);
-    ready_ = quit_ = nullptr;
+    holder_ = test_support::Program();
+    ready_.reset();
+    quit_.reset();
   }
 
  private:
-  HANDLE ready_ = nullptr;
-  HANDLE quit_ = nullptr;
-  PROCESS_INFORMATION pi_{};
+  win::Handle ready_;
+  win::Handle quit_;
+  test_support::Program holder_;
   bool held_ = false;
 };
 
@@ -175,15 +171,14 @@ TEST_F(PrefsFile, TinyFiles) {
 TEST_F(PrefsFile, OpenFileIsSharedForReadingOnly) {
   ASSERT_TRUE(dir_.write("pref.ini", "k=1\r\n"));
   ASSERT_NE(prefs_open(path().c_str()), 0u);
-  HANDLE reader = CreateFileA(path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  EXPECT_NE(reader, INVALID_HANDLE_VALUE);
-  if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
-  HANDLE writer = CreateFileA(path().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(
+      win::Handle(CreateFileA(path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  const win::Handle writer(CreateFileA(path().c_str(), GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  EXPECT_FALSE(writer);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
 }
 
 // A folder set up by the test's ctest fixture, or "" when run on its own.
@@ -198,10 +193,8 @@ TEST_F(PrefsFile, ReadOnlyFileIsReadAndChangesAreDropped) {
   std::string folder = fixture_folder("PELMORA_READONLY_DIR");
   if (folder.empty()) GTEST_SKIP() << "run through ctest for the read-only folder";
   std::string file = folder + "pref.ini";
-  HANDLE probe =
-      CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (probe != INVALID_HANDLE_VALUE) {
-    CloseHandle(probe);
+  if (win::Handle(CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr))) {
     GTEST_SKIP() << "the folder could not be mounted read-only";
   }
   ASSERT_NE(prefs_open(file.c_str()), 0u);
@@ -282,15 +275,15 @@ TEST_F(PrefsFile, FileHeldExclusivelyIsNeverReplaced) {
 TEST_F(PrefsFile, ContentsTooLargeForMemoryLeaveTheFileAsItWas) {
   const std::string big = path("big.ini");
   {
-    HANDLE h = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    const win::Handle h(CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(h);
     DWORD written = 0;
-    WriteFile(h, "k=1\r\n", 5, &written, nullptr);
+    WriteFile(h.get(), "k=1\r\n", 5, &written, nullptr);
     LARGE_INTEGER size;
     size.QuadPart = 3LL << 30;
-    const bool sized = SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
-    CloseHandle(h);
+    const bool sized =
+        SetFilePointerEx(h.get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(h.get());
     if (!sized) GTEST_SKIP() << "no room for a sparse 3 GiB file";
   }
   ASSERT_NE(prefs_open(big.c_str()), 0u);
@@ -301,13 +294,13 @@ TEST_F(PrefsFile, ContentsTooLargeForMemoryLeaveTheFileAsItWas) {
   ASSERT_TRUE(GetFileAttributesExA(big.c_str(), GetFileExInfoStandard, &data));
   EXPECT_EQ(data.nFileSizeHigh, 0u);
   EXPECT_EQ(data.nFileSizeLow, 3u << 30);
-  HANDLE h =
-      CreateFileA(big.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  win::Handle h(
+      CreateFileA(big.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(h);
   char head[5] = {};
   DWORD got = 0;
-  ReadFile(h, head, 5, &got, nullptr);
-  CloseHandle(h);
+  ReadFile(h.get(), head, 5, &got, nullptr);
+  h.reset();
   EXPECT_EQ(std::string(head, got), "k=1\r\n");
   DeleteFileA(big.c_str());
 }

@@ -12,20 +12,15 @@
 #include <cstring>
 #include <string>
 
+#include "support/scratch_folder_win.h"
+
 namespace {
+
+using test_support::ScratchFolder;
 
 void write_all(HANDLE h, const std::string& text) {
   DWORD written = 0;
   WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
-
-bool write_file(const char* path, const std::string& text) {
-  const HANDLE h =
-      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  write_all(h, text);
-  CloseHandle(h);
-  return true;
 }
 
 std::string current_folder() {
@@ -60,7 +55,7 @@ int report(const char* file, const char* handle_text) {
     DWORD info = 0;
     text += "handle=" + std::to_string(GetHandleInformation(h, &info) ? 1 : 0) + "\n";
   }
-  return write_file(file, text) ? 0 : 1;
+  return ScratchFolder::write_file(file, text) ? 0 : 1;
 }
 
 }  // namespace
@@ -80,10 +75,12 @@ int main(int argc, char** argv) {
   if (mode == "report" && argc > 2) return report(argv[2], argc > 3 ? argv[3] : nullptr);
   if (mode == "wait" && argc > 3) {
     Sleep(static_cast<DWORD>(std::atoi(argv[2])));
-    return write_file(argv[3], "done") ? 0 : 1;
+    return ScratchFolder::write_file(argv[3], "done") ? 0 : 1;
   }
   if (mode == "open" && argc > 3) {
-    return write_file(argv[2], "cwd=" + current_folder() + "\ndoc=" + argv[3] + "\n") ? 0 : 1;
+    return ScratchFolder::write_file(argv[2], "cwd=" + current_folder() + "\ndoc=" + argv[3] + "\n")
+               ? 0
+               : 1;
   }
   return 2;
 }

@@ -4,7 +4,9 @@
 
 #include <string>
 #include <thread>
+#include <utility>
 
+#include "runtime/handles_win.h"
 #include "support/scratch_folder_win.h"
 
 namespace {
@@ -28,10 +30,9 @@ std::string read_to_end(void* pipe) {
 }
 
 void write_and_close(void*& pipe, const std::string& text) {
+  const win::Handle owned(std::exchange(pipe, nullptr));
   DWORD written = 0;
-  WriteFile(pipe, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(pipe);
-  pipe = nullptr;
+  WriteFile(owned.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 bool inheritable(void* handle) {
@@ -181,8 +182,9 @@ TEST_F(ProgramRun, WorkingDirectory) {
 // Without run_open no pipe is made, and so no handle is inherited; with it, handles are.
 TEST_F(ProgramRun, ReadWithoutOpenMakesNoPipe) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  const HANDLE probe = CreateEventA(&inherit, TRUE, FALSE, nullptr);
-  ASSERT_NE(probe, nullptr);
+  const win::Handle probe_event(CreateEventA(&inherit, TRUE, FALSE, nullptr));
+  ASSERT_TRUE(probe_event);
+  const HANDLE probe = probe_event.get();
   char value[32];
   wsprintfA(value, " %lx", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(probe)));
 
@@ -197,7 +199,6 @@ TEST_F(ProgramRun, ReadWithoutOpenMakesNoPipe) {
   EXPECT_EQ(field(with, "handle"), "1");
   EXPECT_EQ(std::stoul(field(with, "flags")) & STARTF_USESTDHANDLES,
             static_cast<DWORD>(STARTF_USESTDHANDLES));
-  CloseHandle(probe);
 }
 
 TEST_F(ProgramRun, MissingProgramFails) {
@@ -292,9 +293,9 @@ TEST_F(ProgramRun, DocumentWithoutHandlerFailsQuietly) {
 
 TEST(PipeEnd, MakePrivate) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE read_end = nullptr;
+  win::Handle read_end;
   HANDLE write_end = nullptr;
-  ASSERT_TRUE(CreatePipe(&read_end, &write_end, &inherit, 0));
+  ASSERT_TRUE(CreatePipe(read_end.out(), &write_end, &inherit, 0));
   ASSERT_TRUE(inheritable(write_end));
   void* handle = write_end;
   ASSERT_NE(pipe_end_make_private(&handle), 0);
@@ -303,8 +304,7 @@ TEST(PipeEnd, MakePrivate) {
   EXPECT_FALSE(GetHandleInformation(write_end, &flags)) << "the original is closed";
   void* writer = handle;
   write_and_close(writer, "still works");
-  EXPECT_EQ(read_to_end(read_end), "still works");
-  CloseHandle(read_end);
+  EXPECT_EQ(read_to_end(read_end.get()), "still works");
 
   void* bad = reinterpret_cast<void*>(static_cast<uintptr_t>(0x7ff0));
   EXPECT_EQ(pipe_end_make_private(&bad), 0);
@@ -323,11 +323,11 @@ double timed_ms(void (*work)(), DWORD limit_ms) {
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
-  HANDLE thread = CreateThread(nullptr, 0, run_work, reinterpret_cast<void*>(work), 0, nullptr);
+  const win::Handle thread(
+      CreateThread(nullptr, 0, run_work, reinterpret_cast<void*>(work), 0, nullptr));
   if (!thread) return -2;
-  const bool returned = WaitForSingleObject(thread, limit_ms) == WAIT_OBJECT_0;
+  const bool returned = WaitForSingleObject(thread.get(), limit_ms) == WAIT_OBJECT_0;
   QueryPerformanceCounter(&end);
-  CloseHandle(thread);
   if (!returned) return -1;
   return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
 }

@@ -12,6 +12,7 @@
 
 #include "prefs/prefs.h"
 #include "process/process.h"
+#include "runtime/handles_win.h"
 #include "runtime/runtime.h"
 #include "ui/gadget/gadget.h"
 #include "ui/requester/requester.h"
@@ -27,13 +28,12 @@ const char* prefs_path() {
 }
 
 bool file_says(const char* text) {
-  HANDLE h = CreateFileA(prefs_path(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  const win::Handle h(CreateFileA(prefs_path(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!h) return false;
   char buffer[256];
   DWORD got = 0;
-  ReadFile(h, buffer, sizeof buffer, &got, nullptr);
-  CloseHandle(h);
+  ReadFile(h.get(), buffer, sizeof buffer, &got, nullptr);
   return std::string(buffer, got) == text;
 }
 

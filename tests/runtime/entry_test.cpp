@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "runtime/handles_win.h"
 #include "support/scratch_folder_win.h"
 
 namespace {
@@ -28,36 +29,31 @@ Outcome run_probe(const char* exit_code_env, const char* prefs_file) {
   SetEnvironmentVariableA("PROBE_EXIT_CODE", exit_code_env);
   SetEnvironmentVariableA("PROBE_PREFS", prefs_file);
   SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  HANDLE read_end = nullptr, write_end = nullptr;
+  win::Handle read_end, write_end;
   Outcome out;
-  if (!CreatePipe(&read_end, &write_end, &sa, 0)) return out;
-  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+  if (!CreatePipe(read_end.out(), write_end.out(), &sa, 0)) return out;
+  SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = write_end;
-  si.hStdError = write_end;
+  si.hStdOutput = write_end.get();
+  si.hStdError = write_end.get();
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION pi = {};
   std::string cmd = "\"" + probe_path() + "\"";
   BOOL ok = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                            nullptr, &si, &pi);
-  CloseHandle(write_end);
+  write_end.reset();
   SetEnvironmentVariableA("PROBE_EXIT_CODE", nullptr);
   SetEnvironmentVariableA("PROBE_PREFS", nullptr);
-  if (!ok) {
-    CloseHandle(read_end);
-    return out;
-  }
+  if (!ok) return out;
+  const win::Handle process(pi.hProcess), thread(pi.hThread);
   char buffer[512];
   DWORD got = 0;
-  while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got)
+  while (ReadFile(read_end.get(), buffer, sizeof buffer, &got, nullptr) && got)
     out.output.append(buffer, got);
-  CloseHandle(read_end);
   WaitForSingleObject(pi.hProcess, 30000);
   GetExitCodeProcess(pi.hProcess, &out.exit_code);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
   std::string cleaned;
   for (char c : out.output) {
     if (c != '\r') cleaned += c;

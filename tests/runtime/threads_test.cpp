@@ -12,6 +12,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <tlhelp32.h>
+
+#include "runtime/handles_win.h"
 #endif
 
 #include "runtime/registry.h"
@@ -121,15 +123,15 @@ TEST(ThreadState, ManyThreadsAreAllCleanedUp) {
 #ifdef _WIN32
 // Threads of this process, counted from outside the runtime.
 int process_thread_count() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  const win::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot) return -1;
   THREADENTRY32 entry{};
   entry.dwSize = sizeof entry;
   int count = 0;
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+  for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+       more = Thread32Next(snapshot.get(), &entry)) {
     if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
   }
-  CloseHandle(snapshot);
   return count;
 }
 

@@ -8,7 +8,10 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "support/e2e_driver.h"
+#include "support/retry.h"
 
 namespace soak {
 
@@ -20,16 +23,16 @@ inline int& repeated_clicks() {
   return count;
 }
 
-// Waits up to ms for done().
-template <typename Done>
-bool wait_for(Done done, DWORD ms) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (done()) return true;
-    if (GetTickCount() - start >= ms) return false;
-    Sleep(20);
-  }
+// The action, counting every call after the first as a repeated click.
+template <typename Action>
+std::function<void()> counted(Action action) {
+  return [action, calls = 0]() mutable {
+    if (calls++ > 0) ++repeated_clicks();
+    action();
+  };
 }
+
+using e2e::wait_for;
 
 // Waits until the program's window takes input: visible, enabled and no message box open.
 inline bool ready_for_input(e2e::Pelmora& p, HWND control) {
@@ -54,49 +57,43 @@ inline bool press(e2e::Pelmora& p, int number) {
 // effect must still hold a moment after it appeared, and done() is tested before every click.
 template <typename Done>
 bool click_until(e2e::Pelmora& p, int number, Done done, DWORD wait_ms = 3000) {
-  for (int attempt = 0; attempt < kClickAttempts; ++attempt) {
-    if (done()) {
-      Sleep(kSettleMs);
-      if (done()) return true;
-    }
-    if (attempt > 0) ++repeated_clicks();
-    press(p, number);
-    wait_for(done, wait_ms);
-  }
-  Sleep(kSettleMs);
-  return done();
+  const auto settled = [&] {
+    if (!done()) return false;
+    Sleep(kSettleMs);
+    return done();
+  };
+  if (settled()) return true;
+  return test_support::click_until(
+      counted([&] { press(p, number); }), [&] { return wait_for(done, wait_ms) && settled(); },
+      kClickAttempts);
 }
 
 inline bool select_item(e2e::Pelmora& p, int index) {
-  for (int attempt = 0; attempt < kClickAttempts; ++attempt) {
-    if (p.list_selection() == index) return true;
-    if (attempt > 0) ++repeated_clicks();
-    const HWND list = p.gadget(3);
-    if (list && ready_for_input(p, list)) p.select_list_item(index);
-    wait_for([&] { return p.list_selection() == index; }, 3000);
-  }
-  return p.list_selection() == index;
+  if (p.list_selection() == index) return true;
+  return test_support::click_until(
+      counted([&] {
+        const HWND list = p.gadget(3);
+        if (list && ready_for_input(p, list)) p.select_list_item(index);
+      }),
+      [&] { return wait_for([&] { return p.list_selection() == index; }, 3000); }, kClickAttempts);
 }
 
 // Clicks gadget `number` until a message box of the program shows; the box in *box.
 inline bool click_for_box(e2e::Pelmora& p, int number, e2e::Box* box) {
-  for (int attempt = 0; attempt < kClickAttempts; ++attempt) {
-    if (attempt > 0) ++repeated_clicks();
-    press(p, number);
-    if (p.wait_box(box, 8000)) return true;
-    if (!p.enabled(number)) return false;  // the click arrived: a missing box is the program's
-  }
-  return false;
+  bool shown = false;
+  // A click that arrived (the button disabled) ends the tries: a missing box is the program's.
+  test_support::click_until(
+      counted([&] { press(p, number); }),
+      [&] { return (shown = p.wait_box(box, 8000)) || !p.enabled(number); }, kClickAttempts);
+  return shown;
 }
 
 // Clicks the close box until the program ends; its exit code, or -1 when it does not end.
 inline int close_program(e2e::Pelmora& p) {
-  for (int attempt = 0; attempt < kClickAttempts; ++attempt) {
-    if (attempt > 0) ++repeated_clicks();
-    if (!p.click_close_box() && !p.running()) break;
-    const int code = p.wait_exit(5000);
-    if (code != -1) return code;
-  }
+  bool gone = false;
+  test_support::click_until(
+      counted([&] { gone = !p.click_close_box() && !p.running(); }),
+      [&] { return gone || p.wait_exit(5000) != -1; }, kClickAttempts);
   return p.wait_exit(0);
 }
 

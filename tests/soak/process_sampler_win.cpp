@@ -47,9 +47,9 @@ BOOL CALLBACK count_top_level(HWND window, LPARAM data) {
 }  // namespace
 
 ProcessSampler::ProcessSampler(DWORD process_id, const std::string& probe_dll) : id_(process_id) {
-  process_ = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
-                             PROCESS_VM_OPERATION | PROCESS_CREATE_THREAD | SYNCHRONIZE,
-                         FALSE, process_id);
+  process_.reset(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                 PROCESS_VM_OPERATION | PROCESS_CREATE_THREAD | SYNCHRONIZE,
+                             FALSE, process_id));
   if (!process_) {
     why_ = "OpenProcess failed with " + std::to_string(GetLastError());
     return;
@@ -57,17 +57,13 @@ ProcessSampler::ProcessSampler(DWORD process_id, const std::string& probe_dll) :
   ok_ = load_probe(probe_dll);
 }
 
-ProcessSampler::~ProcessSampler() {
-  if (process_) CloseHandle(process_);
-}
+ProcessSampler::~ProcessSampler() = default;
 
 bool ProcessSampler::run_remote(LPTHREAD_START_ROUTINE start, void* argument, DWORD* result) {
-  const HANDLE thread = CreateRemoteThread(process_, nullptr, 0, start, argument, 0, nullptr);
-  if (!thread) return false;
-  const bool done = WaitForSingleObject(thread, kRemoteTimeoutMs) == WAIT_OBJECT_0 &&
-                    GetExitCodeThread(thread, result) != FALSE;
-  CloseHandle(thread);
-  return done;
+  const win::Handle thread(
+      CreateRemoteThread(process_.get(), nullptr, 0, start, argument, 0, nullptr));
+  return thread && WaitForSingleObject(thread.get(), kRemoteTimeoutMs) == WAIT_OBJECT_0 &&
+         GetExitCodeThread(thread.get(), result) != FALSE;
 }
 
 // LoadLibraryA lies at the same address in every process of a session; the probe's entry points
@@ -86,7 +82,7 @@ bool ProcessSampler::load_probe(const std::string& probe_dll) {
   const uintptr_t handles_offset = local_handles - reinterpret_cast<uintptr_t>(local);
   const auto load_library = reinterpret_cast<LPTHREAD_START_ROUTINE>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
-  void* remote_path = VirtualAllocEx(process_, nullptr, probe_dll.size() + 1,
+  void* remote_path = VirtualAllocEx(process_.get(), nullptr, probe_dll.size() + 1,
                                      MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   DWORD remote_base = 0;
   const char* failed = nullptr;
@@ -94,8 +90,8 @@ bool ProcessSampler::load_probe(const std::string& probe_dll) {
     failed = "the probe has no entry point";
   } else if (remote_path == nullptr) {
     failed = "VirtualAllocEx failed";
-  } else if (!WriteProcessMemory(process_, remote_path, probe_dll.c_str(), probe_dll.size() + 1,
-                                 nullptr)) {
+  } else if (!WriteProcessMemory(process_.get(), remote_path, probe_dll.c_str(),
+                                 probe_dll.size() + 1, nullptr)) {
     failed = "WriteProcessMemory failed";
   } else if (!run_remote(load_library, remote_path, &remote_base)) {
     failed = "the remote thread failed";
@@ -103,7 +99,7 @@ bool ProcessSampler::load_probe(const std::string& probe_dll) {
     failed = "LoadLibraryA failed in the process";
   }
   const DWORD error = GetLastError();
-  if (remote_path) VirtualFreeEx(process_, remote_path, 0, MEM_RELEASE);
+  if (remote_path) VirtualFreeEx(process_.get(), remote_path, 0, MEM_RELEASE);
   FreeLibrary(local);
   if (failed) {
     why_ = std::string("the probe could not be loaded into process ") + std::to_string(id_) + ": " +
@@ -114,7 +110,7 @@ bool ProcessSampler::load_probe(const std::string& probe_dll) {
   // probe is looked up among the process's modules instead.
   uintptr_t base = remote_base;
   if (sizeof(void*) > sizeof(DWORD)) {
-    base = remote_module_base(process_, "soak_probe.dll");
+    base = remote_module_base(process_.get(), "soak_probe.dll");
     if (!base) {
       why_ = "the probe was loaded but is not among the modules of process " + std::to_string(id_);
       return false;
@@ -128,10 +124,10 @@ bool ProcessSampler::load_probe(const std::string& probe_dll) {
 bool ProcessSampler::sample(ProcessCounts* counts) {
   if (!ok_) return false;
   // Painting that is still under way holds brushes and fonts for a moment.
-  WaitForInputIdle(process_, kRemoteTimeoutMs);
+  WaitForInputIdle(process_.get(), kRemoteTimeoutMs);
   Sleep(kSettleMs);
   *counts = ProcessCounts{};
-  counts->user = GetGuiResources(process_, GR_USEROBJECTS);
+  counts->user = GetGuiResources(process_.get(), GR_USEROBJECTS);
   if (counts->user == 0) {
     WindowCount windows{id_, 0};
     EnumWindows(count_top_level, reinterpret_cast<LPARAM>(&windows));
@@ -139,7 +135,7 @@ bool ProcessSampler::sample(ProcessCounts* counts) {
   }
   PROCESS_MEMORY_COUNTERS memory{};
   memory.cb = sizeof memory;
-  if (GetProcessMemoryInfo(process_, &memory, sizeof memory))
+  if (GetProcessMemoryInfo(process_.get(), &memory, sizeof memory))
     counts->working_set = memory.WorkingSetSize;
   return run_remote(count_gdi_, nullptr, &counts->gdi) &&
          run_remote(count_handles_, nullptr, &counts->handles) && counts->handles != 0 &&

@@ -7,12 +7,12 @@
 
 #include <string>
 
+#include "runtime/handles_win.h"
+#include "support/resource_counts_win.h"
+
 namespace soak {
 
-struct ProcessCounts {
-  DWORD handles = 0;
-  DWORD gdi = 0;
-  DWORD user = 0;
+struct ProcessCounts : test_support::ResourceCounts {
   SIZE_T working_set = 0;  // bytes
 };
 
@@ -35,7 +35,7 @@ class ProcessSampler {
   bool run_remote(LPTHREAD_START_ROUTINE start, void* argument, DWORD* result);
 
   DWORD id_;
-  HANDLE process_ = nullptr;
+  win::Handle process_;
   LPTHREAD_START_ROUTINE count_gdi_ = nullptr;
   LPTHREAD_START_ROUTINE count_handles_ = nullptr;
   bool ok_ = false;

@@ -1,8 +1,11 @@
 // The end-to-end driver (see e2e_driver.h).
 #include "support/e2e_driver.h"
 
+#include "support/gui_driver.h"
 #include "support/mouse_input_win.h"
+#include "support/retry.h"
 #include "support/scratch_folder_win.h"
+#include "support/wine_path.h"
 
 #include <commctrl.h>
 #include <objidl.h>  // before gdiplus.h, which needs PROPID
@@ -33,16 +36,6 @@ DWORD time_scale() {
 
 DWORD scaled(DWORD ms) { return ms == INFINITE ? ms : ms * time_scale(); }
 
-bool wait_until(const std::function<bool()>& done, DWORD timeout_ms) {
-  timeout_ms = scaled(timeout_ms);
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (done()) return true;
-    if (GetTickCount() - start >= timeout_ms) return false;
-    Sleep(20);
-  }
-}
-
 std::string folder_of_this_program() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -50,26 +43,11 @@ std::string folder_of_this_program() {
   return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-// "/a/b" (a Unix path) as Wine's drive Z: path.
-std::string windows_path_of_unix(const std::string& unix) {
-  std::string path = "Z:" + unix;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
-
-std::string class_of(HWND window) {
-  char name[128] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-// "ListBox 3 in "Pelmora v1.3"": the class, the control number and the top-level window's title.
+// "ListBox 3 in "<title>"": the class, the control number and the top-level window's title.
 // The title is the system's copy: GetWindowTextA would ask a window of this process with a
 // message that has no time limit.
 std::string describe(HWND window) {
-  std::string text = class_of(window);
+  std::string text = gui::class_name(window);
   const HWND top = GetAncestor(window, GA_ROOT);
   if (top != window) text += " " + std::to_string(GetDlgCtrlID(window)) + " in";
   WCHAR wide[256] = {};
@@ -97,30 +75,17 @@ LRESULT read_window_any(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                    ")");
 }
 
-struct WindowSearch {
-  DWORD process;
-  std::function<bool(HWND)> match;
-  HWND found;
-};
-
-BOOL CALLBACK search_window(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<WindowSearch*>(param);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if (process != search->process || !IsWindowVisible(window)) return TRUE;
-  if (!search->match(window)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
+// The first visible top-level window of the process that `match` accepts.
 HWND find_window(DWORD process, const std::function<bool(HWND)>& match) {
-  WindowSearch search{process, match, nullptr};
-  EnumWindows(search_window, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return gui::find_top_window([&](HWND window) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    return owner == process && IsWindowVisible(window) && match(window);
+  });
 }
 
 bool is_message_box(HWND window) {
-  return class_of(window) == "#32770" && GetDlgItem(window, kMessageTextId) != nullptr;
+  return gui::class_name(window) == "#32770" && GetDlgItem(window, kMessageTextId) != nullptr;
 }
 
 HWND find_child_of_class(HWND parent, const char* class_name) {
@@ -134,7 +99,7 @@ bool click_centre(HWND window) {
   if (!window) return false;
   // Wait for the state the click needs: the control enabled and shown, its window in front.
   const HWND top = GetAncestor(window, GA_ROOT);
-  if (!wait_until(
+  if (!wait_for(
           [&] {
             if (!IsWindowEnabled(window) || !IsWindowVisible(window)) return false;
             if (GetForegroundWindow() == top) return true;
@@ -212,9 +177,9 @@ std::string pelmora_exe() {
   // The shipped program's scenarios point the driver at another build of it.
   char other[MAX_PATH] = {};
   if (GetEnvironmentVariableA("PELMORA_E2E_EXE", other, sizeof other) - 1u < sizeof other - 1u) {
-    return windows_path_of_unix(other);
+    return test_support::wine_path(other);
   }
-  return windows_path_of_unix(PELMORA_EXE_UNIX_PATH);
+  return test_support::wine_path(PELMORA_EXE_UNIX_PATH);
 }
 
 std::string helper_exe(const char* name) { return folder_of_this_program() + name; }
@@ -244,19 +209,13 @@ bool run_unix(const std::string& command, DWORD limit_ms) {
   static int counter = 0;
   const std::string done = "/tmp/pelmora-e2e-done-" + std::to_string(GetCurrentProcessId()) + "-" +
                            std::to_string(++counter);
-  std::string line = "/bin/sh -c \"" + command + "; echo $? >" + done + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+  if (!Program().start(nullptr, "/bin/sh -c \"" + command + "; echo $? >" + done + "\"")) {
     return false;
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  const std::string marker = windows_path_of_unix(done);
-  const bool ended = wait_until([&] { return exists(marker); }, limit_ms);
-  const bool succeeded = ended && wait_until([&] { return read_file(marker) == "0\n"; }, 1000);
+  const std::string marker = test_support::wine_path(done);
+  const bool ended = wait_for([&] { return exists(marker); }, limit_ms);
+  const bool succeeded = ended && wait_for([&] { return read_file(marker) == "0
+"; }, 1000);
   DeleteFileA(marker.c_str());
   return succeeded;
 }
@@ -275,10 +234,8 @@ ReadOnlyFolder::ReadOnlyFolder(const std::string& folder) : folder_(folder) {
   // Whatever the mount command reported, the folder counts as read-only only if a file cannot
   // be created in it.
   const std::string probe = folder_ + "probe.tmp";
-  const HANDLE h = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
-    CloseHandle(h);
+  if (win::Handle(CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr))) {
     DeleteFileA(probe.c_str());
     why_ = "a read-only bind mount is not permitted here (mount needs root or CAP_SYS_ADMIN)";
     return;
@@ -295,36 +252,22 @@ FileHolder::FileHolder(const std::string& path, bool game_sharing) {
   const std::string id = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
   const std::string ready_name = "pelmora-e2e-ready-" + id;
   const std::string release_name = "pelmora-e2e-release-" + id;
-  ready_ = CreateEventA(nullptr, TRUE, FALSE, ready_name.c_str());
-  release_ = CreateEventA(nullptr, TRUE, FALSE, release_name.c_str());
-  std::string line = "\"" + helper_exe("file_holder.exe") + "\" \"" + path + "\" " + ready_name +
-                     " " + release_name + (game_sharing ? " shared" : "");
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &process_)) {
-    process_ = PROCESS_INFORMATION{};
-    return;
-  }
-  const HANDLE waits[2] = {ready_, process_.hProcess};
+  ready_.reset(CreateEventA(nullptr, TRUE, FALSE, ready_name.c_str()));
+  release_.reset(CreateEventA(nullptr, TRUE, FALSE, release_name.c_str()));
+  const std::string line = "\"" + helper_exe("file_holder.exe") + "\" \"" + path + "\" " +
+                           ready_name + " " + release_name + (game_sharing ? " shared" : "");
+  if (!holder_.start(nullptr, line, CREATE_NO_WINDOW)) return;
+  const HANDLE waits[2] = {ready_.get(), holder_.process()};
   ok_ = WaitForMultipleObjects(2, waits, FALSE, 15000) == WAIT_OBJECT_0;
 }
 
 void FileHolder::release() {
-  if (release_) SetEvent(release_);
-  if (process_.hProcess) {
-    WaitForSingleObject(process_.hProcess, 15000);
-    CloseHandle(process_.hProcess);
-    CloseHandle(process_.hThread);
-    process_ = PROCESS_INFORMATION{};
-  }
+  if (release_) SetEvent(release_.get());
+  if (holder_.process()) WaitForSingleObject(holder_.process(), 15000);
+  holder_ = Program();
 }
 
-FileHolder::~FileHolder() {
-  release();
-  if (ready_) CloseHandle(ready_);
-  if (release_) CloseHandle(release_);
-}
+FileHolder::~FileHolder() { release(); }
 
 WebHandlerRecorder::WebHandlerRecorder(const std::string& record_file, const char* handler_class)
     : key_(std::string(handler_class) + "\\shell\\open\\command") {
@@ -398,38 +341,28 @@ std::vector<std::string> stamps_between(const SYSTEMTIME& from, const SYSTEMTIME
 
 Pelmora::Pelmora(const std::string& folder) {
   const std::string exe = pelmora_exe();
-  std::string line = "\"" + exe + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   // Wine's process creation now and then fails once on a loaded machine (seen once in a
   // 20-run soak); the program is not what such a failure tests, so the start is tried again.
   for (int attempt = 0; attempt < 3; ++attempt) {
-    if (CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                       &startup, &process_)) {
-      return;
-    }
+    if (program_.start(exe.c_str(), "\"" + exe + "\"", 0, folder.c_str())) return;
     start_error_ = GetLastError();
-    process_ = PROCESS_INFORMATION{};
     Sleep(500);
   }
 }
 
 Pelmora::~Pelmora() {
-  if (!process_.hProcess) return;
-  if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(process_.hProcess, 99);
-    WaitForSingleObject(process_.hProcess, 10000);
+  if (running()) {
+    TerminateProcess(program_.process(), 99);
+    WaitForSingleObject(program_.process(), 10000);
   }
-  CloseHandle(process_.hThread);
-  CloseHandle(process_.hProcess);
 }
 
 HWND Pelmora::main_window(DWORD timeout_ms) {
   if (main_ && IsWindow(main_)) return main_;
-  wait_until(
+  wait_for(
       [&] {
-        main_ = find_window(process_.dwProcessId,
-                            [](HWND w) { return class_of(w) == "WindowClass_0"; });
+        main_ = find_window(program_.process_id(),
+                            [](HWND w) { return gui::class_name(w) == "WindowClass_0"; });
         return main_ != nullptr;
       },
       timeout_ms);
@@ -445,14 +378,14 @@ HWND Pelmora::gadget(int number) {
 HWND Pelmora::restore_window(DWORD timeout_ms, int number) {
   const std::string window_class = "WindowClass_" + std::to_string(number);
   if (restore_ && IsWindow(restore_) && IsWindowVisible(restore_) &&
-      class_of(restore_) == window_class) {
+      gui::class_name(restore_) == window_class) {
     return restore_;
   }
   restore_ = nullptr;
-  wait_until(
+  wait_for(
       [&] {
-        restore_ =
-            find_window(process_.dwProcessId, [&](HWND w) { return class_of(w) == window_class; });
+        restore_ = find_window(program_.process_id(),
+                               [&](HWND w) { return gui::class_name(w) == window_class; });
         return restore_ != nullptr;
       },
       timeout_ms);
@@ -467,10 +400,10 @@ HWND Pelmora::restore_window(DWORD timeout_ms, int number) {
 
 bool Pelmora::restore_window_gone(DWORD timeout_ms, int number) {
   const std::string window_class = "WindowClass_" + std::to_string(number);
-  return wait_until(
+  return wait_for(
       [&] {
-        return find_window(process_.dwProcessId,
-                           [&](HWND w) { return class_of(w) == window_class; }) == nullptr;
+        return find_window(program_.process_id(),
+                           [&](HWND w) { return gui::class_name(w) == window_class; }) == nullptr;
       },
       timeout_ms);
 }
@@ -490,10 +423,10 @@ bool Pelmora::drop_files(const std::vector<std::string>& paths) {
   std::string block(reinterpret_cast<const char*>(&header), sizeof header);
   for (const std::string& path : paths) block += path + '\0';
   block += '\0';
-  void* remote = VirtualAllocEx(process_.hProcess, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE,
+  void* remote = VirtualAllocEx(program_.process(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE,
                                 PAGE_READWRITE);
   if (!remote ||
-      !WriteProcessMemory(process_.hProcess, remote, block.data(), block.size(), nullptr)) {
+      !WriteProcessMemory(program_.process(), remote, block.data(), block.size(), nullptr)) {
     return false;
   }
   return main_ && PostMessageA(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != FALSE;
@@ -519,57 +452,46 @@ bool Pelmora::system_command(unsigned id) {
 
 bool Pelmora::open_system_menu() {
   const auto menu_shown = [&] {
-    return find_window(process_.dwProcessId, [](HWND w) { return class_of(w) == "#32768"; }) !=
-           nullptr;
+    return find_window(program_.process_id(),
+                       [](HWND w) { return gui::class_name(w) == "#32768"; }) != nullptr;
   };
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    if (!main_window()) return false;
-    SetForegroundWindow(main_);
-    if (!wait_until([&] { return GetForegroundWindow() == main_; }, 3000)) continue;
-    press_key(VK_SPACE, true);
-    if (wait_until(menu_shown, 2000)) return true;
-    press_key(VK_ESCAPE);
-  }
-  return false;
+  if (!main_window()) return false;
+  return test_support::click_until(
+      [&] {
+        SetForegroundWindow(main_);
+        if (wait_for([&] { return GetForegroundWindow() == main_; }, 3000)) {
+          press_key(VK_SPACE, true);
+        }
+      },
+      [&] {
+        if (wait_for(menu_shown, 2000)) return true;
+        press_key(VK_ESCAPE);
+        return false;
+      },
+      3);
 }
 
 HWND Pelmora::focus() {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
-  return GetGUIThreadInfo(process_.dwThreadId, &info) ? info.hwndFocus : nullptr;
+  return GetGUIThreadInfo(program_.thread_id(), &info) ? info.hwndFocus : nullptr;
 }
 
 bool Pelmora::press_key(WORD vk, bool alt) {
-  std::vector<INPUT> keys;
-  auto key = [&](WORD code, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = code;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    keys.push_back(in);
-  };
-  if (alt) key(VK_MENU, false);
-  key(vk, false);
-  key(vk, true);
-  if (alt) key(VK_MENU, true);
-  bool sent = true;
-  for (INPUT& in : keys) {
-    sent = SendInput(1, &in, sizeof(INPUT)) == 1 && sent;
-    Sleep(30);
-  }
+  const bool sent = gui::press_key(vk, alt ? VK_MENU : 0, 30);
   Sleep(150);
   return sent;
 }
 
 bool Pelmora::wait_list_filled(int count, DWORD timeout_ms) {
-  return wait_until([&] { return list_count() >= count; }, timeout_ms);
+  return wait_for([&] { return list_count() >= count; }, timeout_ms);
 }
 
 bool Pelmora::wait_box(Box* box, DWORD timeout_ms) {
   HWND found = nullptr;
-  wait_until(
+  wait_for(
       [&] {
-        found = find_window(process_.dwProcessId, is_message_box);
+        found = find_window(program_.process_id(), is_message_box);
         return found != nullptr;
       },
       timeout_ms);
@@ -582,8 +504,8 @@ bool Pelmora::wait_box(Box* box, DWORD timeout_ms) {
 }
 
 bool Pelmora::no_box_for(DWORD ms) {
-  return !wait_until([&] { return find_window(process_.dwProcessId, is_message_box) != nullptr; },
-                     ms);
+  return !wait_for([&] { return find_window(program_.process_id(), is_message_box) != nullptr; },
+                   ms);
 }
 
 bool Pelmora::answer(const Box& box) {
@@ -593,23 +515,25 @@ bool Pelmora::answer(const Box& box) {
 bool Pelmora::answer_with(const Box& box, int button_id) {
   HWND ok = GetDlgItem(box.window, button_id);
   if (!ok) return false;
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    if (!IsWindow(box.window)) return true;
-    click_centre(ok);
-    if (wait_until([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); }, 3000)) {
-      Sleep(100);
-      return true;
-    }
-  }
-  return false;
+  if (!IsWindow(box.window)) return true;
+  const bool gone = test_support::click_until(
+      [&] { click_centre(ok); },
+      [&] {
+        return wait_for([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); },
+                        3000);
+      },
+      3);
+  if (gone) Sleep(100);
+  return gone;
 }
 
 HWND Pelmora::wait_chooser(std::string* title, DWORD timeout_ms) {
   HWND found = nullptr;
-  wait_until(
+  wait_for(
       [&] {
-        found = find_window(process_.dwProcessId, [](HWND w) {
-          return class_of(w) == "#32770" && find_child_of_class(w, "SysTreeView32") != nullptr;
+        found = find_window(program_.process_id(), [](HWND w) {
+          return gui::class_name(w) == "#32770" &&
+                 find_child_of_class(w, "SysTreeView32") != nullptr;
         });
         return found != nullptr;
       },
@@ -632,7 +556,7 @@ bool Pelmora::chooser_select_desktop_folder(HWND chooser, const std::string& nam
   read_window(tree, TVM_EXPAND, TVE_EXPAND, root, "TVM_EXPAND", 0);
   for (LRESULT item = next(TVGN_CHILD, root); item; item = next(TVGN_NEXT, item)) {
     read_window(tree, TVM_SELECTITEM, TVGN_CARET, item, "TVM_SELECTITEM", 0);
-    if (wait_until([&] { return read_text(edit) == name; }, 300)) return true;
+    if (wait_for([&] { return read_text(edit) == name; }, 300)) return true;
   }
   return false;
 }
@@ -642,12 +566,12 @@ bool Pelmora::chooser_click(HWND chooser, int button_id) {
   // real click needs the chooser in front, which a busy machine gives late.
   const HWND button = GetDlgItem(chooser, button_id);
   if (!button || !PostMessageA(button, BM_CLICK, 0, 0)) return false;
-  return wait_until([&] { return !IsWindow(chooser) || !IsWindowVisible(chooser); }, 5000);
+  return wait_for([&] { return !IsWindow(chooser) || !IsWindowVisible(chooser); }, 5000);
 }
 
 bool Pelmora::click_gadget(int number) {
   // A message box of the program would take the click (and the window behind it is disabled).
-  if (find_window(process_.dwProcessId, is_message_box)) return false;
+  if (find_window(program_.process_id(), is_message_box)) return false;
   const bool clicked = click_centre(gadget(number));
   Sleep(150);
   return clicked;
@@ -656,12 +580,12 @@ bool Pelmora::click_gadget(int number) {
 bool Pelmora::click_list_item(int index, int number, bool twice) {
   const HWND list = gadget(number);
   if (!list) return false;
-  if (find_window(process_.dwProcessId, is_message_box)) return false;
+  if (find_window(program_.process_id(), is_message_box)) return false;
   // The list's own window (window 0 or window 1) must be in front and take input.
   const HWND top = GetAncestor(list, GA_ROOT);
-  if (!wait_until([&] { return IsWindowEnabled(list) && GetForegroundWindow() == top; }, 3000)) {
+  if (!wait_for([&] { return IsWindowEnabled(list) && GetForegroundWindow() == top; }, 3000)) {
     SetForegroundWindow(top);
-    if (!wait_until([&] { return GetForegroundWindow() == top; }, 2000)) return false;
+    if (!wait_for([&] { return GetForegroundWindow() == top; }, 2000)) return false;
   }
   read_window(list, LB_SETTOPINDEX, index, 0, "LB_SETTOPINDEX", LB_ERR);
   RECT item{};
@@ -740,21 +664,27 @@ int Pelmora::list_selection(int number) {
 }
 
 int Pelmora::wait_exit(DWORD timeout_ms) {
-  if (!process_.hProcess ||
-      WaitForSingleObject(process_.hProcess, scaled(timeout_ms)) != WAIT_OBJECT_0) {
+  if (!program_.process() ||
+      WaitForSingleObject(program_.process(), scaled(timeout_ms)) != WAIT_OBJECT_0) {
     return -1;
   }
   DWORD code = 0;
-  GetExitCodeProcess(process_.hProcess, &code);
+  GetExitCodeProcess(program_.process(), &code);
   return static_cast<int>(code);
 }
 
 bool Pelmora::running() {
-  return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+  return program_.process() && WaitForSingleObject(program_.process(), 0) == WAIT_TIMEOUT;
 }
 
 bool wait_for(const std::function<bool()>& done, DWORD timeout_ms) {
-  return wait_until(done, timeout_ms);
+  timeout_ms = scaled(timeout_ms);
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount() - start >= timeout_ms) return false;
+    Sleep(20);
+  }
 }
 
 std::string save_screenshot(HWND window, const std::string& name) {
@@ -808,18 +738,6 @@ std::vector<std::string> list_folder(const std::string& folder, const std::strin
   return names;
 }
 
-void remove_tree(const std::string& folder) {
-  for (const std::string& name : list_folder(folder, "*")) {
-    const std::string full = folder + name;
-    const DWORD attributes = GetFileAttributesA(full.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      remove_tree(full + "\\");
-    } else {
-      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA(full.c_str());
-    }
-  }
-  RemoveDirectoryA(folder.c_str());
-}
+void remove_tree(const std::string& folder) { test_support::ScratchFolder::remove_tree(folder); }
 
 }  // namespace e2e

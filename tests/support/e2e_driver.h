@@ -15,6 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "runtime/handles_win.h"
+#include "support/program_win.h"
+
 namespace e2e {
 
 // A read that the program under test did not answer in time.
@@ -43,6 +46,8 @@ std::string screenshot_folder();
 std::string unix_path(const std::string& windows_path);
 // Runs a Unix shell command under Wine and waits for it; true when it ended with status 0 in time.
 bool run_unix(const std::string& command, DWORD limit_ms = 30000);
+
+using test_support::Program;
 
 // Makes a folder read-only for everybody, root included, with a read-only bind mount for its
 // lifetime. ok() tells whether that worked (mounting needs the right to mount); why() says why not.
@@ -75,9 +80,9 @@ class FileHolder {
   void release();
 
  private:
-  HANDLE ready_ = nullptr;
-  HANDLE release_ = nullptr;
-  PROCESS_INFORMATION process_{};
+  win::Handle ready_;
+  win::Handle release_;
+  Program holder_;
   bool ok_ = false;
 };
 
@@ -120,10 +125,10 @@ class Pelmora {
   Pelmora(const Pelmora&) = delete;
   Pelmora& operator=(const Pelmora&) = delete;
 
-  bool started() const { return process_.hProcess != nullptr; }
+  bool started() const { return program_.process() != nullptr; }
   // GetLastError of the last failed start, 0 when it started at the first try.
   DWORD start_error() const { return start_error_; }
-  DWORD process_id() const { return process_.dwProcessId; }
+  DWORD process_id() const { return program_.process_id(); }
   // Window 0 once visible (nullptr after the time limit).
   HWND main_window(DWORD timeout_ms = 15000);
   HWND gadget(int number);
@@ -187,7 +192,7 @@ class Pelmora {
   bool running();
 
  private:
-  PROCESS_INFORMATION process_{};
+  Program program_;
   DWORD start_error_ = 0;
   HWND main_ = nullptr;
   HWND restore_ = nullptr;

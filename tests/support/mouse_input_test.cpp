@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "support/gui_driver.h"
 #include "support/mouse_input_win.h"
 
 namespace {
@@ -49,15 +50,6 @@ LRESULT CALLBACK record(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
   }
 }
 
-void pump(DWORD ms) {
-  const DWORD start = GetTickCount();
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  } while (GetTickCount() - start < ms);
-}
-
 // A borderless window in front that records the left button and the moves it receives.
 class MouseInput : public ::testing::Test {
  protected:
@@ -72,12 +64,12 @@ class MouseInput : public ::testing::Test {
                               300, 200, nullptr, nullptr, c.hInstance, nullptr);
     ASSERT_NE(window_, nullptr);
     SetForegroundWindow(window_);
-    pump(300);
+    gui::pump_for(300);
     g_received = &received_;
   }
   void TearDown() override {
     mouse::release();
-    pump(100);
+    gui::pump_for(100);
     g_received = nullptr;
     DestroyWindow(window_);
   }
@@ -91,7 +83,7 @@ class MouseInput : public ::testing::Test {
     return out;
   }
 
-  const mouse::Wait wait_{[](DWORD ms) { pump(ms); }};
+  const mouse::Wait wait_{[](DWORD ms) { gui::pump_for(ms); }};
   HWND window_ = nullptr;
   std::vector<Received> received_;
 };
@@ -109,7 +101,7 @@ TEST_F(MouseInput, MoveToReachesExactPixelsUpToTheScreenEdges) {
 
 TEST_F(MouseInput, ClickAndDoubleClickPressAndReleaseAtThePoint) {
   ASSERT_TRUE(mouse::click(mouse::on_screen(window_, 37, 21), wait_));
-  pump(200);
+  gui::pump_for(200);
   auto got = buttons();
   ASSERT_EQ(got.size(), 2u);
   EXPECT_EQ(got[0].message, static_cast<UINT>(WM_LBUTTONDOWN));
@@ -120,10 +112,10 @@ TEST_F(MouseInput, ClickAndDoubleClickPressAndReleaseAtThePoint) {
   }
 
   // Well apart from the click, so that the next press starts a new double click.
-  pump(GetDoubleClickTime() + 100);
+  gui::pump_for(GetDoubleClickTime() + 100);
   received_.clear();
   ASSERT_TRUE(mouse::double_click(mouse::on_screen(window_, 150, 90), wait_));
-  pump(200);
+  gui::pump_for(200);
   got = buttons();
   ASSERT_EQ(got.size(), 4u);
   EXPECT_EQ(got[0].message, static_cast<UINT>(WM_LBUTTONDOWN));
@@ -137,7 +129,7 @@ TEST_F(MouseInput, ClickAndDoubleClickPressAndReleaseAtThePoint) {
 TEST_F(MouseInput, DragHoldsTheButtonFromStartToEnd) {
   ASSERT_TRUE(
       mouse::drag(mouse::on_screen(window_, 20, 30), mouse::on_screen(window_, 260, 170), wait_));
-  pump(200);
+  gui::pump_for(200);
   const auto got = buttons();
   ASSERT_EQ(got.size(), 2u);
   EXPECT_EQ(got[0].message, static_cast<UINT>(WM_LBUTTONDOWN));

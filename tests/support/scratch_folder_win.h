@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "runtime/handles_win.h"
+
 namespace test_support {
 
 class ScratchFolder {
@@ -43,28 +45,26 @@ class ScratchFolder {
   }
 
   static bool write_file(const std::string& path, const std::string& content) {
-    const HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    const win::Handle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return false;
     DWORD written = 0;
     const BOOL ok =
         content.empty() ||
-        WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    CloseHandle(h);
+        WriteFile(h.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
     return ok && written == content.size();
   }
 
   // The file's content, or "<missing>" when it cannot be read.
   static std::string read_file(const std::string& path) {
-    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    const win::Handle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return "<missing>";
     std::string content;
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    while (ReadFile(h.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
       content.append(buffer, got);
-    CloseHandle(h);
     return content;
   }
 
@@ -72,7 +72,7 @@ class ScratchFolder {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   }
 
- private:
+  // Deletes a folder (ending in "\") with everything in it.
   static void remove_tree(const std::string& folder) {
     WIN32_FIND_DATAA entry;
     const HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
@@ -93,6 +93,7 @@ class ScratchFolder {
     RemoveDirectoryA(folder.c_str());
   }
 
+ private:
   std::string path_;
 };
 

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/wine_path.h"
+
 namespace test_support {
 
 inline uint32_t zip_crc32(const std::string& data) {
@@ -190,12 +192,11 @@ inline const std::vector<std::string>& zip_tool_fixtures() {
 
 // The bytes of one of them ("" when it cannot be read).
 inline std::string zip_fixture(const std::string& name) {
+  std::string path = std::string(PELMORA_SOURCE_UNIX_PATH) + "/tests/app/fixtures/jars/" + name;
 #ifdef _WIN32
-  const std::string root = std::string("Z:") + PELMORA_SOURCE_UNIX_PATH;
-#else
-  const std::string root = PELMORA_SOURCE_UNIX_PATH;
+  path = wine_path(path);
 #endif
-  std::ifstream in(root + "/tests/app/fixtures/jars/" + name, std::ios::binary);
+  std::ifstream in(path, std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();

@@ -40,7 +40,7 @@ TEST_F(GadgetColors, ColourRuleForTextAndList) {
     UINT message;
     int system_color;
   };
-  ASSERT_NE(gadget_text_create(7, 40, 130, 170, 20, "(.minecraft\\bin\\backup)", 0), 0);
+  ASSERT_NE(gadget_text_create(7, 40, 130, 170, 20, "Static text", 0), 0);
   ASSERT_NE(gadget_listbox_create(3, 20, 30, 220, 60, 0), 0);
   const Kind kinds[] = {{"text", 7, WM_CTLCOLORSTATIC, COLOR_BTNFACE},
                         {"list box", 3, WM_CTLCOLORLISTBOX, COLOR_WINDOW}};
@@ -79,7 +79,7 @@ TEST_F(GadgetColors, ColourRuleForTextAndList) {
     EXPECT_EQ(color_answer(k.number, k.message, dc.get()), plain);
   }
   // Kinds without colour slots.
-  ASSERT_NE(gadget_button_create(2, 10, 190, 240, 40, "Aktivieren", 0), 0);
+  ASSERT_NE(gadget_button_create(2, 10, 190, 240, 40, "Wide button", 0), 0);
   EXPECT_EQ(gadget_color_set(2, gadget_color_back, RGB(1, 1, 1)), 0);
   EXPECT_EQ(gadget_color_get(2, gadget_color_back), -1);
 }

@@ -2,28 +2,12 @@
 // leaves the process's GDI, USER and kernel handle counts where they were.
 #include <cstdio>
 
+#include "support/resource_counts_win.h"
 #include "tests/ui/gadget/gadget_test_support.h"
 
 namespace {
 
-struct ResourceCounts {
-  DWORD gdi = 0;
-  DWORD user = 0;
-  DWORD handles = 0;
-};
-
-// Wine answers GetGuiResources with 0 and fails GetProcessHandleCount, so under Wine the counts
-// are taken by probing instead (see the fallbacks below); on Windows the system's counts serve.
-
-// Wine's GDI handles are a table index in the low word; a handle with a zero high word matches
-// the entry whatever its generation, so probing every index counts the live GDI objects.
-DWORD probe_gdi_objects() {
-  DWORD count = 0;
-  for (uintptr_t index = 1; index < 0x10000; ++index) {
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++count;
-  }
-  return count;
-}
+using test_support::ResourceCounts;
 
 BOOL CALLBACK count_window(HWND window, LPARAM counter) {
   ++*reinterpret_cast<DWORD*>(counter);
@@ -38,43 +22,27 @@ DWORD count_thread_windows() {
   return count;
 }
 
-// Kernel handles are multiples of 4; every valid one answers GetHandleInformation.
-DWORD probe_kernel_handles() {
-  DWORD count = 0;
-  for (uintptr_t value = 4; value < 0x10000; value += 4) {
-    DWORD flags = 0;
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-  }
-  return count;
-}
-
 ResourceCounts measure() {
   ResourceCounts counts;
-  counts.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (counts.gdi == 0) counts.gdi = probe_gdi_objects();
+  counts.gdi = test_support::count_gdi_objects();
   counts.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
   if (counts.user == 0) counts.user = count_thread_windows();
-  if (!GetProcessHandleCount(GetCurrentProcess(), &counts.handles) || counts.handles == 0) {
-    counts.handles = probe_kernel_handles();
-  }
+  counts.handles = test_support::count_kernel_handles();
   return counts;
 }
 
 // One cycle: window 0 with every kind, colours (brushes) and list items, then closed.
 bool open_fill_close(int cycle) {
-  if (window_open(0, 337, 189, 257, 266, "Pelmora v1.3", gadget_test::kMainWindowFlags) == 0) {
-    return false;
-  }
-  bool ok = gadget_frame_create(0, 10, 10, 240, 90, "JAR ausw\xE4hlen", 0) != 0 &&
-            gadget_frame_create(1, 10, 100, 240, 50, nullptr, 1 + cycle % 3) != 0 &&
-            gadget_button_create(2, 10, 190, 240, 40, "Aktivieren", 0) != 0 &&
-            gadget_listbox_create(3, 20, 30, 220, 20, 0) != 0 &&
-            gadget_checkbox_create(6, 20, 120, 120, 10, "Backup Minecraft Jar", 1) != 0 &&
-            gadget_text_create(7, 40, 130, 170, 20, "(.minecraft\\bin\\backup)", 0) != 0 &&
+  if (sample_form::open_window() == 0) return false;
+  // The sample form with another frame style each cycle and one more text of automatic number.
+  sample_form::Gadget second = sample_form::kGadgets[1];
+  second.text = nullptr;
+  second.flags = 1 + cycle % 3;
+  bool ok = sample_form::create_all() && sample_form::create(second) != 0 &&
             gadget_text_create(-1, 40, 150, 170, 20, "auto", 0x20000) != 0;
-  gadget_item_add(3, -1, "a.jar");
-  gadget_item_add(3, 0, "b.jar");
-  gadget_text_set(3, "a.jar");
+  gadget_item_add(3, -1, "first");
+  gadget_item_add(3, 0, "second");
+  gadget_text_set(3, "first");
   // A colour per cycle and one shared by two gadgets: brushes are made and given back.
   gadget_color_set(3, gadget_color_back, RGB(cycle % 256, 10, 20));
   gadget_color_set(7, gadget_color_back, RGB(cycle % 256, 10, 20));

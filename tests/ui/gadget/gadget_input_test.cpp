@@ -1,13 +1,13 @@
 // Gadget events from real mouse input under the toolkit's own event loop.
 #include <vector>
 
+#include "support/gui_driver.h"
 #include "support/mouse_input_win.h"
 #include "tests/ui/gadget/gadget_test_support.h"
 #include "ui/window/window_properties.h"
 
 namespace {
 
-using gadget_test::bring_to_front;
 using gadget_test::collect_gadget_events;
 using gadget_test::GadgetEvent;
 using gadget_test::MainWindowTest;
@@ -16,7 +16,9 @@ using Events = std::vector<GadgetEvent>;
 // The pointer's waits dispatch the messages without taking the gadget events, and a move counts
 // once the pointer has stayed on its exact pixel for a quarter of a second: the drag threshold
 // is measured in single pixels.
-const mouse::Wait kPointer{[](DWORD ms) { gadget_test::pump_raw(static_cast<int>(ms)); }, 250};
+// Messages are dispatched without event_wait: the events the window procedures queue stay
+// queued for the test to collect.
+const mouse::Wait kPointer{gui::pump_for, 250};
 
 // Positions are client coordinates of `control`.
 bool mouse_move(HWND control, int x, int y) {
@@ -33,7 +35,8 @@ class GadgetInput : public MainWindowTest {
  protected:
   void SetUp() override {
     MainWindowTest::SetUp();
-    ASSERT_TRUE(bring_to_front(window_));
+    ASSERT_TRUE(
+        gui::bring_to_front(window_, [](DWORD ms) { gadget_test::settle(static_cast<int>(ms)); }));
     // Start from a resting pointer over an empty part of the window.
     ASSERT_TRUE(mouse_move(window_, 250, 5));
   }
@@ -60,7 +63,7 @@ class GadgetInput : public MainWindowTest {
 };
 
 TEST_F(GadgetInput, ButtonClickGivesGadgetEventOfTypeZero) {
-  HWND button = reinterpret_cast<HWND>(gadget_button_create(8, 80, 160, 100, 20, "About", 0));
+  HWND button = reinterpret_cast<HWND>(gadget_button_create(8, 80, 160, 100, 20, "Small", 0));
   ASSERT_NE(button, nullptr);
   ASSERT_TRUE(mouse_click(button, 50, 10));
   EXPECT_EQ(collect_gadget_events(quiet_time()), (Events{{8, 0}}));
@@ -68,7 +71,7 @@ TEST_F(GadgetInput, ButtonClickGivesGadgetEventOfTypeZero) {
 }
 
 TEST_F(GadgetInput, DisabledButtonGivesNothingAndEnabledAgainClicks) {
-  HWND button = reinterpret_cast<HWND>(gadget_button_create(2, 10, 190, 240, 40, "Aktivieren", 0));
+  HWND button = reinterpret_cast<HWND>(gadget_button_create(2, 10, 190, 240, 40, "Wide button", 0));
   ASSERT_NE(button, nullptr);
   gadget_disable(2, 1);
   ASSERT_TRUE(mouse_click(button, 120, 20));
@@ -79,7 +82,7 @@ TEST_F(GadgetInput, DisabledButtonGivesNothingAndEnabledAgainClicks) {
 }
 
 TEST_F(GadgetInput, CheckBoxTogglesAndThreeStateNeverGoesIndeterminateByClicks) {
-  HWND two = reinterpret_cast<HWND>(gadget_checkbox_create(6, 20, 120, 120, 16, "Backup", 1));
+  HWND two = reinterpret_cast<HWND>(gadget_checkbox_create(6, 20, 120, 120, 16, "Check box", 1));
   HWND three = reinterpret_cast<HWND>(gadget_checkbox_create(7, 20, 150, 120, 16, "Three", 5));
   ASSERT_NE(two, nullptr);
   ASSERT_NE(three, nullptr);

@@ -5,18 +5,17 @@
 #include <utility>
 #include <vector>
 
+#include "support/gui_driver.h"
 #include "tests/ui/gadget/gadget_test_support.h"
 #include "ui/gadget/gadget_internal.h"
 #include "ui/window/window_properties.h"
 
 namespace {
 
-using gadget_test::class_name;
 using gadget_test::client_rect_in_parent;
 using gadget_test::MainWindowTest;
-using gadget_test::window_text;
-
-HWND as_handle(intptr_t result) { return reinterpret_cast<HWND>(result); }
+using gui::class_name;
+using gui::window_text;
 
 DWORD style_of(HWND h) { return static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE)); }
 DWORD ex_style_of(HWND h) { return static_cast<DWORD>(GetWindowLongA(h, GWL_EXSTYLE)); }
@@ -98,7 +97,7 @@ TEST_F(GadgetKinds, ClassesAndStylesForEveryKindAndFlagCase) {
   CreationRecorder recorder;
   for (const StyleCase& c : cases) {
     SCOPED_TRACE(c.name);
-    HWND h = as_handle(c.create());
+    HWND h = gui::as_handle(c.create());
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(class_name(h), c.window_class);
     EXPECT_EQ(CreationRecorder::style, c.style) << std::hex << CreationRecorder::style;
@@ -109,68 +108,57 @@ TEST_F(GadgetKinds, ClassesAndStylesForEveryKindAndFlagCase) {
   }
 }
 
-TEST_F(GadgetKinds, TheApplicationsNineGadgets) {
+TEST_F(GadgetKinds, TheNineGadgetsOfTheSampleForm) {
   struct Expected {
-    intptr_t number;
     const char* window_class;
     DWORD style;
     DWORD ex_style;
-    RECT rect;
-    const char* text;
   };
-  ASSERT_NE(gadget_frame_create(0, 10, 10, 240, 90, "JAR ausw\xE4hlen", 0), 0);
-  ASSERT_NE(gadget_frame_create(1, 10, 100, 240, 50, "Weitere Optionen", 0), 0);
-  ASSERT_NE(gadget_button_create(2, 10, 190, 240, 40, "Aktivieren", 0), 0);
-  {
-    CreationRecorder recorder;
-    ASSERT_NE(gadget_listbox_create(3, 20, 30, 220, 20, 0), 0);
-    EXPECT_EQ(CreationRecorder::style, 0x50330141u);
-    EXPECT_EQ(CreationRecorder::ex_style, 0x200u);
-  }
-  ASSERT_NE(gadget_button_create(5, 20, 70, 220, 20, "Jar ausw\xE4hlen", 0), 0);
-  ASSERT_NE(gadget_checkbox_create(6, 20, 120, 120, 10, "Backup Minecraft Jar", 1), 0);
-  ASSERT_NE(gadget_text_create(7, 40, 130, 170, 20, "(.minecraft\\bin\\backup)", 0), 0);
-  ASSERT_NE(gadget_button_create(8, 80, 160, 100, 20, "About", 0), 0);
-  ASSERT_NE(gadget_button_create(9, 10, 240, 240, 20, "Mehr Jars", 0), 0);
-  const Expected expected[] = {
-      {0, "Button", 0x50020007, 0, {10, 10, 250, 100}, "JAR ausw\xE4hlen"},
-      {1, "Button", 0x50020007, 0, {10, 100, 250, 150}, "Weitere Optionen"},
-      {2, "Button", 0x50030000, 0, {10, 190, 250, 230}, "Aktivieren"},
-      {3, "ListBox", 0x50330141, 0x200, {20, 30, 240, 50}, ""},
-      {5, "Button", 0x50030000, 0, {20, 70, 240, 90}, "Jar ausw\xE4hlen"},
-      {6, "Button", 0x50030003, 0, {20, 120, 140, 130}, "Backup Minecraft Jar"},
-      {7, "Static", 0x50020000, 0, {40, 130, 210, 150}, "(.minecraft\\bin\\backup)"},
-      {8, "Button", 0x50030000, 0, {80, 160, 180, 180}, "About"},
-      {9, "Button", 0x50030000, 0, {10, 240, 250, 260}, "Mehr Jars"},
+  const auto expected = [](sample_form::Kind kind) -> Expected {
+    switch (kind) {
+      case sample_form::Kind::frame:
+        return {"Button", 0x50020007, 0};
+      case sample_form::Kind::listbox:
+        return {"ListBox", 0x50330141, 0x200};
+      case sample_form::Kind::checkbox:
+        return {"Button", 0x50030003, 0};
+      case sample_form::Kind::text:
+        return {"Static", 0x50020000, 0};
+      case sample_form::Kind::button:
+        break;
+    }
+    return {"Button", 0x50030000, 0};
   };
-  for (const Expected& e : expected) {
-    SCOPED_TRACE(e.number);
-    HWND h = gadget_handle(e.number);
+  ASSERT_TRUE(sample_form::create_all());
+  for (const sample_form::Gadget& g : sample_form::kGadgets) {
+    SCOPED_TRACE(g.number);
+    const Expected e = expected(g.kind);
+    HWND h = gadget_handle(g.number);
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(GetParent(h), window_);
     EXPECT_EQ(class_name(h), e.window_class);
     EXPECT_EQ(style_of(h), readback_expected(e.window_class, e.style)) << std::hex << style_of(h);
     EXPECT_EQ(ex_style_of(h), e.ex_style);
-    EXPECT_EQ(GetWindowLongA(h, GWL_ID), e.number);
-    EXPECT_EQ(gx_id(h), e.number);
-    EXPECT_EQ(window_text(h), e.text);
+    EXPECT_EQ(GetWindowLongA(h, GWL_ID), g.number);
+    EXPECT_EQ(gx_id(h), g.number);
+    EXPECT_EQ(window_text(h), g.text ? g.text : "");
     const RECT r = client_rect_in_parent(h);
-    EXPECT_EQ(r.left, e.rect.left);
-    EXPECT_EQ(r.top, e.rect.top);
-    EXPECT_EQ(r.right, e.rect.right);
-    EXPECT_EQ(r.bottom, e.rect.bottom);
+    EXPECT_EQ(r.left, g.place.x);
+    EXPECT_EQ(r.top, g.place.y);
+    EXPECT_EQ(r.right, g.place.x + g.place.width);
+    EXPECT_EQ(r.bottom, g.place.y + g.place.height);
     // Every gadget gets the default GUI font.
     EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageA(h, WM_GETFONT, 0, 0)),
               GetStockObject(DEFAULT_GUI_FONT));
   }
-  EXPECT_EQ(gadget_text_get(0), "JAR ausw\xE4hlen");
+  EXPECT_EQ(gadget_text_get(0), sample_form::kGadgets[0].text);
   EXPECT_EQ(gadget_state_get(6), 0);
 }
 
 TEST_F(GadgetKinds, CreatingANumberAgainDestroysTheOldControlFirst) {
-  HWND first = as_handle(gadget_button_create(3, 0, 0, 50, 20, "first", 0));
+  HWND first = gui::as_handle(gadget_button_create(3, 0, 0, 50, 20, "first", 0));
   ASSERT_NE(first, nullptr);
-  HWND second = as_handle(gadget_text_create(3, 0, 30, 50, 20, "second", 0));
+  HWND second = gui::as_handle(gadget_text_create(3, 0, 30, 50, 20, "second", 0));
   ASSERT_NE(second, nullptr);
   EXPECT_FALSE(IsWindow(first));
   EXPECT_EQ(gadget_handle(3), second);
@@ -183,10 +171,10 @@ TEST_F(GadgetKinds, CreatingANumberAgainDestroysTheOldControlFirst) {
 }
 
 TEST_F(GadgetKinds, FailedCreationKeepsTheOldGadget) {
-  HWND old = as_handle(gadget_button_create(4, 0, 0, 50, 20, "old", 0));
+  HWND old = gui::as_handle(gadget_button_create(4, 0, 0, 50, 20, "old", 0));
   ASSERT_NE(old, nullptr);
   // With the current window gone there is no parent, so the child control cannot be created.
-  ASSERT_NE(window_open(1, 100, 100, 100, 100, "other", gadget_test::kMainWindowFlags), 0);
+  ASSERT_NE(window_open(1, 100, 100, 100, 100, "other", sample_form::kFlags), 0);
   window_close(1);
   EXPECT_EQ(gadget_list_select(nullptr), nullptr);
   EXPECT_EQ(gadget_button_create(4, 0, 0, 50, 20, "new", 0), 0);
@@ -245,7 +233,7 @@ LRESULT CALLBACK check_after_destroy(HWND h, UINT message, WPARAM w, LPARAM l) {
 }
 
 TEST_F(GadgetKinds, AfterDestroyWindowTheNumberIsDeadAndItsEventsAreGone) {
-  HWND list = as_handle(gadget_listbox_create(5, 0, 0, 100, 80, 0));
+  HWND list = gui::as_handle(gadget_listbox_create(5, 0, 0, 100, 80, 0));
   ASSERT_NE(list, nullptr);
   ASSERT_NE(gadget_button_create(6, 0, 100, 50, 20, "six", 0), 0);
   gadget_item_add(5, -1, "x");
@@ -349,7 +337,7 @@ TEST_F(GadgetKinds, MultipleSelectionList) {
 }
 
 TEST_F(GadgetKinds, DisableAndEnable) {
-  ASSERT_NE(gadget_button_create(2, 10, 190, 240, 40, "Aktivieren", 0), 0);
+  ASSERT_NE(gadget_button_create(2, 10, 190, 240, 40, "Wide button", 0), 0);
   EXPECT_EQ(gadget_disable(2, 1), 0);  // was enabled
   EXPECT_FALSE(IsWindowEnabled(gadget_handle(2)));
   EXPECT_NE(gadget_disable(2, 1), 0);  // already disabled

@@ -8,7 +8,7 @@
 
 namespace {
 
-using gadget_test::kMainWindowFlags;
+using sample_form::kFlags;
 
 std::string stack_property_name() {
   char name[48];
@@ -37,7 +37,7 @@ class GadgetLists : public ::testing::Test {
  protected:
   HWND open(intptr_t number, uint32_t extra_flags = 0) {
     return reinterpret_cast<HWND>(window_open(number, 100 + 30 * static_cast<int>(number), 100, 200,
-                                              150, "list", kMainWindowFlags | extra_flags));
+                                              150, "list", sample_form::kFlags | extra_flags));
   }
   HWND parent_of_new_gadget(intptr_t number) {
     HWND control = reinterpret_cast<HWND>(gadget_button_create(number, 0, 0, 40, 20, "b", 0));

@@ -12,28 +12,12 @@
 #include <vector>
 
 #include "runtime/runtime.h"
+#include "support/sample_form.h"
+#include "support/toolkit_environment.h"
 #include "ui/gadget/gadget.h"
 #include "ui/window/window.h"
 
 namespace gadget_test {
-
-// Runs the runtime start-up with the event, window and gadget steps once per test program.
-class ToolkitEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    LibrarySteps steps{};
-    steps.events_init = events_init;
-    steps.windows_init = windows_init;
-    steps.gadget_toolkit_init = []() { gadget_toolkit_init(); };
-    runtime_startup(steps);
-  }
-};
-
-inline ::testing::Environment* const toolkit_environment =
-    ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
-
-// The application's window: number 0, title bar and close box, client 257 x 266.
-constexpr uint32_t kMainWindowFlags = 0xC80000;
 
 struct GadgetEvent {
   intptr_t gadget;
@@ -69,52 +53,12 @@ inline void drain_events() {
   }
 }
 
-// Dispatches the thread's messages for `milliseconds` without event_wait: events that the
-// window procedures queue stay queued for the test to collect.
-inline void pump_raw(int milliseconds) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
-  for (int32_t left; (left = static_cast<int32_t>(end - GetTickCount())) > 0;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left < 10 ? left : 10),
-                              QS_ALLINPUT);
-  }
-}
-
 // Lets the pointer's messages reach their windows; gadget events meanwhile are dropped.
 inline void settle(int milliseconds) {
   const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
   for (int32_t left; (left = static_cast<int32_t>(end - GetTickCount())) > 0;) {
     event_wait_timed(left);
   }
-}
-
-// Brings a window to the front and gives it the focus, waiting (with a limit) until it is
-// active so that mouse input reaches it.
-inline bool bring_to_front(HWND window) {
-  for (int i = 0; i < 100; ++i) {
-    SetForegroundWindow(window);
-    SetActiveWindow(window);
-    event_wait_timed(10);
-    if (GetForegroundWindow() == window) return true;
-  }
-  return false;
-}
-
-// Window text of any window.
-inline std::string window_text(HWND window) {
-  char buffer[256] = {};
-  GetWindowTextA(window, buffer, sizeof(buffer));
-  return buffer;
-}
-
-inline std::string class_name(HWND window) {
-  char buffer[64] = {};
-  GetClassNameA(window, buffer, sizeof(buffer));
-  return buffer;
 }
 
 // Position and size of a control in its parent's client coordinates.
@@ -125,12 +69,11 @@ inline RECT client_rect_in_parent(HWND control) {
   return rect;
 }
 
-// Fixture: window 0 as the application opens it, closed again after the test.
+// Fixture: the sample form's window 0 without gadgets, closed again after the test.
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    window_ = reinterpret_cast<HWND>(
-        window_open(0, 337, 189, 257, 266, "Pelmora v1.3", kMainWindowFlags));
+    window_ = reinterpret_cast<HWND>(sample_form::open_window());
     ASSERT_NE(window_, nullptr);
     drain_events();
   }

@@ -9,6 +9,7 @@
 
 #include "support/gui_driver.h"
 #include "support/mouse_input_win.h"
+#include "support/retry.h"
 #include "ui/requester/requester.h"
 #include "ui/requester/requester_internal.h"
 #include "ui/window/window.h"
@@ -20,12 +21,6 @@ HWND open_window(intptr_t number, int x, const char* title) {
 }
 
 bool is_topmost(HWND w) { return (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
-
-void bring_to_front(HWND w) {
-  SetForegroundWindow(w);
-  gui::pump_until([&] { return GetForegroundWindow() == w; }, 2000);
-  gui::pump_for(200);
-}
 
 // Waits on a helper thread for the thread's dialog, lets `act` look at it and press a button,
 // and makes sure the dialog goes away even when the press was lost (the test then fails).
@@ -40,11 +35,13 @@ struct DialogDriver {
     found = true;
     Sleep(300);  // let the dialog finish setting itself up
     // Under Wine a real click is now and then not delivered: one more try before giving up.
-    for (int attempt = 0; attempt < 2 && IsWindow(dialog); ++attempt) {
-      act(dialog);
-      for (int i = 0; i < 50 && IsWindow(dialog); ++i) Sleep(30);
-    }
-    closed_by_press = !IsWindow(dialog);
+    closed_by_press = test_support::click_until([&] { act(dialog); },
+                                                [&] {
+                                                  for (int i = 0; i < 50 && IsWindow(dialog); ++i)
+                                                    Sleep(30);
+                                                  return !IsWindow(dialog);
+                                                },
+                                                2);
     if (IsWindow(dialog)) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(30);
     if (IsWindow(dialog)) PostMessageA(dialog, WM_CLOSE, 0, 0);
@@ -86,7 +83,7 @@ TEST_F(RequesterTest, MessageBoxIsOwnedByTheMainWindowAndBlocksTheOthersMeanwhil
   ASSERT_TRUE(main && other && disabled && topmost && hidden);
   EnableWindow(disabled, FALSE);
   SetWindowPos(topmost, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  bring_to_front(main);
+  gui::bring_to_front(main, gui::pump_for);
   ASSERT_TRUE(is_topmost(topmost));
 
   DialogDriver driver;
@@ -126,7 +123,7 @@ TEST_F(RequesterTest, MessageBoxIsOwnedByTheMainWindowAndBlocksTheOthersMeanwhil
 
 TEST_F(RequesterTest, NullTitleAndTextShowAnEmptyBoxAndFlagsChooseTheButtons) {
   HWND main = open_window(0, 50, "Main");
-  bring_to_front(main);
+  gui::bring_to_front(main, gui::pump_for);
   const DWORD thread = GetCurrentThreadId();
   DialogDriver driver;
   std::string title = "?", text = "?";
@@ -153,7 +150,7 @@ TEST_F(RequesterTest, NestedModalPairsUndoOnlyTheirOwnChanges) {
   HWND other = open_window(1, 250, "Other");
   HWND topmost = open_window(2, 450, "Topmost");
   SetWindowPos(topmost, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  bring_to_front(main);
+  gui::bring_to_front(main, gui::pump_for);
   EXPECT_EQ(requester_owner_window(), main);
 
   modal_enter();
@@ -230,7 +227,7 @@ void cancel(HWND) { gui::press_key(VK_ESCAPE); }
 
 TEST_F(RequesterTest, FolderBrowserGivesTheChosenFolderWithOneTrailingSeparator) {
   HWND main = open_window(0, 50, "Main");
-  bring_to_front(main);
+  gui::bring_to_front(main, gui::pump_for);
   BrowseRun run =
       browse("C:\\windows\\", [](HWND d) { select_and_accept(d, "C:\\windows\\system32"); });
   ASSERT_TRUE(run.found);
@@ -247,7 +244,7 @@ TEST_F(RequesterTest, FolderBrowserGivesTheChosenFolderWithOneTrailingSeparator)
 TEST_F(RequesterTest, FolderBrowserCancelGivesNothingAndTheInitialTextArrivesAsGiven) {
   HWND main = open_window(0, 50, "Main");
   HWND other = open_window(1, 250, "Other");
-  bring_to_front(main);
+  gui::bring_to_front(main, gui::pump_for);
   bool other_enabled = true;
   BrowseRun run = browse("%appdata%", [&](HWND d) {
     other_enabled = IsWindowEnabled(other);

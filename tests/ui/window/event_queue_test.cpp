@@ -7,24 +7,13 @@
 #include <vector>
 
 #include "runtime/runtime.h"
+#include "support/waited_event.h"
 #include "ui/window/event_pool.h"
 #include "ui/window/window.h"
 
 namespace {
 
-struct Ev {
-  int32_t event;
-  intptr_t object;
-  intptr_t window;
-  int32_t type;
-  bool operator==(const Ev& o) const {
-    return event == o.event && object == o.object && window == o.window && type == o.type;
-  }
-};
-
-std::ostream& operator<<(std::ostream& os, const Ev& e) {
-  return os << "{" << e.event << ", " << e.object << ", " << e.window << ", " << e.type << "}";
-}
+using Ev = WaitedEvent;
 
 std::vector<Ev> pop_all() {
   std::vector<Ev> out;

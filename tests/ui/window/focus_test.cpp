@@ -1,5 +1,5 @@
-// Keyboard focus and dialog navigation with real keys and clicks: Tab and Shift+Tab through the
-// application's window, controls that keep the Tab, and the focus and keyboard cues across
+// Keyboard focus and dialog navigation with real keys and clicks: Tab and Shift+Tab through a
+// form of every gadget kind, controls that keep the Tab, and the focus and keyboard cues across
 // deactivation.
 #include <windows.h>
 
@@ -11,6 +11,9 @@
 
 #include "runtime/runtime.h"
 #include "support/gui_driver.h"
+#include "support/retry.h"
+#include "support/sample_form.h"
+#include "support/toolkit_environment.h"
 #include "support/mouse_input_win.h"
 #include "ui/gadget/gadget.h"
 #include "ui/window/window.h"
@@ -20,43 +23,15 @@
 
 namespace {
 
-class ToolkitEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    LibrarySteps steps{};
-    steps.events_init = events_init;
-    steps.windows_init = windows_init;
-    steps.gadget_toolkit_init = [] { gadget_toolkit_init(); };
-    runtime_startup(steps);
-  }
-};
+// A window of another thread, standing in for another program.
+constexpr DWORD kForeignStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+constexpr RECT kForeignPlace = {650, 400, 900, 550};
 
-::testing::Environment* const toolkit_environment =
-    ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
-
-HWND as_handle(intptr_t result) { return reinterpret_cast<HWND>(result); }
-
-bool bring_to_front(HWND w) {
-  SetForegroundWindow(w);
-  if (!wait_until([&] { return GetForegroundWindow() == w; }, 2000)) return false;
-  collect_events(300);  // let the display catch up before real input is aimed at the window
-  return true;
-}
-
-// The application's window 0 with its gadgets, "Aktivieren" disabled, in front.
-HWND open_application_window() {
-  HWND w = as_handle(window_open(0, 337, 189, 257, 266, "Pelmora v1.3", 0xC80000));
-  if (!w) return nullptr;
-  gadget_frame_create(0, 10, 10, 240, 90, "JAR ausw\xE4hlen");
-  gadget_frame_create(1, 10, 100, 240, 50, "Weitere Optionen");
-  gadget_button_create(2, 10, 190, 240, 40, "Aktivieren");
-  gadget_listbox_create(3, 20, 30, 220, 20);
-  gadget_button_create(5, 20, 70, 220, 20, "Jar ausw\xE4hlen");
-  gadget_checkbox_create(6, 20, 120, 120, 10, "Backup Minecraft Jar", 1);
-  gadget_text_create(7, 40, 130, 170, 20, "(.minecraft\\bin\\backup)");
-  gadget_button_create(8, 80, 160, 100, 20, "About");
-  gadget_button_create(9, 10, 240, 240, 20, "Mehr Jars");
-  gadget_item_add(3, 0, "a.jar");
+// The sample form in front, its wide button (2) disabled.
+HWND open_sample_form() {
+  HWND w = gui::as_handle(sample_form::open_window());
+  if (!w || !sample_form::create_all()) return nullptr;
+  gadget_item_add(3, 0, "first");
   gadget_disable(2, 1);
   return bring_to_front(w) ? w : nullptr;
 }
@@ -73,7 +48,7 @@ intptr_t focused_gadget() {
 // Presses Tab (or Shift+Tab) and runs the event loop until the focus has moved.
 std::vector<WaitedEvent> press_tab(bool shift) {
   HWND before = GetFocus();
-  gui::press_key(VK_TAB, shift);
+  gui::press_key(VK_TAB, shift ? VK_SHIFT : 0);
   std::vector<WaitedEvent> seen;
   wait_until([&] { return GetFocus() != before; }, 2000, &seen);
   return seen;
@@ -125,39 +100,34 @@ POINT caption_point(HWND w) {
 // Activates `w` with a real click on its caption; a second click is tried because Wine's
 // virtual desktop now and then drops a click.
 bool click_to_activate(HWND w) {
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    POINT p = caption_point(w);
-    mouse::click(p);
-    if (wait_until([&] { return GetActiveWindow() == w; }, 1500)) return true;
-  }
-  return false;
+  return test_support::click_until(
+      [&] { mouse::click(caption_point(w)); },
+      [&] { return wait_until([&] { return GetActiveWindow() == w; }, 1500); }, 2);
 }
 
 // Activates a window of another thread with a real click on its caption, until `own` is no
 // longer the active window.
 bool click_to_activate_foreign(HWND foreign, HWND own) {
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    POINT p = caption_point(foreign);
-    mouse::click(p);
-    if (wait_until([&] { return GetForegroundWindow() == foreign && GetActiveWindow() != own; },
-                   1500)) {
-      return true;
-    }
-  }
-  return false;
+  return test_support::click_until(
+      [&] { mouse::click(caption_point(foreign)); },
+      [&] {
+        return wait_until(
+            [&] { return GetForegroundWindow() == foreign && GetActiveWindow() != own; }, 1500);
+      },
+      2);
 }
 
 class FocusTest : public WindowTest {};
 
 TEST_F(FocusTest, TabAndShiftTabFollowTheCreationOrderSkipDisabledAndWrap) {
-  HWND w = open_application_window();
+  HWND w = open_sample_form();
   ASSERT_NE(w, nullptr);
   SetFocus(gadget_handle(3));
-  // "Aktivieren" (2) is disabled; frames and the text are no tab stops.
+  // The wide button (2) is disabled; frames and the text are no tab stops.
   EXPECT_EQ(tab_walk(false, 5), (std::vector<intptr_t>{5, 6, 8, 9, 3}));
   EXPECT_EQ(tab_walk(true, 6), (std::vector<intptr_t>{9, 8, 6, 5, 3, 9}));
 
-  // Enabled, "Aktivieren" is the first tab stop: Tab from the last wraps to it and back.
+  // Enabled, the wide button is the first tab stop: Tab from the last wraps to it and back.
   gadget_disable(2, 0);
   EXPECT_EQ(tab_walk(false, 2), (std::vector<intptr_t>{2, 3}));
   EXPECT_EQ(tab_walk(true, 2), (std::vector<intptr_t>{2, 9}));
@@ -170,7 +140,7 @@ TEST_F(FocusTest, TabAndShiftTabFollowTheCreationOrderSkipDisabledAndWrap) {
 }
 
 TEST_F(FocusTest, TabIsReturnedAsTheKeyMessageWithoutAGadgetEvent) {
-  HWND w = open_application_window();
+  HWND w = open_sample_form();
   ASSERT_NE(w, nullptr);
   SetFocus(gadget_handle(5));
   collect_events();
@@ -192,7 +162,7 @@ TEST_F(FocusTest, TabIsReturnedAsTheKeyMessageWithoutAGadgetEvent) {
 }
 
 TEST_F(FocusTest, WithNoControlFocusedTabTakesTheFirstAndShiftTabTheLastTabStop) {
-  HWND w = open_application_window();
+  HWND w = open_sample_form();
   ASSERT_NE(w, nullptr);
   SetFocus(w);  // the window itself: no control has the focus
   EXPECT_EQ(tab_walk(false, 1), (std::vector<intptr_t>{3}));
@@ -210,7 +180,7 @@ TEST_F(FocusTest, WithNoControlFocusedTabTakesTheFirstAndShiftTabTheLastTabStop)
 }
 
 TEST_F(FocusTest, NoTabStopsLeavesTheFocusAlone) {
-  HWND w = as_handle(window_open(1, 100, 100, 200, 120, "Empty", 0xC80000));
+  HWND w = gui::as_handle(window_open(1, 100, 100, 200, 120, "Empty", 0xC80000));
   ASSERT_NE(w, nullptr);
   ASSERT_TRUE(bring_to_front(w));
   gadget_text_create(0, 10, 10, 100, 20, "no tab stop");
@@ -223,21 +193,13 @@ TEST_F(FocusTest, NoTabStopsLeavesTheFocusAlone) {
 }
 
 // With a window of another thread in front this thread has no active window: the moves do
-// nothing, and in particular do not pull the application's window back to the front.
+// nothing, and in particular do not pull the form back to the front.
 TEST_F(FocusTest, NoActiveWindowLeavesTheFocusAlone) {
-  HWND w = open_application_window();
+  HWND w = open_sample_form();
   ASSERT_NE(w, nullptr);
   SetFocus(gadget_handle(5));
-  HWND foreign = nullptr;
-  volatile bool stop = false;
-  gui::AsyncTask task([&] {
-    HWND f = CreateWindowExA(0, "STATIC", "Foreign", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 650, 400,
-                             250, 150, nullptr, nullptr, nullptr, nullptr);
-    SetForegroundWindow(f);
-    foreign = f;
-    gui::pump_until([&] { return stop; }, 20000);
-    DestroyWindow(f);
-  });
+  const gui::ForeignWindow other("Foreign", kForeignStyle, kForeignPlace, true);
+  const HWND foreign = other.window();
   const bool away = wait_until(
       [&] {
         return foreign != nullptr && GetForegroundWindow() == foreign &&
@@ -252,13 +214,12 @@ TEST_F(FocusTest, NoActiveWindowLeavesTheFocusAlone) {
       EXPECT_EQ(GetForegroundWindow(), foreign) << backward;
     }
   }
-  stop = true;
   ASSERT_TRUE(away) << "the other thread's window did not come to the front";
 }
 
 TEST_F(FocusTest, EditableRichEditAndHotkeyControlsKeepTheTab) {
   ASSERT_NE(LoadLibraryA("riched20.dll"), nullptr);
-  HWND w = as_handle(window_open(1, 150, 150, 300, 200, "Rich", 0xC80000));
+  HWND w = gui::as_handle(window_open(1, 150, 150, 300, 200, "Rich", 0xC80000));
   ASSERT_NE(w, nullptr);
   const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_MULTILINE;
   HWND rich =
@@ -300,7 +261,7 @@ TEST_F(FocusTest, EditableRichEditAndHotkeyControlsKeepTheTab) {
 TEST_F(FocusTest, AFocusInsideACompositeControlMovesAsTheComposite) {
   INITCOMMONCONTROLSEX classes{sizeof classes, ICC_INTERNET_CLASSES | ICC_USEREX_CLASSES};
   ASSERT_TRUE(InitCommonControlsEx(&classes));
-  HWND w = as_handle(window_open(1, 150, 150, 320, 200, "Composite", 0xC80000));
+  HWND w = gui::as_handle(window_open(1, 150, 150, 320, 200, "Composite", 0xC80000));
   ASSERT_NE(w, nullptr);
   auto child = [&](const char* cls, DWORD style, int y) {
     return CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 10, y, 200, 24,
@@ -337,10 +298,10 @@ TEST_F(FocusTest, AFocusInsideACompositeControlMovesAsTheComposite) {
 }
 
 TEST_F(FocusTest, DeactivationKeepsTheFocusForReactivationAndHidesTheCues) {
-  HWND w = open_application_window();
+  HWND w = open_sample_form();
   ASSERT_NE(w, nullptr);
   keep_ui_state(w, 0);
-  HWND other = as_handle(window_open(1, 700, 100, 200, 150, "Other", 0xC80000 | 0x8));
+  HWND other = gui::as_handle(window_open(1, 700, 100, 200, 150, "Other", 0xC80000 | 0x8));
   ASSERT_NE(other, nullptr);
   ASSERT_TRUE(bring_to_front(w));
   SetFocus(gadget_handle(8));
@@ -357,17 +318,10 @@ TEST_F(FocusTest, DeactivationKeepsTheFocusForReactivationAndHidesTheCues) {
 
   // A window of another thread, standing in for another program.
   SetFocus(gadget_handle(6));
-  HWND foreign = nullptr;
-  volatile bool stop = false;
   {
-    gui::AsyncTask task([&] {
-      HWND f = CreateWindowExA(0, "STATIC", "Foreign", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 650, 400,
-                               250, 150, nullptr, nullptr, nullptr, nullptr);
-      foreign = f;
-      gui::pump_until([&] { return stop; }, 20000);
-      DestroyWindow(f);
-    });
-    ASSERT_TRUE(wait_until([&] { return foreign != nullptr; }, 3000));
+    const gui::ForeignWindow other("Foreign", kForeignStyle, kForeignPlace, false);
+    const HWND foreign = other.window();
+    ASSERT_NE(foreign, nullptr);
     collect_events(300);
     EXPECT_TRUE(click_to_activate_foreign(foreign, w));
     EXPECT_EQ(GetPropA(w, kPropFocus), gadget_handle(6));
@@ -378,7 +332,6 @@ TEST_F(FocusTest, DeactivationKeepsTheFocusForReactivationAndHidesTheCues) {
     press_tab(false);
     EXPECT_EQ(focused_gadget(), 8);
     EXPECT_EQ(g_ui_state & 3, 0);
-    stop = true;
   }
 }
 

@@ -6,6 +6,7 @@
 #include "runtime/registry.h"
 #include "support/gui_driver.h"
 #include "support/mouse_input_win.h"
+#include "support/retry.h"
 #include "ui/window/window.h"
 #include "ui/window/window_internal.h"
 #include "window_fixture.h"
@@ -15,8 +16,6 @@ namespace {
 constexpr uint32_t kSizable = 0xCC0000;  // caption, system menu, sizing border
 constexpr int32_t kEnterSizeMove = WM_ENTERSIZEMOVE;
 constexpr int32_t kExitSizeMove = WM_EXITSIZEMOVE;
-
-HWND as_handle(intptr_t result) { return reinterpret_cast<HWND>(result); }
 
 RECT rect_of(HWND w) {
   RECT r{};
@@ -36,21 +35,6 @@ void place_cursor(POINT p) {
 
 bool same_rect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-// Presses and releases the keys in one batch, so that nothing comes between them.
-void press_keys(std::initializer_list<WORD> keys) {
-  std::vector<INPUT> inputs;
-  for (WORD vk : keys) {
-    for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
-      INPUT in{};
-      in.type = INPUT_KEYBOARD;
-      in.ki.wVk = vk;
-      in.ki.dwFlags = up;
-      inputs.push_back(in);
-    }
-  }
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 // A screen point on the window's sizing border where WM_NCHITTEST answers `hit`, searched from
@@ -99,7 +83,7 @@ class MoveWatch {
   bool press_then_await_move(WORD key, POINT target, std::vector<WaitedEvent>* seen = nullptr) {
     target_ = target;
     arrived_ = false;
-    press_keys({key});
+    gui::press_keys({key});
     return wait_until([] { return arrived_; }, 5000, seen);
   }
 
@@ -135,7 +119,7 @@ class SizingTest : public WindowTest {
 
   // Window 1, sizable, in front, with the events of its opening drained.
   HWND open_sizable() {
-    HWND w = as_handle(window_open(1, 200, 150, 300, 200, "Sizable", kSizable));
+    HWND w = gui::as_handle(window_open(1, 200, 150, 300, 200, "Sizable", kSizable));
     if (!w) return nullptr;
     SetForegroundWindow(w);
     if (!wait_until([&] { return GetForegroundWindow() == w; }, 2000)) return nullptr;
@@ -193,11 +177,11 @@ TEST_F(SizingTest, DraggingTheRightBorderGivesSizeEventsDuringTheDrag) {
     // Wine may follow an injected move with one that carries an earlier position; the move is
     // sent again until the cursor and the border stay at the target.
     auto there = [&] { return cursor().x == x && rect_of(w).right == x + 2; };
-    bool stayed = false;
-    for (int attempt = 0; attempt < 4 && !stayed; ++attempt) {
-      mouse::send(0, {x, from.y});
-      stayed = wait_until(there, 700, &seen) && there();
-    }
+    const bool stayed = test_support::click_until(
+        [&] {
+          mouse::send(0, {x, from.y});
+        },
+        [&] { return wait_until(there, 700, &seen) && there(); }, 4);
     EXPECT_TRUE(stayed) << "step " << dx << ": right " << rect_of(w).right;
   }
   // Size events while the button is still down; Windows' own sizing loop never ran.
@@ -242,7 +226,7 @@ TEST_F(SizingTest, SizeCommandThenRightRightWidensByTenAndEscapeKeepsIt) {
   EXPECT_EQ(rect_of(w).right, r0.right + 10);
   EXPECT_FALSE(only(seen, {event_window_sized}).empty());
 
-  press_keys({VK_ESCAPE});
+  gui::press_keys({VK_ESCAPE});
   EXPECT_TRUE(wait_until([&] { return contains(seen, kExitSizeMove); }, 2000, &seen));
   EXPECT_EQ(GetCapture(), nullptr);
   const RECT r = rect_of(w);
@@ -431,7 +415,7 @@ TEST_F(SizingTest, TheArrowKeysReachTheSizedWindowWhenAControlHasTheFocus) {
   EXPECT_TRUE(moves.press_then_await_move(VK_DOWN, {r0.left + 60, r0.bottom - 2}));
   EXPECT_TRUE(moves.press_then_await_move(VK_DOWN, {r0.left + 60, r0.bottom + 8}));
   EXPECT_EQ(rect_of(w).bottom, r0.bottom + 10);
-  press_keys({VK_RETURN});
+  gui::press_keys({VK_RETURN});
   EXPECT_TRUE(wait_until([&] { return GetCapture() == nullptr; }, 2000));
   EXPECT_EQ(GetFocus(), button);
   EXPECT_EQ(rect_of(w).bottom, r0.bottom + 10);
@@ -464,7 +448,7 @@ TEST_F(SizingTest, ClosingTheWindowDuringSizingLeavesTheThreadFreeToSizeAgain) {
   ASSERT_NE(w, nullptr);
   ASSERT_TRUE(start_keyboard_size(w));
   EXPECT_EQ(sizing_window(), w);
-  press_keys({VK_ESCAPE});
+  gui::press_keys({VK_ESCAPE});
   EXPECT_TRUE(wait_until([&] { return GetCapture() == nullptr; }, 2000));
   EXPECT_EQ(sizing_window(), nullptr);
 }

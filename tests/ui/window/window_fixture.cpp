@@ -4,11 +4,6 @@
 
 #include "support/gui_driver.h"
 
-std::ostream& operator<<(std::ostream& os, const WaitedEvent& e) {
-  return os << "{" << e.event << ", obj " << e.object << ", win " << e.window << ", type " << e.type
-            << "}";
-}
-
 std::vector<WaitedEvent> collect_events(DWORD quiet_ms, DWORD limit_ms) {
   std::vector<WaitedEvent> events;
   const DWORD start = GetTickCount();
@@ -56,6 +51,10 @@ bool wait_for_event(int32_t event, DWORD limit_ms, WaitedEvent* got) {
     }
   }
   return false;
+}
+
+bool bring_to_front(HWND w) {
+  return gui::bring_to_front(w, [](DWORD ms) { collect_events(ms, ms); });
 }
 
 void WindowTest::SetUpTestSuite() {

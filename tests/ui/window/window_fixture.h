@@ -6,21 +6,10 @@
 #include <windows.h>
 
 #include <functional>
-#include <ostream>
 #include <vector>
 
+#include "support/waited_event.h"
 #include "ui/window/window.h"
-
-struct WaitedEvent {
-  int32_t event;
-  intptr_t object;
-  intptr_t window;
-  int32_t type;
-  bool operator==(const WaitedEvent& o) const {
-    return event == o.event && object == o.object && window == o.window && type == o.type;
-  }
-};
-std::ostream& operator<<(std::ostream& os, const WaitedEvent& e);
 
 // event_wait_timed until `quiet_ms` pass without anything (at most `limit_ms` in all), with what
 // event_gadget / event_window / event_type said after each event.
@@ -34,6 +23,9 @@ bool wait_until(const std::function<bool()>& done, DWORD limit_ms,
                 std::vector<WaitedEvent>* seen = nullptr);
 // Waits (dispatching through event_wait_timed) until an event `event` arrives; false on time-out.
 bool wait_for_event(int32_t event, DWORD limit_ms, WaitedEvent* got = nullptr);
+
+// Makes `w` the foreground window through the toolkit's event wait; false after the time limit.
+bool bring_to_front(HWND w);
 
 class WindowTest : public ::testing::Test {
  protected:

@@ -2,12 +2,11 @@
 #include <string>
 
 #include "support/gui_driver.h"
+#include "support/sample_form.h"
 #include "ui/window/window_properties.h"
 #include "window_fixture.h"
 
 namespace {
-
-HWND as_handle(intptr_t result) { return reinterpret_cast<HWND>(result); }
 
 bool class_exists(const std::string& name) {
   WNDCLASSA wc;
@@ -37,11 +36,11 @@ HWND record_select(HWND window) {
 
 using WindowOpenTest = WindowTest;
 
-TEST_F(WindowOpenTest, ApplicationWindowHasItsClassPropertyStyleAndSize) {
-  HWND w = as_handle(window_open(0, 337, 189, 257, 266, "Pelmora v1.3", 0xC80000));
+TEST_F(WindowOpenTest, TitledWindowHasItsClassPropertyStyleAndSize) {
+  HWND w = gui::as_handle(sample_form::open_window());
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(gui::class_name(w), "WindowClass_0");
-  EXPECT_EQ(gui::window_text(w), "Pelmora v1.3");
+  EXPECT_EQ(gui::window_text(w), sample_form::kTitle);
   EXPECT_EQ(reinterpret_cast<intptr_t>(GetPropA(w, kPropWindowId)), 1);
   EXPECT_EQ(window_number_of(w), 0);
   EXPECT_EQ(window_handle(0), w);
@@ -51,11 +50,11 @@ TEST_F(WindowOpenTest, ApplicationWindowHasItsClassPropertyStyleAndSize) {
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_POPUP | WS_CHILD), 0);
   EXPECT_EQ(ex_style_of(w) & WS_EX_TOOLWINDOW, 0);
   SIZE client = client_size(w);
-  EXPECT_EQ(client.cx, 257);
-  EXPECT_EQ(client.cy, 266);
+  EXPECT_EQ(client.cx, sample_form::kWindow.width);
+  EXPECT_EQ(client.cy, sample_form::kWindow.height);
   RECT r = window_rect(w);
-  EXPECT_EQ(r.left, 337);
-  EXPECT_EQ(r.top, 189);
+  EXPECT_EQ(r.left, sample_form::kWindow.x);
+  EXPECT_EQ(r.top, sample_form::kWindow.y);
   WNDCLASSA wc;
   ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "WindowClass_0", &wc));
   EXPECT_EQ(wc.style, static_cast<UINT>(CS_DBLCLKS));
@@ -64,9 +63,9 @@ TEST_F(WindowOpenTest, ApplicationWindowHasItsClassPropertyStyleAndSize) {
 }
 
 TEST_F(WindowOpenTest, ReopeningANumberClosesTheOldWindowAndRegistersItsClassAgain) {
-  HWND first = as_handle(window_open(0, 10, 10, 100, 100, "one", 0));
+  HWND first = gui::as_handle(window_open(0, 10, 10, 100, 100, "one", 0));
   ASSERT_NE(first, nullptr);
-  HWND second = as_handle(window_open(0, 20, 20, 100, 100, "two", 0));
+  HWND second = gui::as_handle(window_open(0, 20, 20, 100, 100, "two", 0));
   ASSERT_NE(second, nullptr);
   EXPECT_FALSE(IsWindow(first));
   EXPECT_EQ(window_handle(0), second);
@@ -93,23 +92,23 @@ TEST_F(WindowOpenTest, AutomaticNumberNamesTheClassAndTheProperty) {
 }
 
 TEST_F(WindowOpenTest, FlagsZeroAndHiddenGiveACaption) {
-  HWND plain = as_handle(window_open(1, 10, 10, 80, 60, "plain", 0));
+  HWND plain = gui::as_handle(window_open(1, 10, 10, 80, 60, "plain", 0));
   ASSERT_NE(plain, nullptr);
   EXPECT_EQ(style_of(plain) & WS_CAPTION, WS_CAPTION);
   EXPECT_TRUE(IsWindowVisible(plain));
-  HWND hidden = as_handle(window_open(2, 10, 10, 80, 60, "hidden", window_hidden));
+  HWND hidden = gui::as_handle(window_open(2, 10, 10, 80, 60, "hidden", window_hidden));
   ASSERT_NE(hidden, nullptr);
   EXPECT_EQ(style_of(hidden) & WS_CAPTION, WS_CAPTION);
   EXPECT_FALSE(IsWindowVisible(hidden));
   // A style bit suppresses the added caption.
-  HWND popup = as_handle(window_open(3, 10, 10, 80, 60, "popup", WS_POPUP | WS_BORDER));
+  HWND popup = gui::as_handle(window_open(3, 10, 10, 80, 60, "popup", WS_POPUP | WS_BORDER));
   ASSERT_NE(popup, nullptr);
   EXPECT_NE(style_of(popup) & WS_CAPTION, WS_CAPTION);
   EXPECT_EQ(client_size(popup).cx, 80);
 }
 
 TEST_F(WindowOpenTest, ToolWindowDropsMinimiseAndMaximiseAndGetsACaption) {
-  HWND w = as_handle(window_open(
+  HWND w = gui::as_handle(window_open(
       1, 10, 10, 80, 60, "tool",
       window_tool | WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_MAXIMIZE));
   ASSERT_NE(w, nullptr);
@@ -132,14 +131,14 @@ TEST_F(WindowOpenTest, ToolWindowDropsMinimiseAndMaximiseAndGetsACaption) {
 TEST_F(WindowOpenTest, CentredOnTheScreenAndCutToItsSize) {
   const int sw = GetSystemMetrics(SM_CXSCREEN);
   const int sh = GetSystemMetrics(SM_CYSCREEN);
-  HWND w = as_handle(window_open(1, 5, 5, 200, 100, "centre", window_centre_screen));
+  HWND w = gui::as_handle(window_open(1, 5, 5, 200, 100, "centre", window_centre_screen));
   ASSERT_NE(w, nullptr);
   RECT r = window_rect(w);
   EXPECT_EQ(r.left, (sw - (r.right - r.left)) / 2);
   EXPECT_EQ(r.top, (sh - (r.bottom - r.top)) / 2);
   EXPECT_EQ(client_size(w).cx, 200);
 
-  HWND big = as_handle(window_open(2, 5, 5, sw + 500, sh + 500, "big", window_centre_screen));
+  HWND big = gui::as_handle(window_open(2, 5, 5, sw + 500, sh + 500, "big", window_centre_screen));
   ASSERT_NE(big, nullptr);
   r = window_rect(big);
   EXPECT_EQ(r.left, 0);
@@ -149,9 +148,10 @@ TEST_F(WindowOpenTest, CentredOnTheScreenAndCutToItsSize) {
 }
 
 TEST_F(WindowOpenTest, CentredOnTheParentOrLeftWhereGivenWithoutOne) {
-  HWND parent = as_handle(window_open(1, 100, 100, 400, 300, "parent", 0xC80000));
+  HWND parent = gui::as_handle(window_open(1, 100, 100, 400, 300, "parent", 0xC80000));
   ASSERT_NE(parent, nullptr);
-  HWND child = as_handle(window_open(2, 0, 0, 200, 100, "child", window_centre_parent, parent));
+  HWND child =
+      gui::as_handle(window_open(2, 0, 0, 200, 100, "child", window_centre_parent, parent));
   ASSERT_NE(child, nullptr);
   RECT p = window_rect(parent);
   RECT c = window_rect(child);
@@ -159,7 +159,7 @@ TEST_F(WindowOpenTest, CentredOnTheParentOrLeftWhereGivenWithoutOne) {
   EXPECT_EQ(c.top, p.top + (p.bottom - p.top - (c.bottom - c.top)) / 2);
   EXPECT_EQ(GetWindow(child, GW_OWNER), parent);
   // Larger than the parent near the screen's corner: raised to 0.
-  HWND wide = as_handle(window_open(3, 0, 0, 900, 700, "wide", window_centre_parent, parent));
+  HWND wide = gui::as_handle(window_open(3, 0, 0, 900, 700, "wide", window_centre_parent, parent));
   ASSERT_NE(wide, nullptr);
   EXPECT_EQ(window_rect(wide).left, 0);
   EXPECT_EQ(window_rect(wide).top, 0);
@@ -167,32 +167,33 @@ TEST_F(WindowOpenTest, CentredOnTheParentOrLeftWhereGivenWithoutOne) {
 
   // No parent and no active window of this thread: x and y are used as given.
   ASSERT_EQ(GetActiveWindow(), nullptr);
-  HWND alone =
-      as_handle(window_open(4, 123, 145, 100, 50, "alone", window_centre_parent | window_hidden));
+  HWND alone = gui::as_handle(
+      window_open(4, 123, 145, 100, 50, "alone", window_centre_parent | window_hidden));
   ASSERT_NE(alone, nullptr);
   EXPECT_EQ(window_rect(alone).left, 123);
   EXPECT_EQ(window_rect(alone).top, 145);
 }
 
 TEST_F(WindowOpenTest, DefaultPositionLetsTheSystemChoose) {
-  HWND w = as_handle(window_open(1, window_default_position, 50, 120, 80, "default", 0xC80000));
+  HWND w =
+      gui::as_handle(window_open(1, window_default_position, 50, 120, 80, "default", 0xC80000));
   ASSERT_NE(w, nullptr);
   RECT r = window_rect(w);
   EXPECT_NE(r.left, window_default_position);
   EXPECT_GT(r.left, -1000);
   EXPECT_EQ(client_size(w).cx, 120);
   // With centring, -65535 is just a coordinate that centring replaces.
-  HWND c = as_handle(window_open(2, window_default_position, window_default_position, 120, 80,
-                                 "centred", window_centre_screen));
+  HWND c = gui::as_handle(window_open(2, window_default_position, window_default_position, 120, 80,
+                                      "centred", window_centre_screen));
   ASSERT_NE(c, nullptr);
   EXPECT_GE(window_rect(c).left, 0);
 }
 
 TEST_F(WindowOpenTest, MaximisedAndMinimisedStylesShowThatWay) {
-  HWND max = as_handle(window_open(1, 10, 10, 100, 80, "max", 0xCF0000 | WS_MAXIMIZE));
+  HWND max = gui::as_handle(window_open(1, 10, 10, 100, 80, "max", 0xCF0000 | WS_MAXIMIZE));
   ASSERT_NE(max, nullptr);
   EXPECT_TRUE(IsZoomed(max));
-  HWND min = as_handle(window_open(2, 10, 10, 100, 80, "min", 0xCF0000 | WS_MINIMIZE));
+  HWND min = gui::as_handle(window_open(2, 10, 10, 100, 80, "min", 0xCF0000 | WS_MINIMIZE));
   ASSERT_NE(min, nullptr);
   EXPECT_TRUE(IsIconic(min));
 }
@@ -200,8 +201,8 @@ TEST_F(WindowOpenTest, MaximisedAndMinimisedStylesShowThatWay) {
 TEST_F(WindowOpenTest, GadgetListIsSelectedUnlessAskedNotTo) {
   g_selected.clear();
   window_set_gadget_hooks(nullptr, record_select);
-  HWND a = as_handle(window_open(1, 10, 10, 80, 60, "a", 0));
-  HWND b = as_handle(window_open(2, 10, 10, 80, 60, "b", window_no_gadget_list));
+  HWND a = gui::as_handle(window_open(1, 10, 10, 80, 60, "a", 0));
+  HWND b = gui::as_handle(window_open(2, 10, 10, 80, 60, "b", window_no_gadget_list));
   window_set_gadget_hooks(nullptr, nullptr);
   ASSERT_NE(a, nullptr);
   ASSERT_NE(b, nullptr);
@@ -217,7 +218,7 @@ TEST_F(WindowOpenTest, BadNumbersFailOrWorkWithoutHarm) {
   window_close(0x7FFFFFF0);  // taken as an automatic number that was never handed out
   EXPECT_EQ(window_handle(-5), nullptr);
   // A large explicit number grows the table linearly and works like any other.
-  HWND distant = as_handle(window_open(200000, 10, 10, 80, 60, "far", 0));
+  HWND distant = gui::as_handle(window_open(200000, 10, 10, 80, 60, "far", 0));
   ASSERT_NE(distant, nullptr);
   EXPECT_EQ(gui::class_name(distant), "WindowClass_200000");
   EXPECT_EQ(window_number_of(distant), 200000);
@@ -235,8 +236,8 @@ TEST_F(WindowOpenTest, FailedCreationReleasesTheNumberAndTheClass) {
 }
 
 TEST_F(WindowOpenTest, WindowsEndClosesExplicitAndAutomaticWindows) {
-  HWND a = as_handle(window_open(3, 10, 10, 80, 60, "a", 0));
-  HWND b = as_handle(window_open(0, 10, 10, 80, 60, "b", 0));
+  HWND a = gui::as_handle(window_open(3, 10, 10, 80, 60, "a", 0));
+  HWND b = gui::as_handle(window_open(0, 10, 10, 80, 60, "b", 0));
   intptr_t n = window_open(-1, 10, 10, 80, 60, "c", 0);
   HWND c = window_handle(n);
   ASSERT_TRUE(a && b && c);
