@@ -214,8 +214,7 @@ bool run_unix(const std::string& command, DWORD limit_ms) {
   }
   const std::string marker = test_support::wine_path(done);
   const bool ended = wait_for([&] { return exists(marker); }, limit_ms);
-  const bool succeeded = ended && wait_for([&] { return read_file(marker) == "0
-"; }, 1000);
+  const bool succeeded = ended && wait_for([&] { return read_file(marker) == "0\n"; }, 1000);
   DeleteFileA(marker.c_str());
   return succeeded;
 }
@@ -440,8 +439,9 @@ bool Pelmora::drop_files_by_x(const std::vector<std::string>& paths) {
   // Dropped on the title bar: Wine hands a drop to the deepest child under the point, and the
   // files are window 0's whatever gadget lies there.
   std::string command = std::string("/usr/bin/python3 ") + PELMORA_XDND_DROP_UNIX_PATH + " " +
-                        std::to_string(x_window) + " " + std::to_string((area.left + area.right) / 2) +
-                        " " + std::to_string(area.top + 8);
+                        std::to_string(x_window) + " " +
+                        std::to_string((area.left + area.right) / 2) + " " +
+                        std::to_string(area.top + 8);
   for (const std::string& path : paths) command += " '" + unix_path(path) + "'";
   return run_unix(command, 60000);
 }
