@@ -18,7 +18,8 @@
 
 // Start-up step: registers the per-thread preference file (closed when its thread ends).
 void prefs_init();
-// End step, first of the end sequence: closes the calling (main) thread's file as prefs_close.
+// End step, first of the end sequence: closes the calling (main) thread's file as prefs_close
+// and frees the memory it kept for the next file.
 void prefs_shutdown();
 
 // Closes the current file, then opens an existing file (nullptr counts as ""). When it cannot be

@@ -155,8 +155,13 @@ PreferenceEntry* entry_new(PreferenceFile& f, EntryKind kind, char* key, char* t
   size = (size + kAlign - 1) & ~(kAlign - 1);
   EntryBlock* block = f.blocks;
   if (!block || block->used + size > kBlockBytes) {
-    block = static_cast<EntryBlock*>(heap_alloc(kBlockBytes));
-    if (!block) return nullptr;
+    block = f.spare.blocks;
+    if (block) {
+      f.spare.blocks = block->next;
+    } else {
+      block = static_cast<EntryBlock*>(heap_alloc(kBlockBytes));
+      if (!block) return nullptr;
+    }
     block->next = f.blocks;
     block->used = kBlockHeader;
     f.blocks = block;
@@ -171,11 +176,65 @@ PreferenceEntry* entry_new(PreferenceFile& f, EntryKind kind, char* key, char* t
   return e;
 }
 
-void entry_blocks_release(PreferenceFile& f) {
+namespace {
+
+void free_blocks(EntryBlock* block) {
+  while (block) {
+    EntryBlock* next = block->next;
+    heap_free(block);
+    block = next;
+  }
+}
+
+// Moves the file's entry blocks to its spare ones, up to kSpareLimit bytes in all; the rest are
+// freed.
+void keep_blocks(PreferenceFile& f) {
+  size_t kept = 0;
+  for (EntryBlock* b = f.spare.blocks; b; b = b->next) kept += kBlockBytes;
   while (EntryBlock* block = f.blocks) {
     f.blocks = block->next;
-    heap_free(block);
+    if (kept + kBlockBytes > kSpareLimit) {
+      heap_free(block);
+      continue;
+    }
+    block->next = f.spare.blocks;
+    f.spare.blocks = block;
+    kept += kBlockBytes;
   }
+}
+
+// The larger of the file's buffer and the spare one stays spare (if within kSpareLimit).
+void keep_buffer(PreferenceFile& f) {
+  SpareMemory& s = f.spare;
+  if (f.buffer && f.buffer_size > s.buffer_size && f.buffer_size <= kSpareLimit) {
+    heap_free(s.buffer);
+    s.buffer = f.buffer;
+    s.buffer_size = f.buffer_size;
+  } else {
+    heap_free(f.buffer);
+  }
+  f.buffer = nullptr;
+}
+
+}  // namespace
+
+void entry_blocks_release(PreferenceFile& f) {
+  free_blocks(f.blocks);
+  f.blocks = nullptr;
+}
+
+char* buffer_take(PreferenceFile& f, size_t size) {
+  SpareMemory& s = f.spare;
+  if (s.buffer && s.buffer_size >= size) {
+    char* buffer = s.buffer;
+    f.buffer_size = s.buffer_size;
+    s.buffer = nullptr;
+    s.buffer_size = 0;
+    return buffer;
+  }
+  auto* buffer = static_cast<char*>(heap_alloc(size));
+  if (buffer) f.buffer_size = size;
+  return buffer;
 }
 
 bool text_in_buffer(const PreferenceFile& f, const char* text) {
@@ -296,15 +355,24 @@ FileText file_build_text(const PreferenceFile& f) {
   return FileText{text, static_cast<size_t>(out - text)};
 }
 
-void file_release(PreferenceFile& f) {
+void file_release_keep_memory(PreferenceFile& f) {
   index_release(f);
   for (PreferenceEntry* e = f.entries; e; e = e->next) {
     if (e->kind == EntryKind::key) release_text(f, e->key);
     release_text(f, e->text);
   }
-  entry_blocks_release(f);
-  heap_free(f.buffer);
+  keep_blocks(f);
+  keep_buffer(f);
   heap_free(f.pending_group);
   heap_free(f.file_name);
+  SpareMemory spare = f.spare;
+  std::memset(&f, 0, sizeof f);
+  f.spare = spare;
+}
+
+void file_release(PreferenceFile& f) {
+  file_release_keep_memory(f);
+  free_blocks(f.spare.blocks);
+  heap_free(f.spare.buffer);
   std::memset(&f, 0, sizeof f);
 }

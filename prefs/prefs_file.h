@@ -42,6 +42,15 @@ struct GroupEntry : PreferenceEntry {
 
 struct EntryBlock;
 
+// What a released file leaves for the next load on the same record: its buffer and its entry
+// blocks. Reopening a large file then writes into pages that are already there instead of
+// touching fresh memory, which costs far more than the parse itself.
+struct SpareMemory {
+  char* buffer;
+  size_t buffer_size;  // bytes of the buffer block
+  EntryBlock* blocks;
+};
+
 constexpr uint32_t kEncodingAnsi = 0;
 constexpr uint32_t kEncodingUtf8 = 65001;
 
@@ -54,6 +63,7 @@ struct PreferenceFile {
   uint32_t read_only;  // changes are dropped at close
   char* buffer;        // file contents (no byte-order mark) plus two zero bytes
   char* buffer_end;    // the first of the two zero bytes
+  size_t buffer_size;  // bytes of the buffer block (at least contents + 2)
   uint32_t encoding;   // kEncodingAnsi or kEncodingUtf8
   PreferenceEntry* entries;
   PreferenceEntry* current_group;  // nullptr = the top region
@@ -64,6 +74,7 @@ struct PreferenceFile {
   EntryIndex group_index;          // group headers
   EntryIndex top_keys;             // keys of the top region
   uint32_t walk_only;              // tables disabled: every lookup walks the list
+  SpareMemory spare;               // kept by file_release_keep_memory
 };
 
 // A file is open (or name-only: it did not exist at open) when it has a handle or a name.
@@ -71,9 +82,6 @@ inline bool file_is_open(const PreferenceFile& f) {
   return f.handle != 0 || f.file_name != nullptr;
 }
 
-// Takes ownership of `buffer` (a main-heap block of size + 2 bytes whose last two bytes are
-// zero) and parses it in place. The encoding must be set before.
-void file_parse_buffer(PreferenceFile& f, char* buffer, size_t size);
 // Where the contents come from: read() fills out with up to size bytes from the current
 // position and returns how many it got (fewer only at an error or the end of the file);
 // rewind() goes back to the start of the file.
@@ -104,14 +112,21 @@ struct FileText {
 };
 FileText file_build_text(const PreferenceFile& f);
 
-// Releases every entry with the texts it owns, the buffer, the index and the names, and zeroes
-// the record. The handle is the caller's to close first.
+// Releases every entry with the texts it owns, the buffer, the index, the names and the spare
+// memory, and zeroes the record. The handle is the caller's to close first.
 void file_release(PreferenceFile& f);
+// Like file_release, but the buffer and the entry blocks (up to kSpareLimit bytes of each) stay
+// with the record as its spare memory for the next file_load; file_release frees them.
+void file_release_keep_memory(PreferenceFile& f);
+constexpr size_t kSpareLimit = size_t{64} << 20;
+// A block for the file's contents of at least `size` bytes: the spare buffer when it is large
+// enough, else a new one (nullptr when out of memory). Its bytes are not zeroed.
+char* buffer_take(PreferenceFile& f, size_t size);
 
 // Entry list and index internals shared by the portable files.
 bool text_in_buffer(const PreferenceFile& f, const char* text);
-// A zero-filled entry from the file's blocks (a GroupEntry for group headers), not yet linked;
-// nullptr when out of memory.
+// A zero-filled entry from the file's blocks (spare blocks first) (a GroupEntry for group headers),
+// not yet linked; nullptr when out of memory.
 PreferenceEntry* entry_new(PreferenceFile& f, EntryKind kind, char* key, char* text);
 void entry_blocks_release(PreferenceFile& f);
 

@@ -137,7 +137,11 @@ class Parser {
 
 }  // namespace
 
-void file_parse_buffer(PreferenceFile& f, char* buffer, size_t size) {
+namespace {
+
+// Parses the first `size` bytes of the file's buffer (a block of at least size + 2 bytes) in
+// place. The encoding must be set before.
+void parse_buffer(PreferenceFile& f, char* buffer, size_t size) {
   f.buffer = buffer;
   f.buffer_end = buffer + size;
   f.buffer_end[0] = 0;
@@ -145,6 +149,8 @@ void file_parse_buffer(PreferenceFile& f, char* buffer, size_t size) {
   // A list that misses part of the file must never be written back over it.
   if (!Parser(f).run()) f.read_only = 1;
 }
+
+}  // namespace
 
 void file_load(PreferenceFile& f, uint64_t size, const FileReader& reader) {
   if (size >= 0xFFFFFFFEu) {
@@ -163,14 +169,14 @@ void file_load(PreferenceFile& f, uint64_t size, const FileReader& reader) {
     }
   }
   if (n == 0) return;
-  auto* buffer = static_cast<char*>(heap_alloc(n + 2));
+  char* buffer = buffer_take(f, n + 2);
   if (!buffer) {
     f.read_only = 1;
     return;
   }
   size_t got = reader.read(reader.context, buffer, n);
   if (got < n) f.read_only = 1;
-  file_parse_buffer(f, buffer, got);
+  parse_buffer(f, buffer, got);
 }
 
 namespace {

@@ -162,17 +162,25 @@ DWORD close_file(PreferenceFile& f) {
   f.handle = 0;
   h.reset(INVALID_HANDLE_VALUE);  // an open file cannot be replaced
   const DWORD error = write ? replace_with_text(f, f.file_name) : 0;
-  file_release(f);
+  // The memory stays for the next file of this thread: reopening touches no fresh pages.
+  file_release_keep_memory(f);
   return error;
 }
 
-void slice_cleanup(void* slice) { close_file(*static_cast<PreferenceFile*>(slice)); }
+void slice_cleanup(void* slice) {
+  auto& f = *static_cast<PreferenceFile*>(slice);
+  close_file(f);
+  file_release(f);
+}
 
 }  // namespace
 
 void prefs_init() { prefs_register_slice(&slice_cleanup); }
 
-void prefs_shutdown() { prefs_close(); }
+void prefs_shutdown() {
+  prefs_close();
+  if (PreferenceFile* f = prefs_current()) file_release(*f);
+}
 
 uint32_t prefs_close() {
   PreferenceFile* f = prefs_current();

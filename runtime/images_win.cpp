@@ -1,5 +1,5 @@
-// The image table and the visual-style probe. The program draws no image; the table exists so
-// that every image object is released at the end, and the probe's results are not read.
+// The image table. The program draws no image; the table exists so that every image object is
+// released at the end.
 #include <windows.h>
 
 #include "runtime/internal.h"
@@ -18,7 +18,6 @@ struct DrawingRecord {
 };
 
 ObjectTable* g_images = nullptr;
-HMODULE g_msimg32 = nullptr;
 
 void image_release(intptr_t number) {
   auto* image = static_cast<ImageObject*>(object_find(g_images, number));
@@ -31,13 +30,6 @@ void image_release(intptr_t number) {
   object_release(g_images, number);
 }
 
-using DllGetVersionFn = HRESULT(CALLBACK*)(void*);
-using IsAppThemedFn = BOOL(WINAPI*)();
-
-struct DllVersionInfo {
-  DWORD cbSize, dwMajorVersion, dwMinorVersion, dwBuildNumber, dwPlatformID;
-};
-
 }  // namespace
 
 void images_init() {
@@ -46,41 +38,3 @@ void images_init() {
 }
 
 void images_end() { object_release_all(g_images); }
-
-void visual_style_probe() {
-  g_msimg32 = LoadLibraryA("msimg32.dll");
-  if (g_msimg32) (void)GetProcAddress(g_msimg32, "AlphaBlend");
-
-  OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-#ifdef __GNUC__
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#endif
-  (void)GetVersionExA(&version);
-#ifdef __GNUC__
-#pragma GCC diagnostic pop
-#endif
-
-  if (HMODULE uxtheme = LoadLibraryA("uxtheme.dll")) {
-    if (auto themed = reinterpret_cast<IsAppThemedFn>(
-            reinterpret_cast<void*>(GetProcAddress(uxtheme, "IsAppThemed")))) {
-      (void)themed();
-    }
-    FreeLibrary(uxtheme);
-  }
-  if (HMODULE comctl = LoadLibraryA("comctl32.dll")) {
-    if (auto get_version = reinterpret_cast<DllGetVersionFn>(
-            reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")))) {
-      DllVersionInfo info = {};
-      info.cbSize = sizeof info;
-      (void)get_version(&info);
-    }
-    FreeLibrary(comctl);
-  }
-}
-
-void visual_style_end() {
-  if (g_msimg32) FreeLibrary(g_msimg32);
-  g_msimg32 = nullptr;
-}

@@ -5,8 +5,6 @@ void runtime_main_heap_create();
 void runtime_main_heap_destroy();
 void runtime_globals_reset();
 
-// Subsystem without a library of its own: the image table and the visual-style probe.
+// Subsystem without a library of its own: the image table.
 void images_init();
 void images_end();
-void visual_style_probe();
-void visual_style_end();

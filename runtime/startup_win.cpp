@@ -27,7 +27,6 @@ void runtime_startup(const LibrarySteps& steps) {
   step(steps, "strings_init", strings_init);
   step(steps, "arrays_init", arrays_init);
   step(steps, "images_init", images_init);
-  step(steps, "visual_style_probe", visual_style_probe);
   step(steps, "events_init", steps.events_init);
   step(steps, "windows_init", steps.windows_init);
   step(steps, "gadget_toolkit_init", steps.gadget_toolkit_init);
@@ -39,7 +38,6 @@ void runtime_startup(const LibrarySteps& steps) {
 void runtime_shutdown(const LibrarySteps& steps) {
   step(steps, "prefs_shutdown", steps.prefs_shutdown);
   step(steps, "windows_end", steps.windows_end);
-  step(steps, "visual_style_end", visual_style_end);
   step(steps, "images_end", images_end);
   step(steps, "strings_end", strings_end);
   step(steps, "main heap destroy", runtime_main_heap_destroy);

@@ -2,6 +2,7 @@
 // per group, and the lookups to time in a scattered order.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -55,17 +56,40 @@ inline std::vector<Lookup> all_lookups() {
   return order;
 }
 
+// One timing of fn(), in milliseconds.
+template <typename Fn>
+double time_ms(Fn&& fn) {
+  auto start = std::chrono::steady_clock::now();
+  fn();
+  std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+  return took.count();
+}
+
+// The median of the timings (an odd count gives the middle one).
+inline double median(std::vector<double> ms) {
+  std::sort(ms.begin(), ms.end());
+  size_t n = ms.size();
+  if (n == 0) return 0;
+  return n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
+}
+
 // Best of `runs` timings of fn(), in milliseconds.
 template <typename Fn>
 double best_ms(int runs, Fn&& fn) {
   double best = 1e300;
   for (int i = 0; i < runs; ++i) {
-    auto start = std::chrono::steady_clock::now();
-    fn();
-    std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    if (took.count() < best) best = took.count();
+    double took = time_ms(fn);
+    if (took < best) best = took;
   }
   return best;
+}
+
+// Median of `runs` timings of fn(), in milliseconds.
+template <typename Fn>
+double median_ms(int runs, Fn&& fn) {
+  std::vector<double> ms;
+  for (int i = 0; i < runs; ++i) ms.push_back(time_ms(fn));
+  return median(ms);
 }
 
 }  // namespace bench

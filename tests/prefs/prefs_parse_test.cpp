@@ -75,6 +75,38 @@ TEST(PrefsParse, TextsEndInsideTheBuffer) {
   }
 }
 
+TEST(PrefsParse, ReloadIntoKeptMemoryShowsOnlyTheNewFile) {
+  // A large file leaves its buffer and entry blocks (with a built key table) to the next load;
+  // a smaller and then a larger file parsed into them show nothing of the ones before.
+  std::string big = "[g]\n";
+  for (int i = 0; i < 5000; ++i) big += "k" + std::to_string(i) + "=value\n";
+  PreferenceFile f{};
+  f.handle = 1;
+  ASSERT_TRUE(file_load_text(f, big.data(), big.size()));
+  ASSERT_EQ(file_select_group(f, "g"), 1);
+  EXPECT_EQ(file_read_string(f, "k4999", ""), "value");
+  file_release_keep_memory(f);
+  EXPECT_FALSE(file_is_open(f));
+  ASSERT_NE(f.spare.buffer, nullptr);
+  ASSERT_NE(f.spare.blocks, nullptr);
+
+  for (const std::string& text : {std::string("[g]\nk1=x"), big + "[h]\nlast=1"}) {
+    f.handle = 1;
+    ASSERT_TRUE(file_load_text(f, text.data(), text.size()));
+    EXPECT_TRUE(links_consistent(f));
+    ASSERT_EQ(file_select_group(f, "g"), 1);
+    EXPECT_EQ(file_read_string(f, "k4999", "-"), text == big + "[h]\nlast=1" ? "value" : "-");
+    EXPECT_EQ(file_read_string(f, "k1", ""), text.size() < 20 ? "x" : "value");
+    file_release_keep_memory(f);
+  }
+  f.handle = 1;
+  ASSERT_TRUE(file_load_text(f, "[g]\nk1=x", 8));
+  EXPECT_EQ(dump(f), (Lines{"[g]", "k1=x"}));
+  file_release(f);
+  EXPECT_EQ(f.spare.buffer, nullptr);
+  EXPECT_EQ(f.spare.blocks, nullptr);
+}
+
 // Lookups run twice: through the hash index and by walking the list.
 class LookupTest : public ::testing::TestWithParam<bool> {
  protected:

@@ -64,7 +64,8 @@ Outcome run_probe(const char* exit_code_env, const char* prefs_file) {
 
 // Each line: the library step about to run, then the letters of the libraries already in
 // effect (H heap, A arrays, E events, W windows, P preference files, C COM, F the changed
-// preference file on disk, O the application's window open).
+// preference file on disk, O the application's window open). Start-up never starts COM: only
+// the folder browser needs it, and starts it itself.
 TEST(ProcessEntry, RunsEveryStepInOrderAndExitsWithZero) {
   ScratchFolder dir;
   ASSERT_TRUE(dir.write("pref.ini", "k=1\r\n"));
@@ -77,9 +78,9 @@ TEST(ProcessEntry, RunsEveryStepInOrderAndExitsWithZero) {
             "prefs_init HAEW\n"
             "program_init HAEWP\n"
             "requester_init HAEWP\n"
-            "application HAEWPC\n"
-            "prefs_shutdown HAEWCO\n"
-            "windows_end HAEWCFO\n");
+            "application HAEWP\n"
+            "prefs_shutdown HAEWO\n"
+            "windows_end HAEWFO\n");
   // The end sequence wrote the application's change.
   EXPECT_EQ(ScratchFolder::read_file(dir / "pref.ini"), "k = changed\r\n");
 }
@@ -89,7 +90,7 @@ TEST(ProcessEntry, EndSequenceRunsAndTheApplicationsCodeIsTheExitCode) {
   ASSERT_TRUE(dir.write("pref.ini", "k=1\r\n"));
   Outcome o = run_probe("3", (dir / "pref.ini").c_str());
   EXPECT_EQ(o.exit_code, 3u);
-  EXPECT_NE(o.output.find("windows_end HAEWCFO\n"), std::string::npos) << o.output;
+  EXPECT_NE(o.output.find("windows_end HAEWFO\n"), std::string::npos) << o.output;
   EXPECT_EQ(ScratchFolder::read_file(dir / "pref.ini"), "k = changed\r\n");
 }
 

@@ -17,8 +17,6 @@ using PathFromIdListFn = BOOL(WINAPI*)(LPCITEMIDLIST, char*);
 constexpr size_t kPathChars = 259;   // the system's path limit without the terminator
 constexpr UINT kBrowseFlags = 0x50;  // BIF_NEWDIALOGSTYLE | BIF_EDITBOX
 
-bool g_com_started = false;
-
 // A function of a library loaded for the lifetime of one call.
 template <typename Fn>
 Fn library_function(const win::Module& library, const char* name) {
@@ -44,10 +42,9 @@ int CALLBACK path_requester_init_callback(HWND window, UINT message, LPARAM, LPA
 }
 
 std::string request_path(const char* title, const char* initial_path) {
-  if (!g_com_started) {
-    g_com_started = true;
-    com_initialize();
-  }
+  // The folder browser needs COM on the calling thread; start-up does not start it. A thread
+  // that has it already only counts one more start.
+  com_initialize();
   const win::Module shell(LoadLibraryA("SHELL32.DLL"));
   if (!shell) return std::string();
   auto browse = library_function<BrowseForFolderFn>(shell, "SHBrowseForFolder");

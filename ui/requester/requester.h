@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <string>
 
-// Start-up step: registers the common control classes and starts COM on the calling thread.
+// Start-up step: registers the common control classes. COM is started by the first folder
+// browser, the only requester that needs it.
 void requester_init();
 
 // Shows a message box and returns the code of the button that closed it (IDOK = 1); 0 when the

@@ -4,7 +4,6 @@
 
 #include "runtime/lock.h"
 #include "runtime/registry.h"
-#include "runtime/system_libraries.h"
 #include "ui/requester/requester.h"
 
 namespace {
@@ -56,7 +55,6 @@ void set_topmost(HWND window, bool topmost) {
 void requester_init() {
   INITCOMMONCONTROLSEX icc{8, 0xB48};
   InitCommonControlsEx(&icc);
-  com_initialize();
 }
 
 HWND requester_owner_window() {
