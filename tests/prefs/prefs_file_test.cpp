@@ -40,10 +40,7 @@ class Holder {
         "pelmora_prefs_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
     ready_.reset(CreateEventA(nullptr, TRUE, FALSE, (prefix + "_ready").c_str()));
     quit_.reset(CreateEventA(nullptr, TRUE, FALSE, (prefix + "_quit").c_str()));
-    char exe[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string program(exe, n);
-    program = program.substr(0, program.find_last_of('\\') + 1) + "prefs_lock_holder.exe";
+    const std::string program = test_support::beside_this_program("prefs_lock_holder.exe");
     std::string command =
         "\"" + program + "\" \"" + file + "\" " + access + " " + share + " " + prefix;
     if (holder_.start(program.c_str(), command)) {

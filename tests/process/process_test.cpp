@@ -7,18 +7,12 @@
 #include <utility>
 
 #include "runtime/handles_win.h"
+#include "support/program_win.h"
 #include "support/scratch_folder_win.h"
 
 namespace {
 
 using test_support::ScratchFolder;
-
-std::string helper_path() {
-  char buffer[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  std::string path(buffer, n);
-  return path.substr(0, path.find_last_of('\\') + 1) + "process_helper.exe";
-}
 
 // Everything readable from a pipe until its writers are gone.
 std::string read_to_end(void* pipe) {
@@ -70,7 +64,7 @@ class ProgramRun : public ::testing::Test {
   }
 
   ScratchFolder scratch_;
-  const std::string helper_ = helper_path();
+  const std::string helper_ = test_support::beside_this_program("process_helper.exe");
 };
 
 TEST_F(ProgramRun, ReadsTheOutputOfAProgram) {

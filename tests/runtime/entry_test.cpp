@@ -7,6 +7,7 @@
 #include <string>
 
 #include "runtime/handles_win.h"
+#include "support/program_win.h"
 #include "support/scratch_folder_win.h"
 
 namespace {
@@ -17,13 +18,6 @@ struct Outcome {
   std::string output;
   DWORD exit_code = 0xFFFFFFFF;
 };
-
-std::string probe_path() {
-  char path[MAX_PATH];
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string p(path);
-  return p.substr(0, p.find_last_of("\\/") + 1) + "runtime_entry_probe.exe";
-}
 
 Outcome run_probe(const char* exit_code_env, const char* prefs_file) {
   SetEnvironmentVariableA("PROBE_EXIT_CODE", exit_code_env);
@@ -40,7 +34,7 @@ Outcome run_probe(const char* exit_code_env, const char* prefs_file) {
   si.hStdError = write_end.get();
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION pi = {};
-  std::string cmd = "\"" + probe_path() + "\"";
+  std::string cmd = "\"" + test_support::beside_this_program("runtime_entry_probe.exe") + "\"";
   BOOL ok = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                            nullptr, &si, &pi);
   write_end.reset();

@@ -36,13 +36,6 @@ DWORD time_scale() {
 
 DWORD scaled(DWORD ms) { return ms == INFINITE ? ms : ms * time_scale(); }
 
-std::string folder_of_this_program() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder = path;
-  return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
 // "ListBox 3 in "<title>"": the class, the control number and the top-level window's title.
 // The title is the system's copy: GetWindowTextA would ask a window of this process with a
 // message that has no time limit.
@@ -136,29 +129,6 @@ bool save_png(HBITMAP bitmap, const std::string& path) {
   return saved;
 }
 
-bool save_bmp(HDC dc, HBITMAP bitmap, int width, int height, const std::string& path) {
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  const DWORD stride = ((width * 3 + 3) / 4) * 4;
-  std::string pixels(stride * height, '\0');
-  if (!GetDIBits(dc, bitmap, 0, height, &pixels[0], reinterpret_cast<BITMAPINFO*>(&info),
-                 DIB_RGB_COLORS)) {
-    return false;
-  }
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-  bytes += pixels;
-  return write_file(path, bytes);
-}
-
 }  // namespace
 
 LRESULT read_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam, const char* what,
@@ -182,10 +152,10 @@ std::string pelmora_exe() {
   return test_support::wine_path(PELMORA_EXE_UNIX_PATH);
 }
 
-std::string helper_exe(const char* name) { return folder_of_this_program() + name; }
+std::string helper_exe(const char* name) { return test_support::beside_this_program(name); }
 
 std::string screenshot_folder() {
-  const std::string folder = folder_of_this_program() + "screenshots\\";
+  const std::string folder = test_support::beside_this_program("screenshots\\");
   CreateDirectoryA(folder.c_str(), nullptr);
   return folder;
 }
@@ -705,10 +675,7 @@ std::string save_screenshot(const RECT& r, const std::string& name) {
   BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
   SelectObject(memory, old);
   std::string path = screenshot_folder() + name + ".png";
-  if (!save_png(bitmap, path)) {
-    path = screenshot_folder() + name + ".bmp";
-    if (!save_bmp(memory, bitmap, width, height, path)) path.clear();
-  }
+  if (!save_png(bitmap, path)) path.clear();
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);

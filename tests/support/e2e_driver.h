@@ -201,8 +201,8 @@ class Pelmora {
 // Waits until done() holds, at most timeout_ms; false after the time limit.
 bool wait_for(const std::function<bool()>& done, DWORD timeout_ms);
 
-// Saves the window's picture from the screen as a PNG (BMP when no PNG encoder is available)
-// into the screenshot folder; returns the file's path or "".
+// Saves the window's picture from the screen as a PNG into the screenshot folder; returns the
+// file's path or "".
 std::string save_screenshot(HWND window, const std::string& name);
 // The same for an area of the screen (for a window together with a message box over it).
 std::string save_screenshot(const RECT& area, const std::string& name);

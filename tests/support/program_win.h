@@ -9,6 +9,13 @@
 
 namespace test_support {
 
+// The path of a file beside the running test program ("" gives its folder, ending in "\").
+inline std::string beside_this_program(const std::string& name) {
+  char path[MAX_PATH] = {};
+  const std::string self(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+  return self.substr(0, self.find_last_of('\\') + 1) + name;
+}
+
 class Program {
  public:
   // Starts the command line (`exe` may be null: taken from the line); false on failure, with the

@@ -1,6 +1,7 @@
 // Live window sizing with real mouse drags and keys: size events during the drag, the keyboard
 // Size command with the arrow-key table, the tracking limits, and the end of an operation.
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "runtime/registry.h"
@@ -21,6 +22,13 @@ RECT rect_of(HWND w) {
   RECT r{};
   GetWindowRect(w, &r);
   return r;
+}
+
+// How far each edge of the window is from where it was: left, top, right, bottom.
+using Edges = std::array<LONG, 4>;
+Edges moved_from(HWND w, const RECT& r0) {
+  const RECT r = rect_of(w);
+  return {r.left - r0.left, r.top - r0.top, r.right - r0.right, r.bottom - r0.bottom};
 }
 
 POINT cursor() { return mouse::position(); }
@@ -192,11 +200,7 @@ TEST_F(SizingTest, DraggingTheRightBorderGivesSizeEventsDuringTheDrag) {
   mouse::send(MOUSEEVENTF_LEFTUP, {from.x + 60, from.y});
   EXPECT_TRUE(wait_until([&] { return contains(seen, kExitSizeMove); }, 2000, &seen));
   EXPECT_EQ(GetCapture(), nullptr);
-  const RECT r = rect_of(w);
-  EXPECT_EQ(r.left, r0.left);
-  EXPECT_EQ(r.top, r0.top);
-  EXPECT_EQ(r.bottom, r0.bottom);
-  EXPECT_EQ(r.right, from.x + 62);
+  EXPECT_EQ(moved_from(w, r0), (Edges{0, 0, from.x + 62 - r0.right, 0}));
   ASSERT_FALSE(sizing_edges.empty());
   EXPECT_TRUE(std::all_of(sizing_edges.begin(), sizing_edges.end(),
                           [](WPARAM e) { return e == WMSZ_RIGHT; }));
@@ -229,11 +233,7 @@ TEST_F(SizingTest, SizeCommandThenRightRightWidensByTenAndEscapeKeepsIt) {
   gui::press_keys({VK_ESCAPE});
   EXPECT_TRUE(wait_until([&] { return contains(seen, kExitSizeMove); }, 2000, &seen));
   EXPECT_EQ(GetCapture(), nullptr);
-  const RECT r = rect_of(w);
-  EXPECT_EQ(r.left, r0.left);
-  EXPECT_EQ(r.top, r0.top);
-  EXPECT_EQ(r.bottom, r0.bottom);
-  EXPECT_EQ(r.right, r0.right + 10) << "Escape keeps the size reached";
+  EXPECT_EQ(moved_from(w, r0), (Edges{0, 0, 10, 0})) << "Escape keeps the size reached";
 }
 
 // Under Wine every SetCursorPos is followed by mouse moves that may carry an earlier cursor
@@ -271,11 +271,7 @@ TEST_F(SizingTest, UpThenLeftChoosesTheTopLeftCorner) {
   send_key(w, VK_UP);
   send_key(w, VK_RETURN);
   EXPECT_EQ(GetCapture(), nullptr);
-  const RECT r = rect_of(w);
-  EXPECT_EQ(r.left, r0.left - 10);
-  EXPECT_EQ(r.top, r0.top - 10);
-  EXPECT_EQ(r.right, r0.right);
-  EXPECT_EQ(r.bottom, r0.bottom);
+  EXPECT_EQ(moved_from(w, r0), (Edges{-10, -10, 0, 0}));
 }
 
 // The rest of the arrow-key table, from each edge: where the cursor goes, and whether the size
@@ -294,11 +290,6 @@ TEST_F(SizingTest, TheArrowKeyTableChoosesEdgesAndSteps) {
     send_key(w, VK_ESCAPE);
     return at;
   };
-  auto rect_changed_by = [&](LONG dl, LONG dt, LONG dr, LONG db) {
-    RECT r = rect_of(w);
-    return r.left - r0.left == dl && r.top - r0.top == dt && r.right - r0.right == dr &&
-           r.bottom - r0.bottom == db;
-  };
   auto at = [](LONG x, LONG y) { return POINT{x, y}; };
   auto same_point = [](POINT a, POINT b) {
     if (a.x == b.x && a.y == b.y) return true;
@@ -307,28 +298,28 @@ TEST_F(SizingTest, TheArrowKeyTableChoosesEdgesAndSteps) {
   };
 
   EXPECT_TRUE(same_point(run({VK_LEFT}), at(r0.left, start.y)));
-  EXPECT_TRUE(rect_changed_by(0, 0, 0, 0));
+  EXPECT_EQ(moved_from(w, r0), (Edges{0, 0, 0, 0}));
   EXPECT_TRUE(same_point(run({VK_DOWN}), at(start.x, r0.bottom - 2)));
-  EXPECT_TRUE(rect_changed_by(0, 0, 0, 0));
+  EXPECT_EQ(moved_from(w, r0), (Edges{0, 0, 0, 0}));
   EXPECT_TRUE(same_point(run({VK_UP, VK_RIGHT}), at(r0.right - 2, r0.top)));
-  EXPECT_TRUE(rect_changed_by(0, 0, 0, 0));
+  EXPECT_EQ(moved_from(w, r0), (Edges{0, 0, 0, 0}));
   EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZENESW));
   EXPECT_TRUE(same_point(run({VK_DOWN, VK_LEFT}), at(r0.left, r0.bottom - 2)));
-  EXPECT_TRUE(rect_changed_by(0, 0, 0, 0));
+  EXPECT_EQ(moved_from(w, r0), (Edges{0, 0, 0, 0}));
   EXPECT_TRUE(same_point(run({VK_RIGHT, VK_DOWN}), at(r0.right - 2, r0.bottom - 2)));
-  EXPECT_TRUE(rect_changed_by(0, 0, 0, 0));
+  EXPECT_EQ(moved_from(w, r0), (Edges{0, 0, 0, 0}));
   EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZENWSE));
   // Steps: along the chosen edge's axis and across it.
   run({VK_LEFT, VK_LEFT, VK_LEFT});
-  EXPECT_TRUE(rect_changed_by(-20, 0, 0, 0));
+  EXPECT_EQ(moved_from(w, r0), (Edges{-20, 0, 0, 0}));
   run({VK_DOWN, VK_DOWN});
-  EXPECT_TRUE(rect_changed_by(0, 0, 0, 10));
+  EXPECT_EQ(moved_from(w, r0), (Edges{0, 0, 0, 10}));
   run({VK_DOWN, VK_UP});  // the bottom edge stepped back up
-  EXPECT_TRUE(rect_changed_by(0, 0, 0, -10));
+  EXPECT_EQ(moved_from(w, r0), (Edges{0, 0, 0, -10}));
   run({VK_RIGHT, VK_DOWN, VK_RIGHT, VK_DOWN});  // bottom-right corner, both ways
-  EXPECT_TRUE(rect_changed_by(0, 0, 10, 10));
+  EXPECT_EQ(moved_from(w, r0), (Edges{0, 0, 10, 10}));
   run({VK_RIGHT, VK_UP, VK_LEFT});  // top-right corner stepped left: narrower
-  EXPECT_TRUE(rect_changed_by(0, 0, -10, 0));
+  EXPECT_EQ(moved_from(w, r0), (Edges{0, 0, -10, 0}));
 }
 
 TEST_F(SizingTest, TheMinimumSizeHoldsWithTheOppositeEdgeFixed) {
