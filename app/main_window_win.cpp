@@ -203,7 +203,12 @@ void fill_jar_list(AppState& app) {
     gadget_disable(kButtonConfirm, kDisable);
     return;
   }
-  const RedrawPause pause(gadget_handle(kListJars));
+  const HWND list = gadget_handle(kListJars);
+  const RedrawPause pause(list);
+  // Room for every name at once: the list box otherwise grows its tables step by step.
+  size_t bytes = 0;
+  for (size_t i = 0; i < app.jar_names.count(); ++i) bytes += app.jar_names[i].size() + 1;
+  if (list) SendMessageA(list, LB_INITSTORAGE, app.jar_names.count(), bytes);
   while (!app.jar_names[app.jar_index].empty()) {
     gadget_item_add(kListJars, app.jar_index, app.jar_names[app.jar_index].c_str());
     ++app.jar_index;
