@@ -172,13 +172,6 @@ inline std::string zip_archive(const std::vector<std::pair<std::string, std::str
   return out;
 }
 
-// A small archive that passes every check: the usual shape of a client jar.
-inline std::string zip_sample_jar() {
-  return zip_archive({{"META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n\r\n"},
-                      {"a.class", std::string(100, 'a')},
-                      {"net/b.class", std::string(300, 'b')}});
-}
-
 #ifdef PELMORA_SOURCE_UNIX_PATH
 // The archives made by real tools in tests/app/fixtures/jars: Debian's zip (deflated, extra
 // fields; "-stream" written to a pipe, so with data descriptors), Python's zipfile
