@@ -146,9 +146,8 @@ std::string read_text(HWND window, DWORD limit_ms) {
 std::string pelmora_exe() {
   // The shipped program's scenarios point the driver at another build of it.
   char other[MAX_PATH] = {};
-  if (GetEnvironmentVariableA("PELMORA_E2E_EXE", other, sizeof other) - 1u < sizeof other - 1u) {
-    return test_support::wine_path(other);
-  }
+  const DWORD length = GetEnvironmentVariableA("PELMORA_E2E_EXE", other, sizeof other);
+  if (length > 0 && length < sizeof other) return test_support::wine_path(other);
   return test_support::wine_path(PELMORA_EXE_UNIX_PATH);
 }
 
